@@ -1,0 +1,34 @@
+#include "platform/ProgramLauncher.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <cstdlib>
+
+namespace Platform {
+
+bool startProgram(const QString& path, ShowState state)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QString::fromLatin1(ShowStateVariable));
+    if (state == ShowState::Hidden)
+        env.insert(QString::fromLatin1(ShowStateVariable), QStringLiteral("0"));
+
+    QProcess process;
+    process.setProgram(path);
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(QFileInfo(path).absolutePath());
+    process.setStandardInputFile(QProcess::nullDevice());
+    return process.startDetached();
+}
+
+ShowState takeStartupShowState()
+{
+    const char* value = std::getenv(ShowStateVariable);
+    const bool hidden = value && value[0] == '0' && value[1] == '\0';
+    ::unsetenv(ShowStateVariable);
+    return hidden ? ShowState::Hidden : ShowState::Normal;
+}
+
+} // namespace Platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace Platform {
+
+// How a started program should show its main window at start-up.
+enum class ShowState { Normal, Hidden };
+
+// The environment variable that carries the start-up show state to a child: "0" means
+// hidden, as a hidden start-up show state does on other desktops.
+inline constexpr char ShowStateVariable[] = "TINEVOX_SHOW_STATE";
+
+// Starts the program at path, detached, with no arguments, in its own directory.
+// Returns false when it could not be started (missing, not executable).
+bool startProgram(const QString& path, ShowState state);
+
+// The show state this process was started with; the variable is removed from the
+// environment so that it does not reach programs this one starts.
+ShowState takeStartupShowState();
+
+} // namespace Platform

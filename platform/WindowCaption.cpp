@@ -1,0 +1,157 @@
+#include "platform/WindowCaption.h"
+
+#include <QByteArray>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <functional>
+#include <vector>
+
+namespace Platform {
+
+namespace {
+
+// One short-lived connection per request; no error ever reaches the caller. A window
+// that disappears between listing and asking raises BadWindow, which is ignored.
+class DisplayConnection {
+public:
+    DisplayConnection() : display(XOpenDisplay(nullptr))
+    {
+        if (display)
+            previousHandler = XSetErrorHandler(&ignoreErrors);
+    }
+    ~DisplayConnection()
+    {
+        if (!display)
+            return;
+        XSync(display, False);
+        XSetErrorHandler(previousHandler);
+        XCloseDisplay(display);
+    }
+    DisplayConnection(const DisplayConnection&) = delete;
+    DisplayConnection& operator=(const DisplayConnection&) = delete;
+
+    Display* const display;
+
+private:
+    static int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+    int (*previousHandler)(Display*, XErrorEvent*) = nullptr;
+};
+
+QByteArray utf8Name(Display* display, Window window)
+{
+    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    QByteArray name;
+    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8String, &type, &format,
+                           &count, &remaining, &data) == Success
+        && data) {
+        if (type == utf8String && format == 8)
+            name = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+        XFree(data);
+    }
+    return name;
+}
+
+QByteArray legacyName(Display* display, Window window)
+{
+    XTextProperty property {};
+    QByteArray name;
+    if (XGetWMName(display, window, &property) && property.value) {
+        if (property.format == 8)
+            name = QByteArray(reinterpret_cast<const char*>(property.value),
+                              static_cast<qsizetype>(property.nitems));
+        XFree(property.value);
+    }
+    return name;
+}
+
+bool hasCaption(Display* display, Window window, const QByteArray& caption)
+{
+    const QByteArray modern = utf8Name(display, window);
+    if (!modern.isEmpty())
+        return modern == caption;
+    return legacyName(display, window) == caption;
+}
+
+// Depth-first over the whole tree: under a reparenting window manager the program's
+// own window is a child of the manager's frame, not of the root.
+void walk(Display* display, Window window, const std::function<bool(Window)>& visit, int depth = 0)
+{
+    if (depth > 8)
+        return;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return;
+    std::vector<Window> list(children, children + count);
+    if (children)
+        XFree(children);
+    for (Window child : list) {
+        if (!visit(child))
+            return;
+        walk(display, child, visit, depth + 1);
+    }
+}
+
+std::vector<Window> windowsWithCaption(Display* display, const QString& caption, bool firstOnly)
+{
+    const QByteArray wanted = caption.toUtf8();
+    std::vector<Window> found;
+    walk(display, DefaultRootWindow(display), [&](Window w) {
+        if (hasCaption(display, w, wanted)) {
+            found.push_back(w);
+            return !firstOnly;
+        }
+        return true;
+    });
+    return found;
+}
+
+} // namespace
+
+int countWindowsWithCaption(const QString& caption)
+{
+    DisplayConnection x;
+    if (!x.display)
+        return 0;
+    return static_cast<int>(windowsWithCaption(x.display, caption, false).size());
+}
+
+bool windowWithCaptionExists(const QString& caption)
+{
+    DisplayConnection x;
+    return x.display && !windowsWithCaption(x.display, caption, true).empty();
+}
+
+bool postCloseByCaption(const QString& caption)
+{
+    DisplayConnection x;
+    if (!x.display)
+        return false;
+    const std::vector<Window> found = windowsWithCaption(x.display, caption, true);
+    if (found.empty())
+        return false;
+
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = found.front();
+    event.xclient.message_type = XInternAtom(x.display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x.display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x.display, found.front(), False, NoEventMask, &event);
+    XFlush(x.display);
+    return true;
+}
+
+} // namespace Platform

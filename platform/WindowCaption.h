@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace Platform {
+
+// Top-level windows by caption, on the X display of $DISPLAY. Any X client's window
+// counts, mapped or not, whatever its class.
+
+// True when a window with exactly this caption exists.
+bool windowWithCaptionExists(const QString& caption);
+
+// Finds one window whose caption equals caption and posts it a close request
+// (WM_DELETE_WINDOW), without waiting for it to close. Returns whether a window was
+// found; when none has that caption, nothing happens.
+bool postCloseByCaption(const QString& caption);
+
+// How many windows carry exactly this caption.
+int countWindowsWithCaption(const QString& caption);
+
+} // namespace Platform

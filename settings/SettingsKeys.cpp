@@ -1,0 +1,34 @@
+#include "settings/SettingsKeys.h"
+
+#include "platform/SettingsStore.h"
+
+namespace Settings {
+
+QString read(const Key& key)
+{
+    return Platform::GetSetting(Application, Section, key.name, key.defaultValue);
+}
+
+void write(const Key& key, const QString& value)
+{
+    Platform::SaveSetting(Application, Section, key.name, value);
+}
+
+bool unitIsMph(const QString& stored)
+{
+    return stored == QLatin1String("MPH");
+}
+
+bool modeIsStationary(const QString& stored)
+{
+    return stored == QLatin1String("Stationary");
+}
+
+bool showFreqIsOn(const QString& stored)
+{
+    bool ok = false;
+    const double value = stored.trimmed().toDouble(&ok);
+    return ok && value != 0.0;
+}
+
+} // namespace Settings

@@ -1,0 +1,68 @@
+#pragma once
+
+// What every test of this program shares: its own settings file, its own scratch
+// folder, and a private application directory holding a copy of the companion.
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace TestEnvironment {
+
+// The settings file of this test; the test refuses to run against the user's own.
+inline QString settingsFile()
+{
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || config.startsWith(QDir::homePath() + QStringLiteral("/.config")))
+        qFatal("XDG_CONFIG_HOME must point at the test's own folder");
+    return config + QStringLiteral("/Tinecheck.conf");
+}
+
+inline void clearSettings()
+{
+    QFile::remove(settingsFile());
+}
+
+inline QString scratchRoot()
+{
+    const QString root = qEnvironmentVariable("TINEVOX_TEST_TMP");
+    return root.isEmpty() ? QDir::tempPath() : root;
+}
+
+// The build's application directory, with both executables.
+inline QString builtAppDir()
+{
+    return qEnvironmentVariable("TINEVOX_TEST_APP_DIR");
+}
+
+// A fresh application directory for one test; with a copy of the companion when asked.
+class AppDir {
+public:
+    explicit AppDir(bool withCompanion) : dir(scratchRoot() + QStringLiteral("/appdir-XXXXXX"))
+    {
+        if (withCompanion) {
+            const QString source = builtAppDir() + QStringLiteral("/echolet.dll");
+            if (!QFile::copy(source, companion()))
+                qFatal("cannot copy the companion from %s", qPrintable(source));
+        }
+    }
+    QString path() const { return dir.path(); }
+    QString file(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+    QString companion() const { return file(QStringLiteral("echolet.dll")); }
+
+private:
+    QTemporaryDir dir;
+};
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace TestEnvironment

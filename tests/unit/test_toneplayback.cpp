@@ -1,0 +1,257 @@
+// Tone playback without a sound server: which files a playback writes and removes,
+// how it fails, and how it is absorbed, stopped and abandoned.
+
+#include "common/TestEnvironment.h"
+#include "settings/SettingsKeys.h"
+#include "tone/ToneError.h"
+#include "tone/TonePlayback.h"
+#include "tone/frmProgress.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+struct Inputs : ToneInputs {
+    std::optional<Doppler::Band> band = Doppler::Band::X;
+    QString speed1 = QStringLiteral("100");
+    QString speed2 = QStringLiteral("50");
+    bool moving = false;
+    std::optional<Doppler::Band> selectedBand() const override { return band; }
+    QString firstSpeedText() const override { return speed1; }
+    QString secondSpeedText() const override { return speed2; }
+    bool MovingMode() const override { return moving; }
+};
+
+quint32 sampleRateOf(const QString& path)
+{
+    const QByteArray file = TestEnvironment::readAll(path);
+    return file.size() >= 44 ? qFromLittleEndian<quint32>(file.constData() + 24) : 0;
+}
+
+void touch(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("old");
+}
+
+} // namespace
+
+class TestTonePlayback : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+    Inputs inputs;
+
+    QString temp() const { return dir->file(QStringLiteral("temp.wav")); }
+    QString temp2() const { return dir->file(QStringLiteral("temp2.wav")); }
+
+private slots:
+    void init()
+    {
+        TestEnvironment::clearSettings();
+        dir = std::make_unique<TestEnvironment::AppDir>(false);
+        inputs = Inputs();
+    }
+
+    void paths()
+    {
+        TonePlayback playback(inputs, dir->path());
+        QCOMPARE(playback.firstTonePath(), dir->path() + QStringLiteral("/temp.wav"));
+        QCOMPARE(playback.secondTonePath(), dir->path() + QStringLiteral("/temp2.wav"));
+        QCOMPARE(playback.companionPath(), dir->path() + QStringLiteral("/echolet.dll"));
+    }
+
+    void stationaryWritesTheFirstToneOnly()
+    {
+        touch(temp2()); // left from an earlier moving playback
+        TonePlayback playback(inputs, dir->path());
+        QVERIFY(!playback.TonePlaying());
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        QVERIFY(playback.TonePlaying());
+        QCOMPARE(sampleRateOf(temp()), 31390u);
+        QVERIFY(!QFile::exists(temp2()));
+
+        // A second play request changes nothing.
+        const QDateTime written = QFileInfo(temp()).lastModified();
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Absorbed);
+        QCOMPARE(QFileInfo(temp()).lastModified(), written);
+
+        playback.Stop();
+        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!QFile::exists(temp()));
+    }
+
+    void toneUsesTheSettingsReadNow()
+    {
+        Settings::write(Settings::Unit, QStringLiteral("KPH"));
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        TonePlayback playback(inputs, dir->path());
+        playback.Tone();
+        QCOMPARE(sampleRateOf(temp()), 195100u); // 1951 Hz at 100 bytes per cycle
+        playback.Stop();
+    }
+
+    void stopWithoutPlaybackRemovesLeftovers()
+    {
+        touch(temp());
+        touch(temp2());
+        TonePlayback playback(inputs, dir->path());
+        playback.Stop();
+        QVERIFY(!QFile::exists(temp()));
+        QVERIFY(!QFile::exists(temp2()));
+        QVERIFY(!playback.TonePlaying());
+        playback.Unload();
+    }
+
+    void toneThatCannotBeMadeReturnsToIdle_data()
+    {
+        QTest::addColumn<bool>("moving");
+        QTest::addColumn<QString>("speed1");
+        QTest::addColumn<QString>("speed2");
+        QTest::addColumn<bool>("noBand");
+        QTest::addColumn<QString>("accuracy");
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("empty first speed") << false << "" << "10" << false << "10" << "first speed box is empty";
+        QTest::newRow("zero first speed") << false << "0" << "10" << false << "10" << "\"0\"";
+        QTest::newRow("empty second speed") << true << "100" << "" << false << "10" << "second speed box is empty";
+        QTest::newRow("negative second speed") << true << "100" << "-1" << false << "10" << "\"-1\"";
+        QTest::newRow("no band") << false << "100" << "10" << true << "10" << "No radar band";
+        QTest::newRow("accuracy 0") << false << "100" << "10" << false << "0" << "Bytes per Cycle";
+        QTest::newRow("accuracy missing number") << true << "100" << "10" << false << "x" << "Bytes per Cycle";
+    }
+    void toneThatCannotBeMadeReturnsToIdle()
+    {
+        QFETCH(bool, moving);
+        QFETCH(QString, speed1);
+        QFETCH(QString, speed2);
+        QFETCH(bool, noBand);
+        QFETCH(QString, accuracy);
+        QFETCH(QString, mentions);
+        inputs.moving = moving;
+        inputs.speed1 = speed1;
+        inputs.speed2 = speed2;
+        if (noBand)
+            inputs.band.reset();
+        Settings::write(Settings::Accuracy, accuracy);
+        touch(temp());
+
+        TonePlayback playback(inputs, dir->path());
+        try {
+            playback.Tone();
+            QFAIL("a tone that cannot be made was played");
+        } catch (const ToneError& e) {
+            QVERIFY2(e.message().contains(mentions), qPrintable(e.message()));
+        }
+        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!playback.isWriting());
+        QVERIFY(!QFile::exists(temp()));
+        QVERIFY(!QFile::exists(temp2()));
+        // And the next request, once corrected, plays.
+        inputs.speed1 = inputs.speed2 = QStringLiteral("10");
+        inputs.band = Doppler::Band::X;
+        Settings::write(Settings::Accuracy, QStringLiteral("10"));
+        inputs.moving = false;
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        playback.Stop();
+    }
+
+    void companionThatCannotStartIsReported()
+    {
+        inputs.moving = true; // no echolet.dll in this folder
+        TonePlayback playback(inputs, dir->path());
+        try {
+            playback.Tone();
+            QFAIL("moving mode played without its companion");
+        } catch (const ToneError& e) {
+            QCOMPARE(e.kind(), ToneError::Kind::PlayerNotStarted);
+            QVERIFY(e.message().contains(QStringLiteral("echolet.dll")));
+        }
+        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!QFile::exists(temp()));
+        QVERIFY(!QFile::exists(temp2()));
+
+        // A folder named like the companion passes the start-up check but cannot run.
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("echolet.dll")));
+        QVERIFY_THROWS_EXCEPTION(ToneError, playback.Tone());
+        QVERIFY(!playback.TonePlaying());
+    }
+
+    void unwritableFolderIsReported()
+    {
+        TonePlayback playback(inputs, dir->file(QStringLiteral("missing")));
+        try {
+            playback.Tone();
+            QFAIL("played without a tone file");
+        } catch (const ToneError& e) {
+            QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
+        }
+        QVERIFY(!playback.TonePlaying());
+    }
+
+    // A stop while the file is written: the write is abandoned, nothing plays, no file
+    // is left, and a play request in between is absorbed rather than starting a second
+    // write.
+    void stopWhileWritingAbandons()
+    {
+        inputs.moving = true;
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        inputs.band = Doppler::Band::Ka;
+        inputs.speed1 = QStringLiteral("199");
+        TonePlayback playback(inputs, dir->path());
+        TonePlayback::Outcome nested = TonePlayback::Outcome::Playing;
+        bool sawWriting = false;
+        QTimer::singleShot(0, [&] {
+            sawWriting = playback.isWriting() && playback.TonePlaying();
+            playback.Stop();
+            nested = playback.Tone();
+        });
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Abandoned);
+        QVERIFY(sawWriting);
+        QCOMPARE(nested, TonePlayback::Outcome::Absorbed);
+        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!playback.isWriting());
+        QVERIFY(!QFile::exists(temp()));
+        QVERIFY(!QFile::exists(temp2()));
+        // Idle again: the next request plays.
+        inputs.moving = false;
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        playback.Stop();
+    }
+
+    void closeWhileWritingAbandons()
+    {
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        inputs.band = Doppler::Band::Ka;
+        inputs.speed1 = QStringLiteral("199");
+        TonePlayback playback(inputs, dir->path());
+        QTimer::singleShot(0, [&] { playback.Unload(); });
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Abandoned);
+        QVERIFY(!QFile::exists(temp()));
+        QVERIFY(!playback.TonePlaying());
+    }
+
+    void cancelWhileWritingAbandons()
+    {
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        inputs.band = Doppler::Band::Ka;
+        inputs.speed1 = QStringLiteral("199");
+        TonePlayback playback(inputs, dir->path());
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* progress = qobject_cast<frmProgress*>(w))
+                    progress->Command1->click();
+            }
+        });
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Abandoned);
+        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!QFile::exists(temp()));
+    }
+};
+
+QTEST_MAIN(TestTonePlayback)
+#include "test_toneplayback.moc"

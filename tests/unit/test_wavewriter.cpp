@@ -1,0 +1,303 @@
+// The tone writer: every byte of a tone file, its sizes, and what it refuses.
+
+#include "common/TestEnvironment.h"
+#include "settings/SettingsKeys.h"
+#include "tone/ToneError.h"
+#include "tone/WaveWriter.h"
+#include "tone/frmProgress.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+quint32 u32(const QByteArray& file, int offset)
+{
+    return qFromLittleEndian<quint32>(file.constData() + offset);
+}
+
+quint16 u16(const QByteArray& file, int offset)
+{
+    return qFromLittleEndian<quint16>(file.constData() + offset);
+}
+
+} // namespace
+
+class TestWaveWriter : public QObject {
+    Q_OBJECT
+
+    QString path;
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+
+private slots:
+    void init()
+    {
+        TestEnvironment::clearSettings();
+        dir = std::make_unique<TestEnvironment::AppDir>(false);
+        path = dir->file(QStringLiteral("temp.wav"));
+    }
+
+    void oneCycle()
+    {
+        QCOMPARE(Module1::cycleBytes(10), bytes({202, 248, 248, 202, 127, 53, 6, 6, 52, 127}));
+        QCOMPARE(Module1::cycleBytes(5), bytes({248, 202, 53, 6, 127}));
+        // The last sample lies at 360 degrees; with pi as 3.14 that is just below 127.
+        const QByteArray hundred = Module1::cycleBytes(100);
+        QCOMPARE(hundred.size(), 100);
+        QCOMPARE(static_cast<unsigned char>(hundred.back()), 127);
+        for (char b : hundred)
+            QVERIFY(static_cast<unsigned char>(b) <= 254);
+    }
+
+    void thousandHertzFileByteForByte()
+    {
+        Module1::WriteWave(0.5, 1000, path);
+        const QByteArray file = TestEnvironment::readAll(path);
+        QCOMPARE(file.size(), 5044);
+        QCOMPARE(file.left(4), QByteArray("RIFF"));
+        QCOMPARE(u32(file, 4), 5000u + 36u);
+        QCOMPARE(file.mid(8, 8), QByteArray("WAVEfmt "));
+        QCOMPARE(u32(file, 16), 16u);
+        QCOMPARE(u16(file, 20), 1);
+        QCOMPARE(u16(file, 22), 1);
+        QCOMPARE(u32(file, 24), 10000u);
+        QCOMPARE(u32(file, 28), 10000u);
+        QCOMPARE(u16(file, 32), 1);
+        QCOMPARE(u16(file, 34), 8);
+        QCOMPARE(file.mid(36, 4), QByteArray("data"));
+        QCOMPARE(u32(file, 40), 5000u);
+        const QByteArray cycle = Module1::cycleBytes(10);
+        for (int c = 0; c < 500; ++c)
+            QCOMPARE(file.mid(44 + c * 10, 10), cycle);
+    }
+
+    void workedSizes_data()
+    {
+        QTest::addColumn<double>("frequency");
+        QTest::addColumn<QString>("accuracy");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("perCycle");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("data");
+        QTest::addColumn<int>("cycles");
+        QTest::newRow("1000 Hz, 10") << 1000.0 << "10" << 10000 << 10 << 5000 << 5000 << 500;
+        QTest::newRow("3139 Hz, 10") << 3139.0 << "10" << 31390 << 10 << 15695 << 15690 << 1569;
+        QTest::newRow("3139 Hz, 25") << 3139.0 << "25" << 78475 << 25 << 39237 << 39225 << 1569;
+        QTest::newRow("3139 Hz, 100") << 3139.0 << "100" << 313900 << 100 << 156950 << 156900 << 1569;
+        QTest::newRow("20060 Hz, 100") << 20060.0 << "100" << 2006000 << 100 << 1003000 << 1003000 << 10030;
+        QTest::newRow("unrounded 3138.902") << 3138.902 << "10" << 31390 << 10 << 15695 << 15690 << 1569;
+        QTest::newRow("2.5 Hz is 2 Hz") << 2.5 << "10" << 20 << 10 << 10 << 10 << 1;
+        QTest::newRow("accuracy with text") << 1000.0 << "25 bytes" << 25000 << 25 << 12500 << 12500 << 500;
+    }
+    void workedSizes()
+    {
+        QFETCH(double, frequency);
+        QFETCH(QString, accuracy);
+        QFETCH(int, rate);
+        QFETCH(int, perCycle);
+        QFETCH(int, total);
+        QFETCH(int, data);
+        QFETCH(int, cycles);
+        const Module1::TonePlan plan = Module1::planTone(0.5, frequency, accuracy);
+        QCOMPARE(plan.sampleRate, rate);
+        QCOMPARE(plan.samplesPerCycle, perCycle);
+        QCOMPARE(plan.totalSamples, total);
+        QCOMPARE(plan.dataSize, data);
+        QCOMPARE(plan.cycles, cycles);
+
+        Settings::write(Settings::Accuracy, accuracy);
+        int steps = 0;
+        float last = 0;
+        bool rising = true;
+        Module1::WriteContext context;
+        context.onProgress = [&](float value) {
+            rising = rising && value > last;
+            last = value;
+            ++steps;
+        };
+        Module1::WriteWave(0.5, frequency, path, context);
+        const QByteArray file = TestEnvironment::readAll(path);
+        QCOMPARE(file.size(), 44 + data);
+        QCOMPARE(u32(file, 24), static_cast<quint32>(rate));
+        QCOMPARE(file.right(perCycle), Module1::cycleBytes(perCycle));
+        // One progress step per cycle, every one shown, ending at 100.
+        QCOMPARE(steps, cycles);
+        QVERIFY(rising);
+        QCOMPARE(last, 100.0f);
+    }
+
+    void oneHertzGivesAnEmptyFile()
+    {
+        for (const QString& accuracy : {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("25"),
+                                        QStringLiteral("50"), QStringLiteral("100")}) {
+            Settings::write(Settings::Accuracy, accuracy);
+            int steps = 0;
+            Module1::WriteContext context;
+            context.onProgress = [&](float) { ++steps; };
+            Module1::WriteWave(0.5, 1.2, path, context);
+            const QByteArray file = TestEnvironment::readAll(path);
+            QCOMPARE(file.size(), 44);
+            QCOMPARE(u32(file, 4), 36u);
+            QCOMPARE(u32(file, 40), 0u);
+            QCOMPARE(steps, 0); // the dialog is never shown
+        }
+    }
+
+    void toneThatCannotBeMadeWritesNothing_data()
+    {
+        QTest::addColumn<double>("frequency");
+        QTest::addColumn<QString>("accuracy");
+        QTest::addColumn<int>("kind");
+        const int noFrequency = static_cast<int>(ToneError::Kind::NoFrequency);
+        const int badAccuracy = static_cast<int>(ToneError::Kind::BadAccuracy);
+        QTest::newRow("0 Hz") << 0.0 << "10" << noFrequency;
+        QTest::newRow("rounds to 0 Hz") << 0.5 << "10" << noFrequency;
+        QTest::newRow("negative") << -31.4 << "10" << noFrequency;
+        QTest::newRow("not a number") << qQNaN() << "10" << noFrequency;
+        QTest::newRow("accuracy 0") << 1000.0 << "0" << badAccuracy;
+        QTest::newRow("accuracy empty") << 1000.0 << "" << badAccuracy;
+        QTest::newRow("accuracy letters") << 1000.0 << "ten" << badAccuracy;
+        QTest::newRow("accuracy negative") << 1000.0 << "-10" << badAccuracy;
+        QTest::newRow("accuracy below one sample") << 1000.0 << "0.0001" << badAccuracy;
+        QTest::newRow("rate beyond 32 bits") << 20060.0 << "999999" << badAccuracy;
+    }
+    void toneThatCannotBeMadeWritesNothing()
+    {
+        QFETCH(double, frequency);
+        QFETCH(QString, accuracy);
+        QFETCH(int, kind);
+        Settings::write(Settings::Accuracy, accuracy);
+        try {
+            Module1::WriteWave(0.5, frequency, path);
+            QFAIL("a tone that cannot be made was written");
+        } catch (const ToneError& e) {
+            QCOMPARE(static_cast<int>(e.kind()), kind);
+            QVERIFY(!e.message().isEmpty());
+        }
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void unwritablePlaceIsReportedForTheUser()
+    {
+        const QString missing = dir->file(QStringLiteral("no such folder/temp.wav"));
+        try {
+            Module1::WriteWave(0.5, 1000, missing);
+            QFAIL("no error for a file that cannot be written");
+        } catch (const ToneError& e) {
+            QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
+            QVERIFY2(e.message().contains(QStringLiteral("no such folder")), qPrintable(e.message()));
+        }
+        // A full disk: the write fails part-way and the partial file is removed.
+        if (QFile::exists(QStringLiteral("/dev/full"))) {
+            QVERIFY_THROWS_EXCEPTION(ToneError, Module1::WriteWave(0.5, 20060, QStringLiteral("/dev/full")));
+        }
+    }
+
+    void abandonedWriteLeavesNoFile()
+    {
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        int asked = 0;
+        Module1::WriteContext context;
+        context.abandoned = [&] { return ++asked >= 1; };
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, Module1::WriteWave(0.5, 20060, path, context));
+        QVERIFY(asked >= 1);
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void cancelInTheDialogAbandons()
+    {
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        // The first yield shows the dialog; a click on its Cancel then abandons the file.
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* progress = qobject_cast<frmProgress*>(w))
+                    progress->Command1->click();
+            }
+        });
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, Module1::WriteWave(0.5, 20060, path));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void overwritesAnOldFileFromItsStart()
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(100000, 'x'));
+        old.close();
+        Module1::WriteWave(0.5, 1000, path);
+        QCOMPARE(QFileInfo(path).size(), 5044);
+    }
+};
+
+// The progress dialog's layout and place.
+class TestProgressDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void layout()
+    {
+        frmProgress dialog;
+        QCOMPARE(dialog.size(), QSize(312, 56));
+        QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY((dialog.windowFlags() & Qt::WindowType_Mask) == Qt::Tool);
+        QCOMPARE(dialog.Label1->text(), QStringLiteral("Generating Test Tone, Please Wait..."));
+        QCOMPARE(dialog.Label1->geometry(), QRect(12, 9, 289, 22));
+        QVERIFY(dialog.Label1->font().bold());
+        QCOMPARE(dialog.Label1->font().pointSizeF(), 9.75);
+        QCOMPARE(dialog.ProgressBar1->geometry(), QRect(9, 30, 295, 22));
+        // The Cancel button lies below the lower edge.
+        QVERIFY(dialog.Command1->geometry().top() >= dialog.height());
+    }
+
+    void everyStepShows()
+    {
+        frmProgress dialog;
+        dialog.setProgressValue(100.0f * 1 / 10030);
+        const int first = dialog.ProgressBar1->value();
+        dialog.setProgressValue(100.0f * 2 / 10030);
+        QVERIFY(dialog.ProgressBar1->value() > first);
+        dialog.setProgressValue(100.0f);
+        QCOMPARE(dialog.ProgressBar1->value(), dialog.ProgressBar1->maximum());
+    }
+
+    void placedRelativeToTheMainWindow()
+    {
+        QWidget main;
+        main.setGeometry(100, 50, 528, 443);
+        frmProgress dialog;
+        dialog.placeNear(&main);
+        const QRect frame = main.frameGeometry();
+        // (main width - dialog width) / 2 + main left + 3500 twips; main top + 1800 twips.
+        QCOMPARE(dialog.pos().x(), qRound((frame.width() - 312) / 2.0 + frame.left() + 3500 / 15.0));
+        QCOMPARE(dialog.pos().y(), frame.top() + 120);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    int status = 0;
+    {
+        TestWaveWriter t;
+        status |= QTest::qExec(&t, argc, argv);
+    }
+    {
+        TestProgressDialog t;
+        status |= QTest::qExec(&t, argc, argv);
+    }
+    return status;
+}
+
+#include "test_wavewriter.moc"

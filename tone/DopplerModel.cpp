@@ -1,0 +1,81 @@
+#include "tone/DopplerModel.h"
+
+#include "settings/SettingsKeys.h"
+#include "tone/NumberText.h"
+
+#include <cmath>
+
+namespace Doppler {
+
+double WaveLength(double freq)
+{
+    return SpeedOfLight / (freq * GHzToHz);
+}
+
+double WaveLength(const QString& freq)
+{
+    return WaveLength(NumberText::leadingValue(freq));
+}
+
+QString DopplerConst(double Frequency)
+{
+    return NumberText::fromDouble(DopplerFactor / WaveLength(Frequency));
+}
+
+QString DopplerConst(const QString& Frequency)
+{
+    return DopplerConst(NumberText::leadingValue(Frequency));
+}
+
+QString bandName(Band band)
+{
+    switch (band) {
+    case Band::X: return QStringLiteral("X");
+    case Band::K: return QStringLiteral("K");
+    case Band::Ka: return QStringLiteral("Ka");
+    case Band::Ku: return QStringLiteral("Ku");
+    }
+    return {};
+}
+
+std::optional<Band> bandFromName(const QString& name)
+{
+    for (Band band : {Band::X, Band::K, Band::Ka, Band::Ku}) {
+        if (name == bandName(band))
+            return band;
+    }
+    return std::nullopt;
+}
+
+QString carrierText(Band band)
+{
+    switch (band) {
+    case Band::X: return Settings::read(Settings::XFreq);
+    case Band::K: return Settings::read(Settings::KFreq);
+    case Band::Ka: return Settings::read(Settings::KaFreq);
+    case Band::Ku: return NumberText::fromDouble(KuCarrierGHz);
+    }
+    return {};
+}
+
+double dopplerConstantFor(std::optional<Band> band)
+{
+    if (!band)
+        return 0.0;
+    const double constant = NumberText::toDouble(DopplerConst(carrierText(*band)));
+    // A carrier of 0 (or text that is no number) has an infinite wavelength: no shift.
+    return std::isfinite(constant) ? constant : 0.0;
+}
+
+double speedInMph(const QString& speedText)
+{
+    const double speed = NumberText::leadingValue(speedText);
+    return Settings::unitIsMph(Settings::read(Settings::Unit)) ? speed : speed * KphToMph;
+}
+
+double toneFrequency(double dopplerConstant, const QString& speedText)
+{
+    return speedInMph(speedText) * dopplerConstant;
+}
+
+} // namespace Doppler

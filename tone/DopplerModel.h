@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The Doppler tone model: the audio frequency a radar of a band returns for a target
+// at a speed. Tone playback and the frequency readout both compute through here, so
+// the readout always names the pitch that would be played.
+namespace Doppler {
+
+enum class Band { X, K, Ka, Ku };
+
+inline constexpr double SpeedOfLight = 299792458.0; // m/s
+inline constexpr double GHzToHz = 1000000000.0;
+inline constexpr double DopplerFactor = 0.89408;    // twice the m/s in one mile per hour
+inline constexpr double KphToMph = 0.6214;
+inline constexpr double KuCarrierGHz = 13.45;       // fixed; the user cannot change it
+
+// Wavelength in metres of a carrier given in GHz, as a number or decimal text.
+double WaveLength(double freq);
+double WaveLength(const QString& freq);
+
+// The Doppler constant in Hz per mph of a carrier in GHz, handed back as text with up
+// to 15 significant digits; callers convert it back with NumberText::toDouble.
+QString DopplerConst(double Frequency);
+QString DopplerConst(const QString& Frequency);
+
+// The band's stored names ("X", "K", "Ka", "Ku") and back; any other text is no band.
+QString bandName(Band band);
+std::optional<Band> bandFromName(const QString& name);
+
+// The carrier of a band as text: the stored "XFreq", "KFreq", "KaFreq" (read now, with
+// their defaults) or the fixed Ku carrier.
+QString carrierText(Band band);
+
+// The Doppler constant of the selected band, converted back from its text. With no
+// band selected there is no carrier and the constant is 0.
+double dopplerConstantFor(std::optional<Band> band);
+
+// A speed box's text in mph: its leading number, times 0.6214 unless the stored unit
+// (read now) is exactly "MPH".
+double speedInMph(const QString& speedText);
+
+// Speed times Doppler constant, in Hz, not yet rounded.
+double toneFrequency(double dopplerConstant, const QString& speedText);
+
+} // namespace Doppler

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// How numbers travel as text in this program: speeds, carriers and bytes per cycle are
+// texts whose value is their leading number; computed constants are handed on as text
+// with up to 15 significant digits; whole hertz are rounded half to even.
+namespace NumberText {
+
+// The value of the number at the start of text: optional blanks, an optional sign,
+// digits and an optional decimal part with "." as the decimal point. Text that does
+// not begin with a number, and empty text, have the value 0. "12.5 mph" is 12.5,
+// "-3" is -3, "abc" is 0, ".5" is 0.5.
+double leadingValue(QStringView text);
+
+// Rounds to the nearest whole number, an exact half going to the even neighbour:
+// 2.5 -> 2, 3.5 -> 4, -2.5 -> -2.
+double roundHalfEven(double value);
+
+// A double as text with up to 15 significant digits ("31.3890218012089").
+QString fromDouble(double value);
+
+// The value of a text made by fromDouble (or any plain decimal text); 0 when it is not
+// a number.
+double toDouble(const QString& text);
+
+// Plain decimal digits without grouping or decimals, for a whole number of hertz or a
+// speed: 3139 -> "3139", -1 -> "-1".
+QString wholeNumber(double wholeValue);
+
+} // namespace NumberText

@@ -1,0 +1,175 @@
+#include "tone/TonePlayback.h"
+
+#include "platform/AppDirectory.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramLauncher.h"
+#include "settings/SettingsKeys.h"
+#include "tone/Module2.h"
+#include "tone/NumberText.h"
+#include "tone/ToneError.h"
+#include "tone/WaveWriter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("TonePlayback", text);
+}
+
+} // namespace
+
+TonePlayback::TonePlayback(const ToneInputs& toneInputs, const QString& applicationDirectory)
+    : inputs(toneInputs), appDir(applicationDirectory)
+{
+}
+
+TonePlayback::~TonePlayback() = default;
+
+QString TonePlayback::firstTonePath() const
+{
+    return Platform::pathInDirectory(appDir, FirstToneFile);
+}
+
+QString TonePlayback::secondTonePath() const
+{
+    return Platform::pathInDirectory(appDir, SecondToneFile);
+}
+
+QString TonePlayback::companionPath() const
+{
+    return Platform::pathInDirectory(appDir, CompanionFile);
+}
+
+void TonePlayback::KillOld()
+{
+    Platform::deleteFileIgnoringErrors(firstTonePath());
+    Platform::deleteFileIgnoringErrors(secondTonePath());
+}
+
+TonePlayback::Outcome TonePlayback::Tone()
+{
+    if (playing || writing)
+        return Outcome::Absorbed;
+    playing = true;
+    writing = true;
+    abandonRequested = false;
+
+    try {
+        const double constant = Doppler::dopplerConstantFor(inputs.selectedBand());
+        KillOld();
+
+        // Every tone of this playback is checked before any file is written, so a tone
+        // that cannot be made leaves nothing behind.
+        const QString firstSpeed = inputs.firstSpeedText();
+        const double first = Doppler::toneFrequency(constant, firstSpeed);
+        const QString accuracy = Settings::read(Settings::Accuracy);
+        std::optional<double> second;
+        try {
+            Module1::planTone(ToneSeconds, first, accuracy);
+        } catch (const ToneError& e) {
+            if (e.kind() != ToneError::Kind::NoFrequency)
+                throw;
+            throw ToneError(e.kind(), frequencyMessage(true, firstSpeed, first));
+        }
+        if (inputs.MovingMode()) {
+            const QString secondSpeed = inputs.secondSpeedText();
+            second = Doppler::toneFrequency(constant, secondSpeed);
+            try {
+                Module1::planTone(ToneSeconds, *second, accuracy);
+            } catch (const ToneError& e) {
+                if (e.kind() != ToneError::Kind::NoFrequency)
+                    throw;
+                throw ToneError(e.kind(), frequencyMessage(false, secondSpeed, *second));
+            }
+        }
+
+        writeTone(first, firstTonePath());
+        if (second)
+            writeTone(*second, secondTonePath());
+        writing = false;
+
+        sound.play(firstTonePath());
+        if (inputs.MovingMode() && !Platform::startProgram(companionPath(), Platform::ShowState::Hidden)) {
+            throw ToneError(ToneError::Kind::PlayerNotStarted,
+                tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
+                   "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
+                    .arg(QDir::toNativeSeparators(companionPath())));
+        }
+        return Outcome::Playing;
+    } catch (const WriteAbandoned&) {
+        writing = false;
+        playing = false;
+        sound.stop();
+        KillOld();
+        return Outcome::Abandoned;
+    } catch (...) {
+        writing = false;
+        playing = false;
+        sound.stop();
+        KillOld();
+        throw;
+    }
+}
+
+void TonePlayback::writeTone(double frequency, const QString& path)
+{
+    if (abandonRequested)
+        throw WriteAbandoned();
+    Module1::WriteContext context;
+    context.mainWindow = inputs.mainWindow();
+    context.abandoned = [this] { return abandonRequested; };
+    Module1::WriteWave(ToneSeconds, frequency, path, context);
+    if (abandonRequested)
+        throw WriteAbandoned();
+}
+
+void TonePlayback::abandonWrite()
+{
+    if (writing)
+        abandonRequested = true;
+}
+
+void TonePlayback::Stop()
+{
+    playing = false;
+    abandonWrite();
+    sound.stop();
+    KillOld();
+    if (inputs.MovingMode())
+        Module2::CloseByCaption(CompanionCaption);
+}
+
+void TonePlayback::Unload()
+{
+    abandonWrite();
+    sound.stop();
+    if (inputs.MovingMode())
+        Module2::CloseByCaption(CompanionCaption);
+    KillOld();
+}
+
+QString TonePlayback::frequencyMessage(bool first, const QString& speedText, double frequency) const
+{
+    const std::optional<Doppler::Band> band = inputs.selectedBand();
+    if (!band)
+        return tr("No radar band is selected. Choose X, K, Ka or Ku, then press GO again.");
+    if (!(Doppler::dopplerConstantFor(band) > 0.0)) {
+        return tr("The carrier frequency of the %1 band, \"%2\" GHz, gives no Doppler tone. "
+                  "Choose another carrier frequency in Settings.")
+            .arg(Doppler::bandName(*band), Doppler::carrierText(*band));
+    }
+    const QString which = first ? tr("first") : tr("second");
+    if (speedText.trimmed().isEmpty())
+        return tr("The %1 speed box is empty. Enter a speed from 1 to 199, then press GO again.").arg(which);
+    if (!(NumberText::leadingValue(speedText) > 0.0)) {
+        return tr("The %1 speed, \"%2\", gives no tone to play. Enter a speed from 1 to 199, then "
+                  "press GO again.")
+            .arg(which, speedText);
+    }
+    return tr("The %1 speed, \"%2\", gives a tone of %3 Hz, too low to play. Enter a higher "
+              "speed, then press GO again.")
+        .arg(which, speedText, NumberText::wholeNumber(NumberText::roundHalfEven(frequency)));
+}

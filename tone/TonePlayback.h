@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/LoopedSound.h"
+#include "tone/DopplerModel.h"
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// What a playback reads from the main window at the moment it needs it.
+class ToneInputs {
+public:
+    virtual ~ToneInputs() = default;
+    virtual std::optional<Doppler::Band> selectedBand() const = 0;
+    virtual QString firstSpeedText() const = 0;   // Text1
+    virtual QString secondSpeedText() const = 0;  // Text2
+    virtual bool MovingMode() const = 0;
+    virtual const QWidget* mainWindow() const { return nullptr; }
+};
+
+// One tone playback at a time: from the play request to the stop request or the
+// closing of the main window. The first tone loops in this process; in moving mode the
+// companion "echolet.dll" loops the second from "temp2.wav" in a process of its own
+// and is closed again through its window caption.
+//
+// Idle -> Writing -> Playing -> Idle. A tone that cannot be made, a stop, a cancel or a
+// close while writing all lead back to Idle with nothing playing and no tone file left.
+class TonePlayback {
+public:
+    enum class Outcome {
+        Playing,   // the tone (both tones in moving mode) now loops
+        Absorbed,  // a playback is already under way: nothing happened
+        Abandoned, // stopped, cancelled or closed while writing: back to Idle
+    };
+
+    static inline const QString CompanionCaption = QStringLiteral("RodIdedivOzaruDodeZovo");
+    static inline const QString FirstToneFile = QStringLiteral("temp.wav");
+    static inline const QString SecondToneFile = QStringLiteral("temp2.wav");
+    static inline const QString CompanionFile = QStringLiteral("echolet.dll");
+    static constexpr double ToneSeconds = 0.5;
+
+    TonePlayback(const ToneInputs& inputs, const QString& applicationDirectory);
+    ~TonePlayback();
+    TonePlayback(const TonePlayback&) = delete;
+    TonePlayback& operator=(const TonePlayback&) = delete;
+
+    // Starts a playback. Throws ToneError, with a message for the user, when the tone
+    // cannot be made or played; nothing is then left playing, no tone file is left and
+    // TonePlaying() is false again.
+    Outcome Tone();
+
+    // The stop button: clear the flag, stop the sound, delete the tone files and, in
+    // moving mode, close the companion. A write under way is abandoned.
+    void Stop();
+
+    // The closing of the main window (after the settings are saved): stop the sound,
+    // close the companion in moving mode, delete the tone files. A write under way is
+    // abandoned. The flag is left as it is.
+    void Unload();
+
+    // Deletes "temp.wav" and then "temp2.wav", ignoring every failure.
+    void KillOld();
+
+    bool TonePlaying() const { return playing; }
+    bool isWriting() const { return writing; }
+
+    QString firstTonePath() const;
+    QString secondTonePath() const;
+    QString companionPath() const;
+
+    // For tests and benchmarks: the sound of the first tone.
+    const Platform::LoopedSound& firstToneSound() const { return sound; }
+
+private:
+    QString frequencyMessage(bool first, const QString& speedText, double frequency) const;
+    void writeTone(double frequency, const QString& path);
+    void abandonWrite();
+
+    const ToneInputs& inputs;
+    const QString appDir;
+    Platform::LoopedSound sound;
+    bool playing = false;         // TonePlaying
+    bool writing = false;         // a tone file is being written
+    bool abandonRequested = false;
+};

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class QWidget;
+
+// The tone writer: an 8-bit mono PCM sine, about as long as asked, cut to a whole
+// number of cycles so that it loops without a click. The sample rate is chosen per
+// tone so that one cycle holds exactly "Accuracy" bytes; the pitch R / N is then the
+// rounded frequency exactly.
+namespace Module1 {
+
+// The 44-byte header, fields in file order; written little-endian, no padding.
+struct WaveHeader {
+    char riff[4] = {'R', 'I', 'F', 'F'};
+    std::uint32_t riffSize = 0;
+    char wave[4] = {'W', 'A', 'V', 'E'};
+    char fmt[4] = {'f', 'm', 't', ' '};
+    std::uint32_t fmtSize = 16;
+    std::uint16_t formatTag = 1;
+    std::uint16_t channels = 1;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t byteRate = 0;
+    std::uint16_t blockAlign = 1;
+    std::uint16_t bitsPerSample = 8;
+    char data[4] = {'d', 'a', 't', 'a'};
+    std::uint32_t dataSize = 0;
+
+    QByteArray bytes() const;
+};
+
+// The numbers of one tone file, worked out before anything is written.
+struct TonePlan {
+    double frequency = 0;          // f: rounded to whole hertz, half to even
+    double bytesPerCycle = 0;      // A: leading number of "Accuracy"
+    std::int32_t sampleRate = 0;   // R = round(A * f)
+    std::int64_t samplesPerCycle = 0; // N = round(R / f)
+    std::int64_t totalSamples = 0; // T = floor(R * duration)
+    std::int64_t dataSize = 0;     // D = floor(T / N) * N
+    std::int64_t cycles = 0;       // M = D / N
+
+    WaveHeader header() const;
+};
+
+// Works out the tone file for a frequency (not yet rounded) and an "Accuracy" text.
+// Throws ToneError when no file can be made: a frequency that rounds to 0 Hz or
+// below, or bytes per cycle that give no sample rate (0, not a number, too large).
+TonePlan planTone(double duration, double frequency, const QString& accuracy);
+
+// The N bytes of one cycle: phase in whole degrees, pi taken as 3.14.
+QByteArray cycleBytes(std::int64_t samplesPerCycle);
+
+// How WriteWave meets the rest of the program while it writes.
+struct WriteContext {
+    const QWidget* mainWindow = nullptr;     // the progress dialog is placed near it
+    std::function<bool()> abandoned;         // asked after each yield to the event loop
+    std::function<void(float)> onProgress;   // every step's value, for tests
+};
+
+// Writes the tone file at path, reading "Accuracy" (default "10") now, showing the
+// progress dialog while it writes and yielding to the event loop as it goes. Throws
+// ToneError with a message for the user when the tone cannot be made or the file
+// cannot be written, and WriteAbandoned when context.abandoned() answers true or the
+// dialog's Cancel is pressed; in both cases the partial file is deleted.
+void WriteWave(double duration, double frequency, const QString& path,
+               const WriteContext& context = {});
+
+} // namespace Module1

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The small borderless dialog shown while a tone file is written: a caption and a bar
+// that moves one step per cycle written.
+class frmProgress : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmProgress(QWidget* parent = nullptr);
+
+    // The bar spans 0 to 100.
+    void setProgressValue(float value);
+    float progressValue() const { return value; }
+
+    // Places the dialog relative to the main window (the designed offsets, in twips);
+    // without a main window it is centred on the screen.
+    void placeNear(const QWidget* mainWindow);
+
+    bool cancelRequested() const { return cancelled; }
+
+    QLabel* Label1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+signals:
+    void progressChanged(float value);
+
+private slots:
+    void Command1_Click();
+
+private:
+    float value = 0.0f;
+    bool cancelled = false;
+};
