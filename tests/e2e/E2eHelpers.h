@@ -1,0 +1,39 @@
+#pragma once
+
+// Looking at the rig from outside, as a user or an administrator would: processes by
+// their executable, windows by caption through xdotool.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace E2e {
+
+inline QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(10000))
+        p.kill();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Processes whose command line is exactly this executable path.
+inline int processesRunning(const QString& executable)
+{
+    const QString out = run(QStringLiteral("pgrep"), {QStringLiteral("-c"), QStringLiteral("-x"), QStringLiteral("-f"), executable});
+    return out.toInt();
+}
+
+// Windows with exactly this caption; only the mapped ones when visibleOnly.
+inline int windowsNamed(const QString& caption, bool visibleOnly)
+{
+    QStringList args {QStringLiteral("search")};
+    if (visibleOnly)
+        args << QStringLiteral("--onlyvisible");
+    args << QStringLiteral("--name") << QStringLiteral("^%1$").arg(caption);
+    const QString out = run(QStringLiteral("xdotool"), args);
+    return out.isEmpty() ? 0 : static_cast<int>(out.split(QLatin1Char('\n')).size());
+}
+
+} // namespace E2e

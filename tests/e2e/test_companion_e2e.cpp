@@ -1,0 +1,114 @@
+// The companion player on the rig's X server: hidden start, close by caption, and the
+// cleanup it owns.
+
+#include "common/TestEnvironment.h"
+#include "e2e/E2eHelpers.h"
+#include "platform/ProgramLauncher.h"
+#include "platform/WindowCaption.h"
+#include "tone/WaveWriter.h"
+
+#include <QApplication>
+#include <QtTest>
+
+namespace {
+const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
+}
+
+class TestCompanion : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+    QString tone() const { return dir->file(QStringLiteral("temp2.wav")); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "the rig's X server is needed");
+    }
+
+    void init()
+    {
+        TestEnvironment::clearSettings();
+        dir = std::make_unique<TestEnvironment::AppDir>(true);
+        QCOMPARE(Platform::countWindowsWithCaption(Caption), 0);
+    }
+
+    void cleanup()
+    {
+        while (Platform::postCloseByCaption(Caption))
+            QTest::qWait(200);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+    }
+
+    void hiddenStartThenCloseRequest()
+    {
+        Module1::WriteWave(0.5, 1569, tone());
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
+        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        QCOMPARE(E2e::windowsNamed(Caption, false), 1);
+        QCOMPARE(E2e::windowsNamed(Caption, true), 0); // never mapped
+        QCOMPARE(E2e::processesRunning(dir->companion()), 1);
+
+        QVERIFY(Platform::postCloseByCaption(Caption));
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+        QVERIFY(!QFile::exists(tone()));
+        QVERIFY(!Platform::windowWithCaptionExists(Caption));
+    }
+
+    void startedByHandShowsItsWindow()
+    {
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Normal));
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, true), 1, 5000);
+        const QString geometry = E2e::run(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), Caption,
+             QStringLiteral("getwindowgeometry")});
+        QVERIFY2(geometry.contains(QStringLiteral("Geometry: 220x62")), qPrintable(geometry));
+        // The user closes it through the window manager.
+        E2e::run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), Caption,
+                                             QStringLiteral("windowclose")});
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+    }
+
+    void withoutItsFileItWaitsSilentlyAndStillCloses()
+    {
+        QVERIFY(!QFile::exists(tone()));
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
+        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        QTest::qWait(300);
+        QCOMPARE(E2e::processesRunning(dir->companion()), 1);
+        QVERIFY(Platform::postCloseByCaption(Caption));
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+    }
+
+    void oneCloseRequestClosesOnePlayer()
+    {
+        Module1::WriteWave(0.5, 1569, tone());
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
+        QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);
+        QVERIFY(Platform::postCloseByCaption(Caption));
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
+        QTest::qWait(300);
+        QCOMPARE(Platform::countWindowsWithCaption(Caption), 1);
+        QCOMPARE(E2e::processesRunning(dir->companion()), 1);
+    }
+
+    void closeRequestWithoutAWindowDoesNothing()
+    {
+        QVERIFY(!Platform::postCloseByCaption(Caption));
+        QVERIFY(!Platform::postCloseByCaption(QString()));
+    }
+
+    // Any X client's window counts, mapped or not.
+    void findsAWindowOfThisProcessByCaption()
+    {
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Tinevox caption probe \u00e9"));
+        window.winId();
+        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(window.windowTitle()), 2000);
+        QVERIFY(!Platform::windowWithCaptionExists(QStringLiteral("Tinevox caption probe")));
+    }
+};
+
+QTEST_MAIN(TestCompanion)
+#include "test_companion_e2e.moc"
