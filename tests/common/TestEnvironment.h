@@ -65,4 +65,20 @@ inline QByteArray readAll(const QString& path)
     return file.readAll();
 }
 
+// Runs several test classes in one executable; fails if any of them fails.
+template <typename Test>
+int runOne(int argc, char** argv)
+{
+    Test tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+template <typename... Tests>
+int runAll(int argc, char** argv)
+{
+    int status = 0;
+    ((status |= runOne<Tests>(argc, argv)), ...);
+    return status;
+}
+
 } // namespace TestEnvironment

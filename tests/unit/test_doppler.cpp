@@ -215,16 +215,7 @@ private slots:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    int status = 0;
-    {
-        TestDoppler t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestNumberText t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return TestEnvironment::runAll<TestDoppler, TestNumberText>(argc, argv);
 }
 
 #include "test_doppler.moc"

@@ -288,16 +288,7 @@ private slots:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    int status = 0;
-    {
-        TestWaveWriter t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestProgressDialog t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return TestEnvironment::runAll<TestWaveWriter, TestProgressDialog>(argc, argv);
 }
 
 #include "test_wavewriter.moc"
