@@ -1,0 +1,364 @@
+// Platform::LoopedSound on Linux: a libpulse playback stream on a pa_threaded_mainloop,
+// fed by a LoopResampler that turns the WAV file into a seamless loop at the sound
+// server's sample rate.
+//
+// Threads: play()/stop() run on the caller's thread, read the file there and hand the
+// result over under the mainloop lock. Everything else runs on the mainloop's thread.
+// libpulse callbacks only record what happened and kick reconcile(), a deferred event
+// that compares what is wanted with what exists and creates or drops the context and
+// the stream. Nothing is ever freed from inside a libpulse callback of the same object,
+// so a callback that libpulse invokes synchronously (during a connect, say) is harmless.
+
+#include "platform/LoopedSound.h"
+
+#include "LoopResampler.h"
+#include "WavReader.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace Platform {
+
+namespace {
+
+// Requested buffering of the stream: enough to ride out scheduling hiccups, small
+// enough that the server's side holds little. Stop never waits for it: the stream is
+// disconnected, which drops whatever the server still holds.
+constexpr pa_usec_t kTargetLatencyUsec = 100 * PA_USEC_PER_MSEC;
+// A context that has not become ready by then is given up at the next play().
+constexpr qint64 kConnectTimeoutMs = 3000;
+
+} // namespace
+
+class LoopedSound::Impl {
+public:
+    Impl();
+    ~Impl();
+
+    void play(const QString& path);
+    void stop();
+    bool isStreaming() const { return streaming.load(std::memory_order_acquire); }
+
+private:
+    // All below run with the mainloop lock held.
+    void want(std::shared_ptr<const Sound::WavData> wav);
+    void kick();
+    void reconcile();
+    void connect();
+    void openStream();
+    void dropStream();
+    void dropContext();
+    void write(pa_stream* s, std::size_t bytes);
+
+    static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
+    static void onContextState(pa_context*, void* self);
+    static void onServerInfo(pa_context*, const pa_server_info*, void* self);
+    static void onStreamState(pa_stream*, void* self);
+    static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
+
+    pa_threaded_mainloop* mainloop = nullptr;
+    pa_mainloop_api* api = nullptr;
+    pa_defer_event* kickEvent = nullptr;
+
+    // What the caller wants: a sound (null for silence), and a generation that every
+    // play() and stop() advances.
+    std::shared_ptr<const Sound::WavData> wanted;
+    std::uint64_t wantedGeneration = 0;
+    bool connectWanted = false;
+
+    pa_context* context = nullptr;
+    QElapsedTimer contextAge;
+    bool serverInfoPending = false;
+    std::uint32_t serverRate = 0;
+
+    pa_stream* stream = nullptr;
+    std::uint64_t streamGeneration = 0;
+    // The generation a stream was last opened for; a stream that fails is not reopened
+    // until the next play().
+    std::uint64_t attemptedGeneration = 0;
+    std::unique_ptr<Sound::LoopResampler> resampler;
+    std::size_t frameBytes = 0;
+
+    std::atomic<bool> streaming{false};
+};
+
+LoopedSound::Impl::Impl()
+{
+    mainloop = pa_threaded_mainloop_new();
+    if (!mainloop)
+        return;
+    api = pa_threaded_mainloop_get_api(mainloop);
+    kickEvent = api->defer_new(api, &Impl::onKick, this);
+    if (kickEvent)
+        api->defer_enable(kickEvent, 0);
+    pa_threaded_mainloop_set_name(mainloop, "tinevox-sound");
+    if (!kickEvent || pa_threaded_mainloop_start(mainloop) < 0) {
+        if (kickEvent)
+            api->defer_free(kickEvent);
+        kickEvent = nullptr;
+        pa_threaded_mainloop_free(mainloop);
+        mainloop = nullptr;
+        api = nullptr;
+    }
+}
+
+LoopedSound::Impl::~Impl()
+{
+    if (!mainloop)
+        return;
+    pa_threaded_mainloop_lock(mainloop);
+    wanted.reset();
+    streaming.store(false, std::memory_order_release);
+    dropStream();
+    dropContext();
+    api->defer_free(kickEvent);
+    kickEvent = nullptr;
+    pa_threaded_mainloop_unlock(mainloop);
+    pa_threaded_mainloop_stop(mainloop);
+    pa_threaded_mainloop_free(mainloop);
+}
+
+void LoopedSound::Impl::play(const QString& path)
+{
+    std::shared_ptr<const Sound::WavData> wav;
+    if (auto parsed = Sound::readWavFile(path))
+        wav = std::make_shared<const Sound::WavData>(std::move(*parsed));
+    if (!mainloop)
+        return;
+    pa_threaded_mainloop_lock(mainloop);
+    want(std::move(wav));
+    pa_threaded_mainloop_unlock(mainloop);
+}
+
+void LoopedSound::Impl::stop()
+{
+    if (!mainloop)
+        return;
+    pa_threaded_mainloop_lock(mainloop);
+    want(nullptr);
+    pa_threaded_mainloop_unlock(mainloop);
+}
+
+void LoopedSound::Impl::want(std::shared_ptr<const Sound::WavData> wav)
+{
+    ++wantedGeneration;
+    streaming.store(false, std::memory_order_release);
+    // Silence at once: the old stream goes now, not when the mainloop gets round to it.
+    dropStream();
+    wanted = std::move(wav);
+    if (wanted) {
+        connectWanted = true;
+        if (context && pa_context_get_state(context) != PA_CONTEXT_READY && contextAge.elapsed() > kConnectTimeoutMs)
+            dropContext();
+    }
+    kick();
+}
+
+void LoopedSound::Impl::kick()
+{
+    if (kickEvent)
+        api->defer_enable(kickEvent, 1);
+}
+
+void LoopedSound::Impl::onKick(pa_mainloop_api*, pa_defer_event*, void* self)
+{
+    static_cast<Impl*>(self)->reconcile();
+}
+
+void LoopedSound::Impl::reconcile()
+{
+    api->defer_enable(kickEvent, 0);
+
+    if (context && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
+        // The server went away or never answered: silence, and wait for the next play().
+        streaming.store(false, std::memory_order_release);
+        dropStream();
+        dropContext();
+    }
+    if (stream && (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) || streamGeneration != wantedGeneration)) {
+        streaming.store(false, std::memory_order_release);
+        dropStream();
+    }
+    if (!wanted)
+        return;
+    if (!context) {
+        if (connectWanted)
+            connect();
+        return;
+    }
+    if (pa_context_get_state(context) != PA_CONTEXT_READY)
+        return;
+    if (serverRate == 0) {
+        if (!serverInfoPending) {
+            if (pa_operation* op = pa_context_get_server_info(context, &Impl::onServerInfo, this)) {
+                serverInfoPending = true;
+                pa_operation_unref(op);
+            }
+        }
+        return;
+    }
+    if (!stream && attemptedGeneration != wantedGeneration)
+        openStream();
+}
+
+void LoopedSound::Impl::connect()
+{
+    connectWanted = false;
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Tinevox");
+    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "production");
+    context = pa_context_new_with_proplist(api, "Tinevox", props);
+    pa_proplist_free(props);
+    if (!context)
+        return;
+    contextAge.start();
+    serverRate = 0;
+    serverInfoPending = false;
+    pa_context_set_state_callback(context, &Impl::onContextState, this);
+    // Never spawn a server: without one the player stays silent.
+    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        kick(); // the failed context is dropped by the next reconcile()
+}
+
+void LoopedSound::Impl::openStream()
+{
+    attemptedGeneration = wantedGeneration;
+    auto next = Sound::LoopResampler::create(wanted, serverRate);
+    if (!next)
+        return; // rates soxr cannot take: silence
+
+    pa_sample_spec spec;
+    spec.format = PA_SAMPLE_FLOAT32NE;
+    spec.rate = serverRate;
+    spec.channels = static_cast<std::uint8_t>(next->channels());
+    pa_channel_map map;
+    if (!pa_sample_spec_valid(&spec) || !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
+        return;
+
+    stream = pa_stream_new(context, "Tone", &spec, &map);
+    if (!stream)
+        return;
+    resampler = std::move(next);
+    frameBytes = pa_frame_size(&spec);
+    streamGeneration = wantedGeneration;
+    pa_stream_set_state_callback(stream, &Impl::onStreamState, this);
+    pa_stream_set_write_callback(stream, &Impl::onStreamWrite, this);
+
+    pa_buffer_attr attr;
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &spec));
+    attr.prebuf = static_cast<std::uint32_t>(-1);
+    attr.minreq = static_cast<std::uint32_t>(-1);
+    attr.fragsize = static_cast<std::uint32_t>(-1);
+    if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
+        dropStream();
+    }
+}
+
+void LoopedSound::Impl::dropStream()
+{
+    if (!stream)
+        return;
+    pa_stream* s = stream;
+    stream = nullptr;
+    pa_stream_set_state_callback(s, nullptr, nullptr);
+    pa_stream_set_write_callback(s, nullptr, nullptr);
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
+        pa_stream_disconnect(s);
+    pa_stream_unref(s);
+    resampler.reset();
+}
+
+void LoopedSound::Impl::dropContext()
+{
+    if (!context)
+        return;
+    pa_context* c = context;
+    context = nullptr;
+    serverRate = 0;
+    serverInfoPending = false;
+    pa_context_set_state_callback(c, nullptr, nullptr);
+    pa_context_disconnect(c);
+    pa_context_unref(c);
+}
+
+void LoopedSound::Impl::write(pa_stream* s, std::size_t bytes)
+{
+    if (streamGeneration == wantedGeneration)
+        streaming.store(true, std::memory_order_release);
+    while (bytes >= frameBytes) {
+        void* data = nullptr;
+        std::size_t size = bytes;
+        if (pa_stream_begin_write(s, &data, &size) < 0 || !data || size < frameBytes)
+            return;
+        const std::size_t frames = size / frameBytes;
+        resampler->render(static_cast<float*>(data), frames);
+        if (pa_stream_write(s, data, frames * frameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+            return;
+        bytes -= std::min(bytes, frames * frameBytes);
+    }
+}
+
+void LoopedSound::Impl::onContextState(pa_context* c, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    if (c != impl->context)
+        return;
+    const pa_context_state_t state = pa_context_get_state(c);
+    if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state))
+        impl->kick();
+}
+
+void LoopedSound::Impl::onServerInfo(pa_context* c, const pa_server_info* info, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    if (c != impl->context)
+        return;
+    impl->serverInfoPending = false;
+    if (info && info->sample_spec.rate > 0)
+        impl->serverRate = info->sample_spec.rate;
+    impl->kick();
+}
+
+void LoopedSound::Impl::onStreamState(pa_stream* s, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    if (s != impl->stream)
+        return;
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
+        impl->kick();
+}
+
+void LoopedSound::Impl::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    if (s != impl->stream || !impl->resampler)
+        return;
+    impl->write(s, bytes);
+}
+
+LoopedSound::LoopedSound() : impl(std::make_unique<Impl>()) {}
+
+LoopedSound::~LoopedSound() = default;
+
+void LoopedSound::play(const QString& path)
+{
+    impl->play(path);
+}
+
+void LoopedSound::stop()
+{
+    impl->stop();
+}
+
+bool LoopedSound::isStreaming() const
+{
+    return impl->isStreaming();
+}
+
+} // namespace Platform

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "WavReader.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+struct soxr;
+
+namespace Platform::Sound {
+
+// Turns the samples of a WAV file into an endless, seamless loop at another sample
+// rate. soxr (high quality, streaming) is fed the file's frames cyclically, so the
+// output is the band-limited resampling of the infinitely repeated file: exactly
+// periodic, at exactly the file's pitch, with no seam at the loop point.
+//
+// Needs no sound server; the sound stream pulls from it on its own thread. Not
+// thread-safe: one thread renders at a time.
+class LoopResampler {
+public:
+    // Null when soxr refuses the rates. A file without samples renders silence.
+    static std::unique_ptr<LoopResampler> create(std::shared_ptr<const WavData> wav, double outputRate);
+    ~LoopResampler();
+    LoopResampler(const LoopResampler&) = delete;
+    LoopResampler& operator=(const LoopResampler&) = delete;
+
+    int channels() const { return channelCount; }
+    double outputRate() const { return rate; }
+
+    // Writes exactly frames frames (channels interleaved) to out.
+    void render(float* out, std::size_t frames);
+
+private:
+    LoopResampler(std::shared_ptr<const WavData> wav, double outputRate);
+
+    std::shared_ptr<const WavData> wav;
+    int channelCount = 1;
+    double rate = 0;
+    soxr* resampler = nullptr;
+    // One period of input fed round and round: the file's samples themselves, or for a
+    // short file several copies of them, so that soxr is fed in sizeable pieces.
+    std::vector<float> repeated;
+    const float* period = nullptr;
+    std::size_t periodFrames = 0;
+    std::size_t position = 0;
+};
+
+} // namespace Platform::Sound

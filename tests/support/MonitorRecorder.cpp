@@ -1,0 +1,153 @@
+#include "MonitorRecorder.h"
+
+#include <QElapsedTimer>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace TestSupport {
+
+MonitorRecorder::MonitorRecorder(QString monitor) : source(monitor.isEmpty() ? defaultMonitor() : std::move(monitor)) {}
+
+MonitorRecorder::~MonitorRecorder()
+{
+    stop();
+}
+
+QString MonitorRecorder::defaultMonitor()
+{
+    const QString env = qEnvironmentVariable("TINEVOX_TEST_MONITOR");
+    return env.isEmpty() ? QStringLiteral("tvnull.monitor") : env;
+}
+
+bool MonitorRecorder::start()
+{
+    stop();
+    pending.clear();
+    recorded.clear();
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QStringLiteral("parec"),
+                  {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=20"), QStringLiteral("--format=float32le"),
+                   QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"), QStringLiteral("--raw")});
+    return process.waitForStarted(5000);
+}
+
+void MonitorRecorder::stop()
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    pump(0);
+    process.terminate();
+    if (!process.waitForFinished(2000)) {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+    pump(0);
+}
+
+bool MonitorRecorder::isRecording() const
+{
+    return process.state() == QProcess::Running;
+}
+
+void MonitorRecorder::pump(int waitMs)
+{
+    if (waitMs > 0 && process.state() == QProcess::Running && process.bytesAvailable() == 0)
+        process.waitForReadyRead(waitMs);
+    pending += process.readAllStandardOutput();
+    const qsizetype whole = pending.size() / qsizetype(sizeof(float));
+    const std::size_t old = recorded.size();
+    recorded.resize(old + static_cast<std::size_t>(whole));
+    std::memcpy(recorded.data() + old, pending.constData(), static_cast<std::size_t>(whole) * sizeof(float));
+    pending.remove(0, whole * qsizetype(sizeof(float)));
+}
+
+const std::vector<float>& MonitorRecorder::samples()
+{
+    pump(0);
+    return recorded;
+}
+
+std::vector<float> MonitorRecorder::record(int ms)
+{
+    pump(0);
+    const std::size_t from = recorded.size();
+    const std::size_t wanted = from + static_cast<std::size_t>(ms) * kRate / 1000;
+    QElapsedTimer timer;
+    timer.start();
+    // Wall-time bound: twice the window plus a second, in case parec stalls.
+    while (recorded.size() < wanted && timer.elapsed() < 2 * ms + 1000 && isRecording())
+        pump(50);
+    const std::size_t to = std::min(recorded.size(), wanted);
+    return std::vector<float>(recorded.begin() + static_cast<std::ptrdiff_t>(from),
+                              recorded.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+std::vector<float> MonitorRecorder::recordTone(int windowMs, int timeoutMs, double minRms)
+{
+    if (!isRecording() && !start())
+        return {};
+    pump(0);
+    constexpr std::size_t kProbe = kRate / 20;
+    std::size_t checked = recorded.size();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs && isRecording()) {
+        pump(50);
+        while (checked + kProbe <= recorded.size()) {
+            if (rmsOf(recorded, checked, checked + kProbe) > minRms) {
+                record(100);
+                return record(windowMs);
+            }
+            checked += kProbe;
+        }
+    }
+    return {};
+}
+
+int MonitorRecorder::waitForSilence(int windowMs, int timeoutMs, double maxLevel)
+{
+    if (!isRecording() && !start())
+        return -1;
+    pump(0);
+    const std::size_t origin = recorded.size();
+    const std::size_t window = static_cast<std::size_t>(windowMs) * kRate / 1000;
+    // Index of the first sample after which everything so far is quiet.
+    std::size_t quietFrom = origin;
+    QElapsedTimer timer;
+    timer.start();
+    constexpr std::size_t kStep = kRate / 100;
+    std::size_t checked = origin;
+    while (timer.elapsed() < timeoutMs + windowMs && isRecording()) {
+        pump(50);
+        while (checked + kStep <= recorded.size()) {
+            for (std::size_t i = checked; i < checked + kStep; ++i)
+                if (std::abs(recorded[i]) > maxLevel)
+                    quietFrom = checked + kStep;
+            checked += kStep;
+        }
+        if (checked >= quietFrom + window)
+            return static_cast<int>((quietFrom - origin) * 1000 / kRate);
+    }
+    return -1;
+}
+
+double rmsOf(const std::vector<float>& samples, std::size_t from, std::size_t to)
+{
+    to = std::min(to, samples.size());
+    if (from >= to)
+        return 0;
+    double mean = 0;
+    for (std::size_t i = from; i < to; ++i)
+        mean += samples[i];
+    mean /= static_cast<double>(to - from);
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i)
+        sum += (samples[i] - mean) * (samples[i] - mean);
+    return std::sqrt(sum / static_cast<double>(to - from));
+}
+
+} // namespace TestSupport
