@@ -1,0 +1,190 @@
+// The loop resampler, offline: the pitch it produces from tone files at the lowest,
+// middle and highest rates, seamlessness across many loop points, and its bookkeeping.
+
+#include "platform/sound/LoopResampler.h"
+#include "platform/sound/WavReader.h"
+
+#include "PitchMeter.h"
+#include "WavFile.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <numbers>
+
+using Platform::Sound::LoopResampler;
+using Platform::Sound::parseWav;
+using Platform::Sound::WavData;
+
+namespace {
+
+std::shared_ptr<const WavData> toneData(quint32 rate, int n, int cycles)
+{
+    auto wav = parseWav(TestSupport::toneWav(rate, n, cycles));
+    return wav ? std::make_shared<const WavData>(std::move(*wav)) : nullptr;
+}
+
+std::vector<float> render(LoopResampler& r, std::size_t frames, std::size_t chunk = 4800)
+{
+    std::vector<float> out(frames * std::size_t(r.channels()));
+    for (std::size_t done = 0; done < frames;) {
+        const std::size_t n = std::min(chunk, frames - done);
+        r.render(out.data() + done * std::size_t(r.channels()), n);
+        done += n;
+    }
+    return out;
+}
+
+std::vector<float> channel(const std::vector<float>& interleaved, int channels, int which)
+{
+    std::vector<float> out;
+    for (std::size_t i = std::size_t(which); i < interleaved.size(); i += std::size_t(channels))
+        out.push_back(interleaved[i]);
+    return out;
+}
+
+} // namespace
+
+class LoopResamplerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pitchIsExact_data()
+    {
+        QTest::addColumn<quint32>("fileRate");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("cycles");
+        QTest::addColumn<double>("outputRate");
+        // Short files loop every few milliseconds, long ones like the writer's files.
+        QTest::newRow("100 Hz, N=5 (20 Hz), 2 cycles") << 100u << 5 << 2 << 48000.0;
+        QTest::newRow("100 Hz, N=5 (20 Hz), 400 cycles") << 100u << 5 << 400 << 48000.0;
+        QTest::newRow("31390 Hz, N=10 (3139 Hz), 3 cycles") << 31390u << 10 << 3 << 48000.0;
+        QTest::newRow("31390 Hz, N=10 (3139 Hz), 10000 cycles") << 31390u << 10 << 10000 << 48000.0;
+        QTest::newRow("31390 Hz at 44.1 kHz") << 31390u << 10 << 7 << 44100.0;
+        QTest::newRow("2006000 Hz, N=100 (20060 Hz), 1 cycle") << 2006000u << 100 << 1 << 48000.0;
+        QTest::newRow("2006000 Hz, N=100 (20060 Hz), 10000 cycles") << 2006000u << 100 << 10000 << 48000.0;
+        QTest::newRow("2006000 Hz at 44.1 kHz") << 2006000u << 100 << 333 << 44100.0;
+        QTest::newRow("2140000 Hz, N=100 (21400 Hz), 10000 cycles") << 2140000u << 100 << 10000 << 48000.0;
+    }
+    void pitchIsExact()
+    {
+        QFETCH(quint32, fileRate);
+        QFETCH(int, n);
+        QFETCH(int, cycles);
+        QFETCH(double, outputRate);
+        const double tone = double(fileRate) / n;
+
+        auto r = LoopResampler::create(toneData(fileRate, n, cycles), outputRate);
+        QVERIFY(r);
+        render(*r, std::size_t(outputRate / 2)); // past the resampler's start
+        const std::vector<float> out = render(*r, std::size_t(outputRate * 4));
+        const auto report = TestSupport::measurePitch(out, outputRate, 1);
+        QVERIFY(!report.tones.empty());
+        const double error = report.frequency() - tone;
+        qInfo("tone %.4f Hz: measured %.6f Hz, error %.2e Hz, amplitude %.4f, phase deviation %.2e rad, "
+              "weakest block %.5f, residual %.4f",
+              tone, report.frequency(), error, report.tones[0].amplitude, report.maxPhaseDeviation,
+              report.minBlockAmplitude, report.maxResidual);
+        QVERIFY2(std::abs(error) < 0.001, qPrintable(QString::number(error)));
+        // Full scale: the 8-bit cycle's fundamental is about 127/128.
+        QVERIFY(report.tones[0].amplitude > 0.95 && report.tones[0].amplitude < 1.01);
+        // Seamless: every block has the same amplitude and phase, nothing sticks out.
+        QVERIFY(report.maxPhaseDeviation < 0.01);
+        QVERIFY(report.minBlockAmplitude > 0.99);
+        QVERIFY(report.maxResidual < 0.05);
+    }
+
+    // A loop that is not a whole number of cycles has a seam; the measurement must see it,
+    // or the seamlessness checks above would prove nothing.
+    void seamIsVisible()
+    {
+        QByteArray samples = TestSupport::toneCycle(10).repeated(20);
+        samples.chop(5); // the loop jumps by half a cycle
+        auto wav = parseWav(TestSupport::wavBytes(31390, samples));
+        QVERIFY(wav);
+        auto r = LoopResampler::create(std::make_shared<const WavData>(std::move(*wav)), 48000);
+        QVERIFY(r);
+        render(*r, 24000);
+        const auto report = TestSupport::measurePitch(render(*r, 96000), 48000, 1);
+        QVERIFY(report.maxPhaseDeviation > 0.3 || report.minBlockAmplitude < 0.9 || report.maxResidual > 0.3);
+    }
+
+    // How the caller slices its requests must not change the sound.
+    void chunkingDoesNotMatter()
+    {
+        auto whole = LoopResampler::create(toneData(2006000, 100, 7), 48000);
+        auto sliced = LoopResampler::create(toneData(2006000, 100, 7), 48000);
+        QVERIFY(whole && sliced);
+        const std::vector<float> a = render(*whole, 20000, 20000);
+        std::vector<float> b;
+        const std::size_t pieces[] = {1, 7, 333, 4096, 2, 1000};
+        for (std::size_t i = 0; b.size() < a.size(); ++i) {
+            const std::size_t n = std::min(pieces[i % std::size(pieces)], a.size() - b.size());
+            std::vector<float> part(n);
+            sliced->render(part.data(), n);
+            b.insert(b.end(), part.begin(), part.end());
+        }
+        QCOMPARE(b.size(), a.size());
+        for (std::size_t i = 0; i < a.size(); ++i)
+            QVERIFY2(a[i] == b[i], qPrintable(QStringLiteral("sample %1").arg(i)));
+    }
+
+    void stereoKeepsChannelsApart()
+    {
+        // Left 1000 Hz, right 1500 Hz at 16 bits, 12000 Hz.
+        QByteArray data;
+        for (int i = 0; i < 12000; ++i) {
+            for (double f : {1000.0, 1500.0}) {
+                const auto v = qint16(std::lround(16000 * std::sin(2 * std::numbers::pi * f * i / 12000)));
+                data.append(char(v & 0xFF));
+                data.append(char((v >> 8) & 0xFF));
+            }
+        }
+        auto wav = parseWav(TestSupport::wavBytes(12000, data, 2, 16));
+        QVERIFY(wav);
+        auto r = LoopResampler::create(std::make_shared<const WavData>(std::move(*wav)), 48000);
+        QVERIFY(r);
+        QCOMPARE(r->channels(), 2);
+        render(*r, 12000);
+        const std::vector<float> out = render(*r, 96000);
+        const auto left = TestSupport::measurePitch(channel(out, 2, 0), 48000);
+        const auto right = TestSupport::measurePitch(channel(out, 2, 1), 48000);
+        QCOMPARE(left.tones.size(), std::size_t(1));
+        QCOMPARE(right.tones.size(), std::size_t(1));
+        QVERIFY(std::abs(left.frequency() - 1000.0) < 0.001);
+        QVERIFY(std::abs(right.frequency() - 1500.0) < 0.001);
+    }
+
+    void emptyFileRendersSilence()
+    {
+        // A 44-byte file: header only.
+        const QByteArray file = TestSupport::wavBytes(31390, {});
+        QCOMPARE(file.size(), 44);
+        auto wav = parseWav(file);
+        QVERIFY(wav);
+        auto r = LoopResampler::create(std::make_shared<const WavData>(std::move(*wav)), 48000);
+        QVERIFY(r);
+        std::vector<float> out(4800, 1.0f);
+        r->render(out.data(), out.size());
+        for (float s : out)
+            QCOMPARE(s, 0.0f);
+    }
+
+    void lowestRateAndRefusals()
+    {
+        // 1 Hz is a legal file rate; it resamples (to an inaudible 0.1 Hz) without harm.
+        auto slow = LoopResampler::create(toneData(1, 10, 1), 48000);
+        QVERIFY(slow);
+        std::vector<float> out(48000);
+        slow->render(out.data(), out.size());
+        for (float s : out)
+            QVERIFY(std::isfinite(s) && std::abs(s) <= 1.5f);
+
+        QVERIFY(!LoopResampler::create(nullptr, 48000));
+        QVERIFY(!LoopResampler::create(toneData(100, 5, 1), 0));
+        QVERIFY(!LoopResampler::create(toneData(100, 5, 1), std::nan("")));
+    }
+};
+
+QTEST_GUILESS_MAIN(LoopResamplerTest)
+#include "test_loop_resampler.moc"
