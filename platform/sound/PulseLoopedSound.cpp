@@ -58,6 +58,7 @@ private:
     static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
     static void onContextState(pa_context*, void* self);
     static void onServerInfo(pa_context*, const pa_server_info*, void* self);
+    static void onSinkInfo(pa_context*, const pa_sink_info*, int eol, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
 
@@ -74,7 +75,10 @@ private:
     pa_context* context = nullptr;
     QElapsedTimer contextAge;
     bool serverInfoPending = false;
+    // The rate streams are opened at: the default sink's own rate, so that the server
+    // need not resample again, or else the server's default rate.
     std::uint32_t serverRate = 0;
+    std::uint32_t serverDefaultRate = 0;
 
     pa_stream* stream = nullptr;
     std::uint64_t streamGeneration = 0;
@@ -194,7 +198,7 @@ void LoopedSound::Impl::reconcile()
     if (pa_context_get_state(context) != PA_CONTEXT_READY)
         return;
     if (serverRate == 0) {
-        if (!serverInfoPending) {
+        if (!serverInfoPending && serverDefaultRate == 0) {
             if (pa_operation* op = pa_context_get_server_info(context, &Impl::onServerInfo, this)) {
                 serverInfoPending = true;
                 pa_operation_unref(op);
@@ -218,6 +222,7 @@ void LoopedSound::Impl::connect()
         return;
     contextAge.start();
     serverRate = 0;
+    serverDefaultRate = 0;
     serverInfoPending = false;
     pa_context_set_state_callback(context, &Impl::onContextState, this);
     // Never spawn a server: without one the player stays silent.
@@ -281,6 +286,7 @@ void LoopedSound::Impl::dropContext()
     pa_context* c = context;
     context = nullptr;
     serverRate = 0;
+    serverDefaultRate = 0;
     serverInfoPending = false;
     pa_context_set_state_callback(c, nullptr, nullptr);
     pa_context_disconnect(c);
@@ -319,9 +325,32 @@ void LoopedSound::Impl::onServerInfo(pa_context* c, const pa_server_info* info, 
     auto* impl = static_cast<Impl*>(self);
     if (c != impl->context)
         return;
+    impl->serverDefaultRate = info ? info->sample_spec.rate : 0;
+    pa_operation* op = nullptr;
+    if (info && info->default_sink_name && *info->default_sink_name)
+        op = pa_context_get_sink_info_by_name(c, info->default_sink_name, &Impl::onSinkInfo, self);
+    if (op) {
+        pa_operation_unref(op);
+        return;
+    }
     impl->serverInfoPending = false;
-    if (info && info->sample_spec.rate > 0)
+    impl->serverRate = impl->serverDefaultRate;
+    impl->kick();
+}
+
+void LoopedSound::Impl::onSinkInfo(pa_context* c, const pa_sink_info* info, int eol, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    if (c != impl->context || !impl->serverInfoPending)
+        return;
+    if (eol == 0 && info && info->sample_spec.rate > 0)
         impl->serverRate = info->sample_spec.rate;
+    else if (eol == 0)
+        return;
+    else if (impl->serverRate == 0)
+        impl->serverRate = impl->serverDefaultRate;
+    // The first entry settles it; the end-of-list call that follows finds nothing pending.
+    impl->serverInfoPending = false;
     impl->kick();
 }
 

@@ -1,0 +1,71 @@
+// play_wav <file> [seconds]: loops the file through LoopedSound in a process of its own,
+// until stdin closes or the seconds have passed, then reports on stderr the CPU time the
+// whole process used (both threads) per second of playing, and exits normally, which
+// shows that exit while playing is clean.
+
+#include "platform/LoopedSound.h"
+
+#include <QString>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + 1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <file.wav> [seconds]\n", argv[0]);
+        return 2;
+    }
+    const double seconds = argc > 2 ? std::atof(argv[2]) : -1;
+    Platform::LoopedSound sound;
+    sound.play(QString::fromLocal8Bit(argv[1]));
+
+    const auto start = std::chrono::steady_clock::now();
+    // Measured from the first request for audio, so connecting is not counted.
+    double cpuAtStream = -1;
+    auto streamStart = start;
+    for (;;) {
+        if (cpuAtStream < 0 && sound.isStreaming()) {
+            cpuAtStream = cpuSeconds();
+            streamStart = std::chrono::steady_clock::now();
+            std::fprintf(stdout, "streaming\n");
+            std::fflush(stdout);
+        }
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (seconds >= 0 && elapsed >= seconds)
+            break;
+        pollfd in {STDIN_FILENO, POLLIN, 0};
+        if (seconds < 0 && poll(&in, 1, 20) > 0) {
+            char c;
+            if (read(STDIN_FILENO, &c, 1) <= 0)
+                break;
+        } else if (seconds >= 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    if (cpuAtStream >= 0) {
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - streamStart).count();
+        const double cpu = cpuSeconds() - cpuAtStream;
+        std::fprintf(stderr, "played %.2f s, cpu %.4f s: %.3f %% of one core\n", wall, cpu, 100.0 * cpu / wall);
+    } else {
+        std::fprintf(stderr, "never streamed\n");
+    }
+    return 0;
+}
