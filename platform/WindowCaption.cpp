@@ -73,12 +73,13 @@ QByteArray legacyName(Display* display, Window window)
     return name;
 }
 
+// A window without a name has no caption to match; an empty caption matches nothing.
 bool hasCaption(Display* display, Window window, const QByteArray& caption)
 {
     const QByteArray modern = utf8Name(display, window);
     if (!modern.isEmpty())
         return modern == caption;
-    return legacyName(display, window) == caption;
+    return !caption.isEmpty() && legacyName(display, window) == caption;
 }
 
 // Depth-first over the whole tree: under a reparenting window manager the program's
@@ -107,6 +108,8 @@ std::vector<Window> windowsWithCaption(Display* display, const QString& caption,
 {
     const QByteArray wanted = caption.toUtf8();
     std::vector<Window> found;
+    if (wanted.isEmpty())
+        return found;
     walk(display, DefaultRootWindow(display), [&](Window w) {
         if (hasCaption(display, w, wanted)) {
             found.push_back(w);

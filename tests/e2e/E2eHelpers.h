@@ -25,6 +25,11 @@ inline int processesRunning(const QString& executable)
     return out.toInt();
 }
 
+inline void killAll(const QString& executable)
+{
+    run(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-x"), QStringLiteral("-f"), executable});
+}
+
 // Windows with exactly this caption; only the mapped ones when visibleOnly.
 inline int windowsNamed(const QString& caption, bool visibleOnly)
 {

@@ -1,0 +1,189 @@
+// Tone playback through the rig's real sound server: the pitch recorded from the null
+// sink's monitor is the tone's frequency, both tones of moving mode sound at once from
+// two processes, and stop means silence with nothing left behind.
+
+#include "MonitorRecorder.h"
+#include "PitchMeter.h"
+#include "common/TestEnvironment.h"
+#include "e2e/E2eHelpers.h"
+#include "platform/ProgramLauncher.h"
+#include "platform/WindowCaption.h"
+#include "settings/SettingsKeys.h"
+#include "tone/TonePlayback.h"
+#include "tone/WaveWriter.h"
+
+#include <QApplication>
+#include <QtEndian>
+#include <QtTest>
+
+using TestSupport::measurePitch;
+using TestSupport::MonitorRecorder;
+
+namespace {
+
+const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
+
+struct Inputs : ToneInputs {
+    Doppler::Band band = Doppler::Band::X;
+    QString speed1 = QStringLiteral("100");
+    QString speed2 = QStringLiteral("50");
+    bool moving = false;
+    std::optional<Doppler::Band> selectedBand() const override { return band; }
+    QString firstSpeedText() const override { return speed1; }
+    QString secondSpeedText() const override { return speed2; }
+    bool MovingMode() const override { return moving; }
+};
+
+} // namespace
+
+class TestPlaybackE2e : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+    Inputs inputs;
+    MonitorRecorder recorder;
+
+    QString temp() const { return dir->file(QStringLiteral("temp.wav")); }
+    QString temp2() const { return dir->file(QStringLiteral("temp2.wav")); }
+
+    void expectSilenceAndNothingLeft()
+    {
+        QVERIFY(recorder.start());
+        QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "the tone went on after stop");
+        recorder.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+        QVERIFY(!Platform::windowWithCaptionExists(Caption));
+        QVERIFY(!QFile::exists(temp()));
+        QVERIFY(!QFile::exists(temp2()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "the rig's sound server is needed");
+        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "the rig's X server is needed");
+    }
+
+    void init()
+    {
+        TestEnvironment::clearSettings();
+        dir = std::make_unique<TestEnvironment::AppDir>(true);
+        inputs = Inputs();
+    }
+
+    void cleanup()
+    {
+        for (int i = 0; i < 5 && Platform::postCloseByCaption(Caption); ++i)
+            QTest::qWait(200);
+        E2e::killAll(dir->companion()); // only after a failure: the next case starts clean
+    }
+
+    // The lowest, a middle and the top sample rate the writer makes.
+    void pitchIsTheTonesFrequency_data()
+    {
+        QTest::addColumn<Doppler::Band>("band");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<QString>("accuracy");
+        QTest::addColumn<double>("tone");
+        QTest::addColumn<int>("rate");
+        QTest::newRow("20 Hz at 100 samples/s") << Doppler::Band::X << "KPH" << "1" << "5" << 20.0 << 100;
+        QTest::newRow("3139 Hz at 31390 samples/s") << Doppler::Band::X << "MPH" << "100" << "10" << 3139.0 << 31390;
+        QTest::newRow("20060 Hz at 2006000 samples/s") << Doppler::Band::Ka << "MPH" << "199" << "100" << 20060.0 << 2006000;
+    }
+    void pitchIsTheTonesFrequency()
+    {
+        QFETCH(Doppler::Band, band);
+        QFETCH(QString, unit);
+        QFETCH(QString, speed);
+        QFETCH(QString, accuracy);
+        QFETCH(double, tone);
+        QFETCH(int, rate);
+        Settings::write(Settings::Unit, unit);
+        Settings::write(Settings::Accuracy, accuracy);
+        inputs.band = band;
+        inputs.speed1 = speed;
+
+        TonePlayback playback(inputs, dir->path());
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        QCOMPARE(qFromLittleEndian<quint32>(TestEnvironment::readAll(temp()).constData() + 24), static_cast<quint32>(rate));
+
+        QVERIFY(recorder.start());
+        // A 20 Hz tone needs a longer window to be measured to a hundredth of a hertz.
+        const std::vector<float> window = recorder.recordTone(tone < 100 ? 4000 : 2000, 6000);
+        recorder.stop();
+        QVERIFY2(!window.empty(), "no tone was heard");
+        const TestSupport::PitchReport report = measurePitch(window, MonitorRecorder::kRate, 1);
+        QVERIFY2(qAbs(report.frequency() - tone) < 0.01,
+                 qPrintable(QStringLiteral("heard %1 Hz").arg(report.frequency(), 0, 'f', 4)));
+        // Seamless: no click, gap or phase jump anywhere in the window, loop points included.
+        QVERIFY2(report.minBlockAmplitude > 0.9, qPrintable(QString::number(report.minBlockAmplitude)));
+        QVERIFY2(report.maxPhaseDeviation < 0.1, qPrintable(QString::number(report.maxPhaseDeviation)));
+
+        playback.Stop();
+        expectSilenceAndNothingLeft();
+    }
+
+    void movingModePlaysBothTonesFromTwoProcesses()
+    {
+        inputs.moving = true; // X band: 100 mph is 3139 Hz, 50 mph is 1569 Hz
+        TonePlayback playback(inputs, dir->path());
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        QCOMPARE(E2e::windowsNamed(Caption, true), 0); // the companion's window is never seen
+
+        QVERIFY(recorder.start());
+        QTest::qWait(2500); // both streams past the null sink's start-up
+        const std::vector<float> window = recorder.record(2000);
+        recorder.stop();
+        const TestSupport::PitchReport report = measurePitch(window, MonitorRecorder::kRate, 2);
+        QCOMPARE(report.tones.size(), std::size_t(2));
+        std::vector<double> heard {report.frequency(0), report.frequency(1)};
+        std::sort(heard.begin(), heard.end());
+        QVERIFY2(qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01,
+                 qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
+
+        playback.Stop();
+        expectSilenceAndNothingLeft();
+    }
+
+    void closingTheMainWindowEndsBothTones()
+    {
+        inputs.moving = true;
+        TonePlayback playback(inputs, dir->path());
+        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        QVERIFY(recorder.start());
+        QVERIFY(!recorder.recordTone(500, 6000).empty());
+        recorder.stop();
+        playback.Unload();
+        QVERIFY(playback.TonePlaying()); // the unload leaves the flag alone
+        expectSilenceAndNothingLeft();
+    }
+
+    void oneCloseRequestLeavesTheOtherPlayerPlaying()
+    {
+        Module1::WriteWave(0.5, 1569, temp2());
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
+        QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);
+        QVERIFY(recorder.start());
+        QVERIFY(!recorder.recordTone(500, 6000).empty());
+
+        QVERIFY(Platform::postCloseByCaption(Caption));
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
+        // The first player deleted the file as it closed; the other plays on from memory.
+        QVERIFY(!QFile::exists(temp2()));
+        QTest::qWait(300);
+        const std::vector<float> window = recorder.record(1500);
+        recorder.stop();
+        QVERIFY(qAbs(measurePitch(window, MonitorRecorder::kRate, 1).frequency() - 1569) < 0.01);
+
+        QVERIFY(Platform::postCloseByCaption(Caption));
+        expectSilenceAndNothingLeft();
+    }
+};
+
+QTEST_MAIN(TestPlaybackE2e)
+#include "test_playback_e2e.moc"
