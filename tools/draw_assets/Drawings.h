@@ -1,0 +1,33 @@
+#pragma once
+
+// Every picture the program carries, drawn from code so that it can be redrawn at
+// will: the window skin, the GO and STOP signs, the radar gun, and the icon.
+
+#include <QImage>
+#include <QList>
+#include <QRgb>
+
+namespace Drawings {
+
+// The skin's four colours.
+inline constexpr QRgb SkinWhite = 0xFFFFFFFF;
+inline constexpr QRgb SkinFace = 0xFF848484;  // 132, 132, 132
+inline constexpr QRgb SkinDepth = 0xFF424242; // 66, 66, 66
+inline constexpr QRgb SkinBlack = 0xFF000000;
+
+// 792 x 443, 8-bit indexed, the four colours above. Its non-white pixels are
+// exactly the fork outline.
+QImage skin();
+
+// Transparent background, antialiased, ARGB32.
+QImage goSign();   // 50 x 53
+QImage stopSign(); // 53 x 54
+QImage radarGun(); // 103 x 52
+
+// The program icon at size x size pixels.
+QImage icon(int size);
+
+// The icon sizes a desktop asks for.
+QList<int> iconSizes();
+
+} // namespace Drawings
