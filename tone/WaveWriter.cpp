@@ -164,6 +164,7 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
 
         if (t == 1 || sinceYield.elapsed() >= YieldEveryMs || t == plan.cycles) {
             progress.placeNear(context.mainWindow);
+            progress.showProgress();
             QCoreApplication::processEvents();
             sinceYield.restart();
             if (progress.cancelRequested() || (context.abandoned && context.abandoned()))

@@ -56,8 +56,12 @@ frmProgress::frmProgress(QWidget* parent)
 void frmProgress::setProgressValue(float newValue)
 {
     value = newValue;
-    ProgressBar1->setValue(static_cast<int>(std::lround(static_cast<double>(newValue) * (BarSteps / 100))));
     emit progressChanged(newValue);
+}
+
+void frmProgress::showProgress()
+{
+    ProgressBar1->setValue(static_cast<int>(std::lround(static_cast<double>(value) * (BarSteps / 100))));
 }
 
 void frmProgress::placeNear(const QWidget* mainWindow)

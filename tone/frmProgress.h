@@ -13,8 +13,11 @@ class frmProgress : public QWidget {
 public:
     explicit frmProgress(QWidget* parent = nullptr);
 
-    // The bar spans 0 to 100.
+    // The bar spans 0 to 100. Every step's value is taken at once; the bar itself is
+    // brought up to date with showProgress(), when the event loop gets to paint it, so
+    // that thousands of steps cost no thousands of repaints.
     void setProgressValue(float value);
+    void showProgress();
     float progressValue() const { return value; }
 
     // Places the dialog relative to the main window (the designed offsets, in twips);

@@ -265,10 +265,14 @@ private slots:
     {
         frmProgress dialog;
         dialog.setProgressValue(100.0f * 1 / 10030);
+        dialog.showProgress();
         const int first = dialog.ProgressBar1->value();
         dialog.setProgressValue(100.0f * 2 / 10030);
+        dialog.showProgress();
         QVERIFY(dialog.ProgressBar1->value() > first);
         dialog.setProgressValue(100.0f);
+        QCOMPARE(dialog.progressValue(), 100.0f);
+        dialog.showProgress();
         QCOMPARE(dialog.ProgressBar1->value(), dialog.ProgressBar1->maximum());
     }
 
