@@ -1,4 +1,4 @@
-#include "Drawings.h"
+#include "tools/draw_assets/Drawings.h"
 
 #include "mainwindow/ForkOutline.h"
 

@@ -3,7 +3,7 @@
 // writes skin.png, go.png, stop.png, radargun.png, icon-32.png and
 // icons/hicolor/<N>x<N>/apps/tinevox.png for each desktop icon size.
 
-#include "Drawings.h"
+#include "tools/draw_assets/Drawings.h"
 
 #include <QDir>
 #include <QGuiApplication>

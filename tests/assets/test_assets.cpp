@@ -1,0 +1,497 @@
+// The window outline table, the compiled-in pictures, and the drawing tool that
+// produces them.
+
+#include "common/TestEnvironment.h"
+#include "mainwindow/ForkOutline.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int SkinWidth = 792;
+constexpr int SkinHeight = 443;
+constexpr int OutlinePixels = 220687;
+
+constexpr QRgb White = qRgb(255, 255, 255);
+constexpr QRgb Face = qRgb(132, 132, 132);
+constexpr QRgb Depth = qRgb(66, 66, 66);
+constexpr QRgb Black = qRgb(0, 0, 0);
+
+// Straight from the rectangles, independent of ForkOutline::contains.
+std::vector<bool> outlineMask()
+{
+    std::vector<bool> mask(SkinWidth * SkinHeight, false);
+    for (const ForkOutline::Rect& r : ForkOutline::rects)
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                mask[y * SkinWidth + x] = true;
+    return mask;
+}
+
+QImage loadResource(const QString& path)
+{
+    QImage image(path);
+    if (image.isNull())
+        qWarning("cannot load %s", qPrintable(path));
+    return image;
+}
+
+QString hicolorIcon(const QString& root, int size)
+{
+    return root + QStringLiteral("/icons/hicolor/%1x%1/apps/tinevox.png").arg(size);
+}
+
+const QList<int> IconSizes {16, 22, 24, 32, 48, 64, 128, 256};
+
+bool cornersTransparent(const QImage& image)
+{
+    const int r = image.width() - 1, b = image.height() - 1;
+    return qAlpha(image.pixel(0, 0)) == 0 && qAlpha(image.pixel(r, 0)) == 0 && qAlpha(image.pixel(0, b)) == 0
+        && qAlpha(image.pixel(r, b)) == 0;
+}
+
+struct ColourShares {
+    int opaque = 0;
+    int dominant = 0; // pixels of the sign's own colour
+    int white = 0;
+};
+
+template <typename IsDominant>
+ColourShares shares(const QImage& image, IsDominant isDominant)
+{
+    ColourShares s;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAlpha(p) < 250)
+                continue;
+            ++s.opaque;
+            if (isDominant(qRed(p), qGreen(p), qBlue(p)))
+                ++s.dominant;
+            if (qRed(p) > 235 && qGreen(p) > 235 && qBlue(p) > 235)
+                ++s.white;
+        }
+    }
+    return s;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+class TestForkOutline : public QObject {
+    Q_OBJECT
+private slots:
+    void tableEntriesAtBothEndsAndAroundTheGap()
+    {
+        using ForkOutline::rects;
+        auto same = [](const ForkOutline::Rect& r, int l, int t, int rt, int b) {
+            return r.left == l && r.top == t && r.right == rt && r.bottom == b;
+        };
+        QCOMPARE(rects.size(), std::size_t(158));
+        QVERIFY(same(rects[0], 191, 4, 791, 5));
+        QVERIFY(same(rects[49], 4, 128, 455, 130));
+        QVERIFY(same(rects[105], 178, 284, 778, 285));
+        QVERIFY(same(rects[106], 230, 293, 699, 294));
+        QVERIFY(same(rects[143], 215, 381, 700, 382));
+        QVERIFY(same(rects[157], 224, 433, 694, 434));
+        QCOMPARE(ForkOutline::LowerForkFirst, std::size_t(106));
+    }
+
+    void everyRowHoldsOneRunTopToBottom()
+    {
+        using ForkOutline::rects;
+        QCOMPARE(rects.front().top, 4);
+        QCOMPARE(rects.back().bottom, 434);
+        for (std::size_t i = 0; i < rects.size(); ++i) {
+            const auto& r = rects[i];
+            QVERIFY2(r.left < r.right && r.top < r.bottom, qPrintable(QString::number(i + 1)));
+            if (i == 0)
+                continue;
+            // Each rectangle starts on the row after the previous one ends, so no
+            // row is covered twice or skipped, except the white rows between the forks.
+            const int expectedTop = i == ForkOutline::LowerForkFirst ? 293 : rects[i - 1].bottom;
+            QVERIFY2(r.top == expectedTop, qPrintable(QStringLiteral("rectangle %1").arg(i + 1)));
+        }
+        QCOMPARE(rects[ForkOutline::LowerForkFirst - 1].bottom, 285);
+    }
+
+    void neighboursCannotBeMerged()
+    {
+        using ForkOutline::rects;
+        for (std::size_t i = 1; i < rects.size(); ++i) {
+            const bool touching = rects[i].top == rects[i - 1].bottom;
+            const bool sameEdges = rects[i].left == rects[i - 1].left && rects[i].right == rects[i - 1].right;
+            QVERIFY2(!(touching && sameEdges), qPrintable(QStringLiteral("rectangles %1 and %2").arg(i).arg(i + 1)));
+        }
+    }
+
+    void tallestRectangles()
+    {
+        std::vector<ForkOutline::Rect> byHeight(ForkOutline::rects.begin(), ForkOutline::rects.end());
+        std::stable_sort(byHeight.begin(), byHeight.end(), [](const auto& a, const auto& b) {
+            return a.bottom - a.top > b.bottom - b.top;
+        });
+        QList<QPair<int, int>> tallest; // first and last row
+        for (int i = 0; i < 4; ++i)
+            tallest.append({byHeight[i].top, byHeight[i].bottom - 1});
+        std::sort(tallest.begin(), tallest.end());
+        const QList<QPair<int, int>> expected {{18, 85}, {207, 271}, {300, 337}, {395, 427}};
+        QCOMPARE(tallest, expected);
+        // Well clear of the next one, so the four are not a tie.
+        QVERIFY(byHeight[4].bottom - byHeight[4].top < byHeight[3].bottom - byHeight[3].top);
+    }
+
+    void boundsAreTheUnionAndAreaIsTheSkinCount()
+    {
+        ForkOutline::Rect u = ForkOutline::rects.front();
+        long area = 0;
+        for (const auto& r : ForkOutline::rects) {
+            u.left = std::min(u.left, r.left);
+            u.top = std::min(u.top, r.top);
+            u.right = std::max(u.right, r.right);
+            u.bottom = std::max(u.bottom, r.bottom);
+            area += long(r.right - r.left) * (r.bottom - r.top);
+        }
+        const auto& b = ForkOutline::bounds;
+        QCOMPARE(QList<int>({b.left, b.top, b.right, b.bottom}), QList<int>({4, 4, 791, 434}));
+        QCOMPARE(QList<int>({u.left, u.top, u.right, u.bottom}), QList<int>({4, 4, 791, 434}));
+        QCOMPARE(area, long(OutlinePixels));
+    }
+
+    void pixelProbes()
+    {
+        QVERIFY(ForkOutline::contains(4, 128));
+        QVERIFY(ForkOutline::contains(5, 127));
+        QVERIFY(ForkOutline::contains(790, 95));
+        QVERIFY(ForkOutline::contains(789, 96));
+        QVERIFY(!ForkOutline::contains(3, 128));
+        QVERIFY(!ForkOutline::contains(4, 127));
+        QVERIFY(!ForkOutline::contains(790, 96));
+        QVERIFY(!ForkOutline::contains(500, 150)); // between the upper fork's tines
+        for (int y = 285; y <= 292; ++y)
+            for (int x = 0; x < SkinWidth; ++x)
+                QVERIFY2(!ForkOutline::contains(x, y), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    }
+
+    void containsAgreesWithTheRectanglesEverywhere()
+    {
+        const std::vector<bool> mask = outlineMask();
+        for (int y = -2; y < SkinHeight + 2; ++y) {
+            for (int x = -2; x < SkinWidth + 2; ++x) {
+                const bool inMask = x >= 0 && y >= 0 && x < SkinWidth && y < SkinHeight && mask[y * SkinWidth + x];
+                if (ForkOutline::contains(x, y) != inMask)
+                    QFAIL(qPrintable(QStringLiteral("contains(%1, %2) is wrong").arg(x).arg(y)));
+            }
+        }
+    }
+};
+
+// ---------------------------------------------------------------------------
+
+class TestSkin : public QObject {
+    Q_OBJECT
+private slots:
+    void isAnEightBitPaletteFileOfTheWindowSize()
+    {
+        QFile file(QStringLiteral(":/skin.png"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray head = file.read(26);
+        QCOMPARE(head.mid(12, 4), QByteArray("IHDR"));
+        QCOMPARE(int(uchar(head[24])), 8); // bit depth
+        QCOMPARE(int(uchar(head[25])), 3); // colour type: palette
+
+        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
+        QCOMPARE(skin.size(), QSize(SkinWidth, SkinHeight));
+        QCOMPARE(skin.format(), QImage::Format_Indexed8);
+    }
+
+    void usesExactlyTheFourColours()
+    {
+        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
+        QCOMPARE(skin.colorCount(), 4);
+        QSet<QRgb> palette;
+        for (QRgb c : skin.colorTable())
+            palette.insert(c | 0xFF000000u);
+        QCOMPARE(palette, QSet<QRgb>({White, Face, Depth, Black}));
+
+        QSet<QRgb> used;
+        for (int y = 0; y < skin.height(); ++y)
+            for (int x = 0; x < skin.width(); ++x)
+                used.insert(skin.pixel(x, y) | 0xFF000000u);
+        QCOMPARE(used, palette);
+    }
+
+    void forkPixelsAreExactlyTheOutline()
+    {
+        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
+        QCOMPARE(skin.size(), QSize(SkinWidth, SkinHeight));
+        const std::vector<bool> mask = outlineMask();
+        int fork = 0;
+        for (int y = 0; y < SkinHeight; ++y) {
+            for (int x = 0; x < SkinWidth; ++x) {
+                const bool isFork = (skin.pixel(x, y) | 0xFF000000u) != White;
+                if (isFork != mask[y * SkinWidth + x])
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3 but the outline says %4")
+                                         .arg(x).arg(y)
+                                         .arg(isFork ? "fork" : "white", mask[y * SkinWidth + x] ? "fork" : "white")));
+                fork += isFork;
+            }
+        }
+        QCOMPARE(fork, OutlinePixels);
+    }
+
+    void outlinedAndInRelief()
+    {
+        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
+        const std::vector<bool> mask = outlineMask();
+        auto inside = [&](int x, int y) {
+            return x >= 0 && y >= 0 && x < SkinWidth && y < SkinHeight && mask[y * SkinWidth + x];
+        };
+        auto colour = [&](int x, int y) { return skin.pixel(x, y) | 0xFF000000u; };
+        // Every fork pixel on the border of the outline is black.
+        for (int y = 0; y < SkinHeight; ++y)
+            for (int x = 0; x < SkinWidth; ++x)
+                if (inside(x, y) && (!inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1)))
+                    QVERIFY2(colour(x, y) == Black, qPrintable(QStringLiteral("border pixel %1,%2").arg(x).arg(y)));
+        // Dark top faces along the top edges, dark end faces at the tine ends, face grey between.
+        const struct {
+            int x, y;
+            QRgb expected;
+        } probes[] {
+            {500, 10, Depth}, {300, 16, Depth}, {100, 120, Depth}, // upper fork: body top, handle top
+            {785, 50, Depth}, {785, 240, Depth},                   // upper fork: tine ends
+            {500, 297, Depth}, {697, 320, Depth}, {697, 410, Depth}, // lower fork
+            {500, 50, Face}, {300, 240, Face}, {50, 150, Face}, {400, 420, Face}, {600, 310, Face},
+        };
+        for (const auto& p : probes)
+            QVERIFY2(colour(p.x, p.y) == p.expected, qPrintable(QStringLiteral("pixel %1,%2").arg(p.x).arg(p.y)));
+        // The dark faces are about 14 px deep on the upper fork: column 500 from row 4 down.
+        int firstFace = 4;
+        while (colour(500, firstFace) != Face)
+            ++firstFace;
+        QVERIFY2(firstFace >= 16 && firstFace <= 20, qPrintable(QString::number(firstFace)));
+    }
+
+    // Every control of the main window sits on plain face grey (x, y, width, height).
+    void controlsSitOnTheFace_data()
+    {
+        QTest::addColumn<QRect>("place");
+        const struct {
+            const char* name;
+            QRect place;
+        } controls[] {
+            {"Frame1", {198, 105, 58, 91}},  {"Command9", {735, 21, 19, 19}},  {"Command7", {270, 390, 52, 18}},
+            {"Command8", {323, 390, 52, 18}}, {"Text2", {270, 324, 103, 65}},   {"Command5", {756, 21, 19, 19}},
+            {"Command1", {333, 219, 94, 55}}, {"Command2", {231, 219, 94, 55}}, {"Text1", {267, 105, 103, 65}},
+            {"Command3", {320, 171, 52, 18}}, {"Command4", {267, 171, 52, 18}}, {"Slider1", {501, 216, 238, 42}},
+            {"Label9", {282, 20, 37, 15}},    {"Label11", {267, 411, 112, 16}}, {"Label6", {264, 192, 112, 16}},
+            {"Label4", {183, 20, 43, 15}},    {"Label2", {621, 81, 76, 16}},    {"Image2", {282, 36, 103, 52}},
+            {"Label8", {378, 336, 70, 34}},   {"Label7", {579, 201, 76, 13}},   {"Label3", {228, 20, 52, 15}},
+            {"Label5", {375, 120, 70, 34}},   {"Label1", {384, 36, 241, 49}},
+        };
+        for (const auto& c : controls)
+            QTest::newRow(c.name) << c.place;
+    }
+    void controlsSitOnTheFace()
+    {
+        QFETCH(QRect, place);
+        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = place.left(); x <= place.right(); ++x)
+                QVERIFY2((skin.pixel(x, y) | 0xFF000000u) == Face, qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+    }
+};
+
+// ---------------------------------------------------------------------------
+
+class TestPictures : public QObject {
+    Q_OBJECT
+private slots:
+    void compiledInSizesWithTransparentCorners_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("go") << QStringLiteral(":/go.png") << QSize(50, 53);
+        QTest::newRow("stop") << QStringLiteral(":/stop.png") << QSize(53, 54);
+        QTest::newRow("radargun") << QStringLiteral(":/radargun.png") << QSize(103, 52);
+        QTest::newRow("icon") << QStringLiteral(":/icon-32.png") << QSize(32, 32);
+    }
+    void compiledInSizesWithTransparentCorners()
+    {
+        QFETCH(QString, path);
+        QFETCH(QSize, size);
+        const QImage image = loadResource(path);
+        QCOMPARE(image.size(), size);
+        QVERIFY(image.hasAlphaChannel());
+        QVERIFY(cornersTransparent(image));
+    }
+
+    void goIsMostlyGreenWithWhiteLettering()
+    {
+        const QImage go = loadResource(QStringLiteral(":/go.png"));
+        const ColourShares s = shares(go, [](int r, int g, int b) { return g > r + 40 && g > b + 40; });
+        QVERIFY2(s.opaque > 50 * 53 / 2, qPrintable(QString::number(s.opaque))); // a disc, not a dot
+        QVERIFY2(s.dominant > s.opaque * 6 / 10, qPrintable(QStringLiteral("%1 of %2").arg(s.dominant).arg(s.opaque)));
+        QVERIFY2(s.white > 60, qPrintable(QString::number(s.white)));
+    }
+
+    void stopIsMostlyRedWithWhiteLettering()
+    {
+        const QImage stop = loadResource(QStringLiteral(":/stop.png"));
+        const ColourShares s = shares(stop, [](int r, int g, int b) { return r > g + 60 && r > b + 60; });
+        QVERIFY2(s.opaque > 53 * 54 * 2 / 3, qPrintable(QString::number(s.opaque))); // it fills its box
+        // Eight straight sides: the left and top sides touch the box along a
+        // stretch of some 20 px, where a disc would touch it at a point.
+        int leftSide = 0, topSide = 0;
+        for (int y = 0; y < stop.height(); ++y)
+            leftSide += qAlpha(stop.pixel(1, y)) >= 128;
+        for (int x = 0; x < stop.width(); ++x)
+            topSide += qAlpha(stop.pixel(x, 1)) >= 128;
+        QVERIFY2(leftSide >= 18 && leftSide <= 26, qPrintable(QString::number(leftSide)));
+        QVERIFY2(topSide >= 18 && topSide <= 26, qPrintable(QString::number(topSide)));
+        QVERIFY2(s.dominant > s.opaque * 6 / 10, qPrintable(QStringLiteral("%1 of %2").arg(s.dominant).arg(s.opaque)));
+        QVERIFY2(s.white > 100, qPrintable(QString::number(s.white)));
+    }
+
+    void radarGunIsBlackWithThreeWavesAtTheMuzzle()
+    {
+        const QImage gun = loadResource(QStringLiteral(":/radargun.png"));
+        int opaque = 0;
+        for (int y = 0; y < gun.height(); ++y) {
+            for (int x = 0; x < gun.width(); ++x) {
+                const QRgb p = gun.pixel(x, y);
+                if (qAlpha(p) == 0)
+                    continue;
+                ++opaque;
+                QVERIFY2(qRed(p) < 30 && qGreen(p) < 30 && qBlue(p) < 30, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            }
+        }
+        QVERIFY(opaque > 600);
+        // Along the barrel's axis, right of the muzzle: three separate wave lines.
+        int runs = 0;
+        bool inRun = false;
+        for (int x = 67; x < gun.width(); ++x) {
+            const bool on = qAlpha(gun.pixel(x, 19)) > 128;
+            runs += on && !inRun;
+            inRun = on;
+        }
+        QCOMPARE(runs, 3);
+        // The grip hangs under the back half: nothing low down on the right.
+        for (int y = 40; y < gun.height(); ++y)
+            for (int x = 52; x < gun.width(); ++x)
+                QVERIFY(qAlpha(gun.pixel(x, y)) == 0);
+    }
+
+    void desktopIconsAtEverySize()
+    {
+        for (int size : IconSizes) {
+            const QString path = hicolorIcon(QStringLiteral(TINEVOX_ASSETS_DIR), size);
+            const QImage icon(path);
+            QVERIFY2(!icon.isNull(), qPrintable(path));
+            QCOMPARE(icon.size(), QSize(size, size));
+            QVERIFY(cornersTransparent(icon));
+            // A fork lying from upper left to lower right leaves the other two
+            // corners' quarters empty, and its two tines make the upper-left half heavier.
+            int upperLeft = 0, lowerRight = 0, offDiagonal = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const int alpha = qAlpha(icon.pixel(x, y));
+                    if ((x > size * 3 / 4 && y < size / 4) || (x < size / 4 && y > size * 3 / 4))
+                        offDiagonal += alpha;
+                    (x + y < size ? upperLeft : lowerRight) += alpha;
+                }
+            }
+            QVERIFY2(offDiagonal == 0, qPrintable(QString::number(size)));
+            QVERIFY2(upperLeft > lowerRight * 11 / 10, qPrintable(QStringLiteral("%1: %2 / %3").arg(size).arg(upperLeft).arg(lowerRight)));
+        }
+    }
+
+    void iconsAreDrawnAtEachSizeNotScaled()
+    {
+        // A picture scaled up from 32 px has no detail finer than its source;
+        // the 256 px icon must differ clearly from the 32 px one blown up.
+        const QImage big(hicolorIcon(QStringLiteral(TINEVOX_ASSETS_DIR), 256));
+        const QImage small(hicolorIcon(QStringLiteral(TINEVOX_ASSETS_DIR), 32));
+        QVERIFY(!big.isNull() && !small.isNull());
+        const QImage blown = small.scaled(256, 256, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        long difference = 0;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                difference += std::abs(qAlpha(big.pixel(x, y)) - qAlpha(blown.pixel(x, y)));
+        QVERIFY2(difference > 256L * 256 * 4, qPrintable(QString::number(difference)));
+        // The compiled-in icon is the 32 px desktop icon.
+        QCOMPARE(loadResource(QStringLiteral(":/icon-32.png")).convertToFormat(QImage::Format_ARGB32),
+                 small.convertToFormat(QImage::Format_ARGB32));
+    }
+};
+
+// ---------------------------------------------------------------------------
+
+// The committed pictures are what the drawing tool makes now.
+class TestAssetsAreRedrawn : public QObject {
+    Q_OBJECT
+private slots:
+    void toolReproducesEveryCommittedPicture()
+    {
+        QTemporaryDir out(TestEnvironment::scratchRoot() + QStringLiteral("/drawn-XXXXXX"));
+        QVERIFY(out.isValid());
+        QProcess tool;
+        tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        tool.start(QStringLiteral(TINEVOX_DRAW_ASSETS), {out.path()});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 0);
+
+        QStringList drawn;
+        QDirIterator it(out.path(), {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            drawn << it.next().mid(out.path().size() + 1);
+        drawn.sort();
+        QStringList expected {QStringLiteral("go.png"), QStringLiteral("icon-32.png"), QStringLiteral("radargun.png"),
+                              QStringLiteral("skin.png"), QStringLiteral("stop.png")};
+        for (int size : IconSizes)
+            expected << hicolorIcon(QString(), size).mid(1);
+        expected.sort();
+        QCOMPARE(drawn, expected);
+
+        for (const QString& name : drawn) {
+            const QString committed = QStringLiteral(TINEVOX_ASSETS_DIR "/") + name;
+            const QImage a(committed);
+            const QImage b(out.filePath(name));
+            QVERIFY2(!a.isNull(), qPrintable(committed));
+            const bool samePixels = a.size() == b.size() && a.format() == b.format()
+                && a.convertToFormat(QImage::Format_ARGB32) == b.convertToFormat(QImage::Format_ARGB32);
+            QVERIFY2(samePixels, qPrintable(name + QStringLiteral(" differs from its drawing; run ninja redraw_assets")));
+            if (TestEnvironment::readAll(committed) != TestEnvironment::readAll(out.filePath(name)))
+                qWarning("%s: same pixels, different file bytes", qPrintable(name));
+        }
+    }
+
+    void compiledInPicturesAreTheCommittedFiles()
+    {
+        for (const char* name : {"skin.png", "go.png", "stop.png", "radargun.png", "icon-32.png"}) {
+            const QByteArray compiled = TestEnvironment::readAll(QStringLiteral(":/") + QLatin1String(name));
+            QVERIFY2(!compiled.isEmpty(), name);
+            QCOMPARE(compiled, TestEnvironment::readAll(QStringLiteral(TINEVOX_ASSETS_DIR "/") + QLatin1String(name)));
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    return TestEnvironment::runAll<TestForkOutline, TestSkin, TestPictures, TestAssetsAreRedrawn>(argc, argv);
+}
+
+#include "test_assets.moc"
