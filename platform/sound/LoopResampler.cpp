@@ -13,6 +13,37 @@ namespace {
 constexpr std::size_t kMinPeriodFrames = 4096;
 // Largest piece of input handed to soxr in one call.
 constexpr std::size_t kMaxFeedFrames = 16384;
+// The decimated rate stays at least this many times the output rate.
+constexpr double kMinDecimatedRatio = 2.2;
+// Input run through the decimator before its output is steady, at the least.
+constexpr std::size_t kDecimatorWarmFrames = 1 << 16;
+
+soxr_t createSoxr(double inputRate, double outputRate, int channels)
+{
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    soxr_error_t error = nullptr;
+    soxr_t s = soxr_create(inputRate, outputRate, static_cast<unsigned>(channels), &error, &io, &quality, &runtime);
+    if (error && s) {
+        soxr_delete(s);
+        s = nullptr;
+    }
+    return s;
+}
+
+// The largest factor that divides frames and keeps rate / factor at or above minRate.
+unsigned decimationFactor(std::size_t frames, double rate, double minRate)
+{
+    const double limit = rate / minRate;
+    if (limit < 2.0)
+        return 1;
+    const auto largest = static_cast<std::size_t>(std::min(limit, 1e6));
+    for (std::size_t d = std::min(largest, frames); d >= 2; --d)
+        if (frames % d == 0)
+            return static_cast<unsigned>(d);
+    return 1;
+}
 
 } // namespace
 
@@ -34,28 +65,75 @@ LoopResampler::LoopResampler(std::shared_ptr<const WavData> data, double outputR
         return;
 
     const auto ch = static_cast<std::size_t>(channelCount);
-    if (frames >= kMinPeriodFrames) {
-        period = wav->samples.data();
-        periodFrames = frames;
-    } else {
-        const std::size_t copies = (kMinPeriodFrames + frames - 1) / frames;
-        repeated.reserve(copies * frames * ch);
+    period = wav->samples.data();
+    periodFrames = frames;
+    const unsigned by = decimationFactor(frames, static_cast<double>(wav->sampleRate), kMinDecimatedRatio * rate);
+    if (by > 1 && !decimate(by))
+        return;
+
+    if (periodFrames < kMinPeriodFrames) {
+        const std::size_t copies = (kMinPeriodFrames + periodFrames - 1) / periodFrames;
+        std::vector<float> copy;
+        copy.reserve(copies * periodFrames * ch);
         for (std::size_t i = 0; i < copies; ++i)
-            repeated.insert(repeated.end(), wav->samples.begin(), wav->samples.begin() + static_cast<std::ptrdiff_t>(frames * ch));
+            copy.insert(copy.end(), period, period + periodFrames * ch);
+        repeated = std::move(copy);
         period = repeated.data();
-        periodFrames = copies * frames;
+        periodFrames = copies * periodFrames;
     }
 
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
-    soxr_error_t error = nullptr;
-    resampler = soxr_create(static_cast<double>(wav->sampleRate), rate, static_cast<unsigned>(channelCount), &error, &io,
-                            &quality, &runtime);
-    if (error && resampler) {
-        soxr_delete(resampler);
-        resampler = nullptr;
+    // The ratio as the file's rate over factor times the output rate: for a decimated loop
+    // the intermediate rate need not be a whole number.
+    resampler = createSoxr(static_cast<double>(wav->sampleRate), rate * factor, channelCount);
+}
+
+bool LoopResampler::decimate(unsigned by)
+{
+    // Run the loop round and round through an exact by:1 decimator until its output is
+    // steady, then keep one period: frames / by outputs, which continue seamlessly into
+    // themselves because by divides the loop.
+    soxr_t s = createSoxr(static_cast<double>(by), 1.0, channelCount);
+    if (!s)
+        return false;
+    const auto ch = static_cast<std::size_t>(channelCount);
+    const std::size_t frames = periodFrames;
+    const std::size_t out = frames / by;
+    const std::size_t warmPeriods = (kDecimatorWarmFrames + frames - 1) / frames;
+    const std::size_t wanted = (warmPeriods + 1) * out;
+    std::vector<float> result(out * ch);
+    std::vector<float> buffer(std::min<std::size_t>(wanted, 8192) * ch);
+    std::size_t made = 0;
+    std::size_t pos = 0;
+    int idle = 0;
+    while (made < wanted) {
+        const std::size_t feed = std::min(frames - pos, kMaxFeedFrames);
+        const std::size_t room = std::min(wanted - made, buffer.size() / ch);
+        std::size_t used = 0;
+        std::size_t got = 0;
+        if (soxr_process(s, period + pos * ch, feed, &used, buffer.data(), room, &got)) {
+            soxr_delete(s);
+            return false;
+        }
+        pos = (pos + used) % frames;
+        // Keep the last period: output index j lands at j % out.
+        for (std::size_t i = 0; i < got; ++i) {
+            const std::size_t j = made + i;
+            if (j >= wanted - out)
+                std::copy_n(buffer.data() + i * ch, ch, result.data() + (j % out) * ch);
+        }
+        made += got;
+        idle = (used == 0 && got == 0) ? idle + 1 : 0;
+        if (idle > 4) {
+            soxr_delete(s);
+            return false;
+        }
     }
+    soxr_delete(s);
+    decimated = std::move(result);
+    period = decimated.data();
+    periodFrames = out;
+    factor = by;
+    return true;
 }
 
 LoopResampler::~LoopResampler()

@@ -15,6 +15,13 @@ namespace Platform::Sound {
 // output is the band-limited resampling of the infinitely repeated file: exactly
 // periodic, at exactly the file's pitch, with no seam at the loop point.
 //
+// A file far above the output rate (tone files reach 2.2 MHz) would cost soxr most of its
+// time filtering away what nobody hears. When the loop's length allows, it is therefore
+// first decimated once, circularly, by an integer factor D that divides the loop: one
+// period of L/D frames at rate/D, exactly periodic, which is then streamed as above.
+// An integer ratio keeps the pitch exact; the intermediate rate stays above 2.2 times
+// the output rate, so nothing audible is touched.
+//
 // Needs no sound server; the sound stream pulls from it on its own thread. Not
 // thread-safe: one thread renders at a time.
 class LoopResampler {
@@ -27,12 +34,15 @@ public:
 
     int channels() const { return channelCount; }
     double outputRate() const { return rate; }
+    // The decimation factor applied up front (1: none).
+    unsigned decimation() const { return factor; }
 
     // Writes exactly frames frames (channels interleaved) to out.
     void render(float* out, std::size_t frames);
 
 private:
     LoopResampler(std::shared_ptr<const WavData> wav, double outputRate);
+    bool decimate(unsigned by);
 
     std::shared_ptr<const WavData> wav;
     int channelCount = 1;
@@ -41,6 +51,8 @@ private:
     // One period of input fed round and round: the file's samples themselves, or for a
     // short file several copies of them, so that soxr is fed in sizeable pieces.
     std::vector<float> repeated;
+    std::vector<float> decimated;
+    unsigned factor = 1;
     const float* period = nullptr;
     std::size_t periodFrames = 0;
     std::size_t position = 0;

@@ -29,7 +29,7 @@ namespace {
 // Requested buffering of the stream: enough to ride out scheduling hiccups, small
 // enough that the server's side holds little. Stop never waits for it: the stream is
 // disconnected, which drops whatever the server still holds.
-constexpr pa_usec_t kTargetLatencyUsec = 100 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kTargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
 // A context that has not become ready by then is given up at the next play().
 constexpr qint64 kConnectTimeoutMs = 3000;
 

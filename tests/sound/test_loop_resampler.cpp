@@ -65,6 +65,9 @@ private slots:
         QTest::newRow("2006000 Hz, N=100 (20060 Hz), 10000 cycles") << 2006000u << 100 << 10000 << 48000.0;
         QTest::newRow("2006000 Hz at 44.1 kHz") << 2006000u << 100 << 333 << 44100.0;
         QTest::newRow("2140000 Hz, N=100 (21400 Hz), 10000 cycles") << 2140000u << 100 << 10000 << 48000.0;
+        // A prime loop length leaves no factor to decimate by: soxr takes the full rate.
+        QTest::newRow("2006000 Hz, N=97 (20680.4 Hz), 1 cycle") << 2006000u << 97 << 1 << 48000.0;
+        QTest::newRow("2006000 Hz, N=97 (20680.4 Hz), 1 cycle, 44.1 kHz") << 2006000u << 97 << 1 << 44100.0;
     }
     void pitchIsExact()
     {
@@ -81,9 +84,9 @@ private slots:
         const auto report = TestSupport::measurePitch(out, outputRate, 1);
         QVERIFY(!report.tones.empty());
         const double error = report.frequency() - tone;
-        qInfo("tone %.4f Hz: measured %.6f Hz, error %.2e Hz, amplitude %.4f, phase deviation %.2e rad, "
+        qInfo("decimated by %u; tone %.4f Hz: measured %.6f Hz, error %.2e Hz, amplitude %.4f, phase deviation %.2e rad, "
               "weakest block %.5f, residual %.4f",
-              tone, report.frequency(), error, report.tones[0].amplitude, report.maxPhaseDeviation,
+              r->decimation(), tone, report.frequency(), error, report.tones[0].amplitude, report.maxPhaseDeviation,
               report.minBlockAmplitude, report.maxResidual);
         QVERIFY2(std::abs(error) < 0.001, qPrintable(QString::number(error)));
         // Full scale: the 8-bit cycle's fundamental is about 127/128.
@@ -107,6 +110,30 @@ private slots:
         render(*r, 24000);
         const auto report = TestSupport::measurePitch(render(*r, 96000), 48000, 1);
         QVERIFY(report.maxPhaseDeviation > 0.3 || report.minBlockAmplitude < 0.9 || report.maxResidual > 0.3);
+    }
+
+    // Decimation up front is chosen only where it divides the loop and leaves the
+    // intermediate rate above 2.2 times the output rate.
+    void decimationFactor()
+    {
+        struct Case {
+            quint32 rate;
+            int n, cycles;
+            double out;
+            unsigned factor;
+        };
+        const Case cases[] = {
+            {2006000, 100, 10000, 48000, 16}, // 1,000,000 frames; 2006000 / 105600 = 18.99
+            {2140000, 100, 10000, 48000, 20}, // 2140000 / 105600 = 20.3
+            {2006000, 100, 1, 48000, 10},     // 100 frames
+            {2006000, 97, 1, 48000, 1},       // prime length
+            {31390, 10, 3139, 48000, 1},      // already near the output rate
+        };
+        for (const Case& c : cases) {
+            auto r = LoopResampler::create(toneData(c.rate, c.n, c.cycles), c.out);
+            QVERIFY(r);
+            QCOMPARE(r->decimation(), c.factor);
+        }
     }
 
     // How the caller slices its requests must not change the sound.

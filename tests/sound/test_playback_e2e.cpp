@@ -29,7 +29,7 @@ class PlaybackE2eTest : public QObject {
         QVERIFY2(!report.tones.empty(), "no tone heard");
         QVERIFY2(report.tones.size() == 1, qPrintable(QStringLiteral("a second tone at %1 Hz").arg(report.frequency(1))));
         const double error = report.frequency() - frequency;
-        qInfo("heard %.5f Hz for %.4f Hz (error %+.5f Hz), amplitude %.3f, phase deviation %.4f rad, "
+        qInfo("heard %.5f Hz for %.4f Hz (error %+.2e Hz), amplitude %.3f, phase deviation %.4f rad, "
               "weakest block %.4f",
               report.frequency(), frequency, error, report.tones[0].amplitude, report.maxPhaseDeviation,
               report.minBlockAmplitude);
