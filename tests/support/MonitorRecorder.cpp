@@ -59,6 +59,8 @@ void MonitorRecorder::pump(int waitMs)
         process.waitForReadyRead(waitMs);
     pending += process.readAllStandardOutput();
     const qsizetype whole = pending.size() / qsizetype(sizeof(float));
+    if (whole == 0)
+        return;
     const std::size_t old = recorded.size();
     recorded.resize(old + static_cast<std::size_t>(whole));
     std::memcpy(recorded.data() + old, pending.constData(), static_cast<std::size_t>(whole) * sizeof(float));
