@@ -1,15 +1,33 @@
-#include "mainwindow/PreviewWindow.h"
+// Module1::Main, the program's start: one instance per user, then the main window.
+
+#include "mainwindow/Fonts.h"
+#include "mainwindow/frmForksB.h"
+#include "platform/AppDirectory.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
 
-int main(int argc, char* argv[])
+namespace Module1 {
+
+int Main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // A second start ends at once and silently; the running instance is not told.
     const Platform::SingleInstance instance(QStringLiteral("tinevox"));
     if (instance.anotherInstanceRuns())
         return 0;
-    PreviewWindow window;
-    window.show();
+
+    Fonts::installSubstitutes();
+    frmForksB form(Platform::applicationDirectory());
+    if (!form.Form_Load())
+        return 1;
+    form.show();
     return QApplication::exec();
+}
+
+} // namespace Module1
+
+int main(int argc, char* argv[])
+{
+    return Module1::Main(argc, argv);
 }

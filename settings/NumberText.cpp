@@ -1,4 +1,4 @@
-#include "tone/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <cmath>
 

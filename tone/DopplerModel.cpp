@@ -1,7 +1,7 @@
 #include "tone/DopplerModel.h"
 
 #include "settings/SettingsKeys.h"
-#include "tone/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <cmath>
 

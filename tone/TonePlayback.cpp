@@ -5,7 +5,7 @@
 #include "platform/ProgramLauncher.h"
 #include "settings/SettingsKeys.h"
 #include "tone/Module2.h"
-#include "tone/NumberText.h"
+#include "settings/NumberText.h"
 #include "tone/ToneError.h"
 #include "tone/WaveWriter.h"
 

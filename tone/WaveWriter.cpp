@@ -2,7 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "settings/SettingsKeys.h"
-#include "tone/NumberText.h"
+#include "settings/NumberText.h"
 #include "tone/ToneError.h"
 #include "tone/frmProgress.h"
 

@@ -3,7 +3,7 @@
 #include "common/TestEnvironment.h"
 #include "settings/SettingsKeys.h"
 #include "tone/DopplerModel.h"
-#include "tone/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <QtTest>
 

@@ -1,0 +1,31 @@
+#include "mainwindow/Fonts.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QStringList>
+
+#include <cmath>
+
+namespace Fonts {
+
+void installSubstitutes()
+{
+    QFont::insertSubstitutions(QStringLiteral("Arial"), QStringList {QStringLiteral("Liberation Sans")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), QStringList {QStringLiteral("Liberation Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Impact"), QStringList {QStringLiteral("Liberation Sans Narrow")});
+    QFont::insertSubstitutions(QStringLiteral("Fixedsys"), QStringList {QStringLiteral("Terminus"), QStringLiteral("DejaVu Sans Mono")});
+}
+
+QFont designed(const QString& family, double points, bool bold, bool italic)
+{
+    QFont font(family);
+    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    font.setBold(bold);
+    font.setItalic(italic);
+    // Impact is heavy by design at its regular weight; its narrow stand-in needs bold.
+    if (family == QLatin1String("Impact") && QFontInfo(font).family() != family)
+        font.setBold(true);
+    return font;
+}
+
+} // namespace Fonts

@@ -1,0 +1,201 @@
+// The window's outline, its face, dragging it by the face, the close and minimise
+// buttons and the pressed look of the menu labels.
+
+#include "mainwindow/ForkOutline.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/frmForksB.h"
+
+#include <QLabel>
+#include <QCursor>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QWindow>
+
+namespace {
+
+void putLong(QByteArray& buffer, qsizetype offset, qint32 value)
+{
+    const auto bits = static_cast<quint32>(value);
+    for (int i = 0; i < 4; ++i)
+        buffer[offset + i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+qint32 getLong(const QByteArray& buffer, qsizetype offset)
+{
+    quint32 bits = 0;
+    for (int i = 0; i < 4; ++i)
+        bits |= static_cast<quint32>(static_cast<unsigned char>(buffer[offset + i])) << (8 * i);
+    return static_cast<qint32>(bits);
+}
+
+// A region from a rectangle-list buffer: header, bounding rectangle, rectangles with
+// exclusive right and bottom edges.
+QRegion regionFromData(const QByteArray& data)
+{
+    QRegion region;
+    if (data.size() < 32)
+        return region;
+    const qint32 headerSize = getLong(data, 0);
+    const qint32 count = getLong(data, 8);
+    for (qint32 i = 0; i < count; ++i) {
+        const qsizetype at = headerSize + static_cast<qsizetype>(i) * 16;
+        if (at + 16 > data.size())
+            break;
+        const qint32 left = getLong(data, at);
+        const qint32 top = getLong(data, at + 4);
+        const qint32 right = getLong(data, at + 8);
+        const qint32 bottom = getLong(data, at + 12);
+        region += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    }
+    return region;
+}
+
+// The system colour of button faces, for the pressed look.
+QColor buttonFace(const QWidget* w)
+{
+    return w->palette().color(QPalette::Button);
+}
+
+const QColor FaceGrey(132, 132, 132);
+
+void setBackColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, colour);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+void frmForksB::FillRegionData()
+{
+    const auto& rects = ForkOutline::rects;
+    putLong(RgnData, 0, 32);
+    putLong(RgnData, 4, 1);
+    putLong(RgnData, 8, static_cast<qint32>(rects.size()));
+    putLong(RgnData, 12, static_cast<qint32>(rects.size() * 16));
+    putLong(RgnData, 16, ForkOutline::bounds.left);
+    putLong(RgnData, 20, ForkOutline::bounds.top);
+    putLong(RgnData, 24, ForkOutline::bounds.right);
+    putLong(RgnData, 28, ForkOutline::bounds.bottom);
+    qsizetype at = 32;
+    for (const ForkOutline::Rect& r : rects) {
+        putLong(RgnData, at, r.left);
+        putLong(RgnData, at + 4, r.top);
+        putLong(RgnData, at + 8, r.right);
+        putLong(RgnData, at + 12, r.bottom);
+        at += 16;
+    }
+}
+
+void frmForksB::applyShape()
+{
+    RgnData = QByteArray(RgnDataSize, '\0');
+    FillRegionData();
+    setMask(regionFromData(RgnData));
+}
+
+void frmForksB::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, skin);
+}
+
+// Drag by the face, the radar-gun picture or the title, with any mouse button; a
+// press on any other control does not move the window.
+void frmForksB::mousePressEvent(QMouseEvent* event)
+{
+    QWidget* under = childAt(event->position().toPoint());
+    if (under && under != Image2 && under != Label1)
+        return;
+    startDrag(event->globalPosition());
+}
+
+void frmForksB::startDrag(const QPointF& globalPosition)
+{
+    if (QWindow* window = windowHandle(); window && window->startSystemMove())
+        return;
+    // No window manager moves windows here: follow the mouse ourselves.
+    movingByHand = true;
+    grabOffset = globalPosition.toPoint() - pos();
+    grabMouse();
+}
+
+void frmForksB::mouseMoveEvent(QMouseEvent* event)
+{
+    if (movingByHand)
+        move(event->globalPosition().toPoint() - grabOffset);
+}
+
+void frmForksB::mouseReleaseEvent(QMouseEvent*)
+{
+    if (!movingByHand)
+        return;
+    movingByHand = false;
+    releaseMouse();
+}
+
+void frmForksB::Command5_Click()
+{
+    close();
+}
+
+void frmForksB::Command9_Click()
+{
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+bool frmForksB::isMenuLabel(QObject* object) const
+{
+    return object == Label3 || object == Label4 || object == Label9;
+}
+
+// The three menu labels look pressed while the mouse is down on them, whatever the
+// button and whether or not a tone plays; the click follows the release.
+bool frmForksB::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!isMenuLabel(watched))
+        return QWidget::eventFilter(watched, event);
+    auto* label = static_cast<QLabel*>(watched);
+    if (event->type() == QEvent::MouseButtonPress) {
+        setBackColour(label, buttonFace(this));
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        setBackColour(label, FaceGrey);
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (label->rect().contains(mouse->position().toPoint())) {
+            if (label == Label3)
+                Label3_Click();
+            else if (label == Label4)
+                Label4_Click();
+            else
+                Label9_Click();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The menus and the settings dialog ignore clicks while a tone plays.
+void frmForksB::Label3_Click()
+{
+    if (TonePlaying())
+        return;
+}
+
+void frmForksB::Label4_Click()
+{
+    if (TonePlaying())
+        return;
+    menuForm->mnuMode->exec(QCursor::pos());
+}
+
+void frmForksB::Label9_Click()
+{
+    if (TonePlaying())
+        return;
+    menuForm->mnuHelp->exec(QCursor::pos());
+}
