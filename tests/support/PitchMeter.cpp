@@ -1,7 +1,6 @@
 #include "PitchMeter.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <complex>
 #include <numbers>
