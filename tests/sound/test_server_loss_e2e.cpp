@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <memory>
 
 using Platform::LoopedSound;
@@ -61,6 +62,8 @@ class ServerLossE2eTest : public QObject {
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
         env.remove(QStringLiteral("PULSE_SERVER"));
         server.setProcessEnvironment(env);
+        // The server goes with this test even if the test crashes.
+        server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         server.setProcessChannelMode(QProcess::MergedChannels);
         server.setStandardOutputFile(scratch.filePath(QStringLiteral("pulse.log")), QIODevice::Append);
         server.start(QStringLiteral("pulseaudio"),
