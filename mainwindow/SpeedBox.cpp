@@ -37,7 +37,8 @@ void SpeedBox::keyPressEvent(QKeyEvent* event)
     const QString text = event->text();
     const bool typesCharacter = !text.isEmpty() && event->key() != Qt::Key_Delete;
     const bool harmless = text == QStringLiteral("\x01") || text == QStringLiteral("\x03");
-    if (typesCharacter && !harmless && !admits(text.front())) {
+    // A locked box keeps its text, and its selection, whatever is typed.
+    if (typesCharacter && !harmless && (isReadOnly() || !admits(text.front()))) {
         event->accept();
         return;
     }

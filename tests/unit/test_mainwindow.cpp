@@ -1,0 +1,464 @@
+// The main window offscreen: its shape and layout, speed entry, band and play
+// controls, readout, mode, and the settings it brings back and keeps.
+
+#include "common/TestEnvironment.h"
+#include "mainwindow/Fonts.h"
+#include "mainwindow/ForkOutline.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/SpeedBox.h"
+#include "mainwindow/frmForksB.h"
+#include "settings/SettingsKeys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTimer>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+qint32 longAt(const QByteArray& data, int offset)
+{
+    return qFromLittleEndian<qint32>(data.constData() + offset);
+}
+
+QRect rectAt(const QByteArray& data, int offset)
+{
+    return QRect(QPoint(longAt(data, offset), longAt(data, offset + 4)),
+                 QPoint(longAt(data, offset + 8) - 1, longAt(data, offset + 12) - 1));
+}
+
+// Closes the next message box once it is shown, keeping its text and title.
+struct MessageBoxCatcher {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int seen = 0;
+    void arm()
+    {
+        QTimer::singleShot(0, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    text = box->text();
+                    title = box->windowTitle();
+                    icon = box->icon();
+                    ++seen;
+                    box->accept();
+                    return;
+                }
+            }
+            arm();
+        });
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+    std::unique_ptr<frmForksB> form;
+
+    void load()
+    {
+        form = std::make_unique<frmForksB>(dir->path());
+        QVERIFY(form->Form_Load());
+    }
+
+    QList<QWidget*> upperForkControls() const
+    {
+        return {form->Frame1, form->Command9, form->Command5, form->Command1, form->Command2, form->Text1,
+                form->Command3, form->Command4, form->Slider1, form->Label9, form->Label6, form->Label4,
+                form->Label2, form->Image2, form->Label7, form->Label3, form->Label5, form->Label1};
+    }
+    QList<QWidget*> lowerForkControls() const
+    {
+        return {form->Command7, form->Command8, form->Text2, form->Label11, form->Label8};
+    }
+
+private slots:
+    void initTestCase() { Fonts::installSubstitutes(); }
+
+    void init()
+    {
+        TestEnvironment::clearSettings();
+        dir = std::make_unique<TestEnvironment::AppDir>(true);
+    }
+
+    void cleanup()
+    {
+        if (form)
+            form->Form_Unload();
+        form.reset();
+    }
+
+    void regionBytes()
+    {
+        load();
+        const QByteArray& data = form->RgnData;
+        QCOMPARE(data.size(), 2560);
+        QCOMPARE(longAt(data, 0), 32);
+        QCOMPARE(longAt(data, 4), 1);
+        QCOMPARE(longAt(data, 8), 158);
+        QCOMPARE(longAt(data, 12), 2528);
+        QCOMPARE(rectAt(data, 16), QRect(QPoint(4, 4), QPoint(790, 433)));
+        QCOMPARE(rectAt(data, 32), QRect(QPoint(191, 4), QPoint(790, 4)));               // the first
+        QCOMPARE(rectAt(data, 32 + 78 * 16), QRect(QPoint(163, 182), QPoint(790, 182))); // the 79th
+        QCOMPARE(rectAt(data, 32 + 157 * 16), QRect(QPoint(224, 433), QPoint(693, 433))); // the last
+    }
+
+    void maskIsTheOutline()
+    {
+        load();
+        const QRegion mask = form->mask();
+        for (QPoint inside : {QPoint(4, 128), QPoint(5, 127), QPoint(790, 95), QPoint(789, 96)})
+            QVERIFY2(mask.contains(inside), qPrintable(QStringLiteral("(%1, %2)").arg(inside.x()).arg(inside.y())));
+        for (QPoint outside : {QPoint(3, 128), QPoint(4, 127), QPoint(790, 96), QPoint(500, 150)})
+            QVERIFY2(!mask.contains(outside), qPrintable(QStringLiteral("(%1, %2)").arg(outside.x()).arg(outside.y())));
+        for (int y = 285; y <= 292; ++y)
+            QVERIFY(!mask.intersects(QRect(0, y, 792, 1)));
+        // Pixel for pixel the table, and nothing else.
+        qint64 area = 0;
+        for (const QRect& r : mask)
+            area += qint64(r.width()) * r.height();
+        QCOMPARE(area, 220687);
+    }
+
+    void layout()
+    {
+        load();
+        QCOMPARE(form->width(), 792);
+        QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Tinevox"));
+        QCOMPARE(form->Text1->geometry(), QRect(267, 105, 103, 65));
+        QCOMPARE(form->Text2->geometry(), QRect(270, 324, 103, 65));
+        QCOMPARE(form->Command1->geometry(), QRect(333, 219, 94, 55));
+        QCOMPARE(form->Command2->geometry(), QRect(231, 219, 94, 55));
+        QCOMPARE(form->Slider1->geometry(), QRect(501, 216, 238, 42));
+        QCOMPARE(form->Option3->geometry(), QRect(6, 45, 37, 19));
+        QCOMPARE(form->Option1->text(), QStringLiteral("X "));
+        QCOMPARE(form->Label1->text(), QStringLiteral("Tinevox"));
+        QCOMPARE(form->Label4->text(), QStringLiteral("Mode"));
+        QCOMPARE(form->Label3->text(), QStringLiteral("Settings"));
+        QCOMPARE(form->Label9->text(), QStringLiteral("Help"));
+        QCOMPARE(form->Label7->text(), QStringLiteral("Volume"));
+        QCOMPARE(form->Command5->text(), QStringLiteral("X"));
+        QCOMPARE(form->Command9->text(), QStringLiteral("_"));
+        QCOMPARE(form->Slider1->maximum(), 65535);
+        QCOMPARE(form->Slider1->pageStep(), 5);
+        QCOMPARE(form->Slider1->tickInterval(), 5000);
+        QCOMPARE(form->Label4->palette().color(QPalette::Window), QColor(132, 132, 132));
+        // The stand-in faces are the ones designed for.
+        QCOMPARE(QFontInfo(form->Text1->font()).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(QFontInfo(form->Label1->font()).family(), QStringLiteral("Liberation Sans Narrow"));
+    }
+
+    // No control reaches outside a fork, so the shape never cuts one; the stationary
+    // height cuts nothing off the upper fork.
+    void everyControlLiesOnAFork()
+    {
+        load();
+        const QRegion mask = form->mask();
+        for (QWidget* w : upperForkControls() + lowerForkControls()) {
+            const QRect r(w->mapTo(form.get(), QPoint(0, 0)), w->size());
+            QVERIFY2(QRegion(r).subtracted(mask).isEmpty(), qPrintable(w->objectName()));
+        }
+        for (QWidget* w : upperForkControls())
+            QVERIFY2(w->geometry().bottom() < frmForksB::StationaryHeight, qPrintable(w->objectName()));
+        for (QWidget* w : lowerForkControls())
+            QVERIFY2(w->geometry().top() >= frmForksB::StationaryHeight, qPrintable(w->objectName()));
+    }
+
+    void tabOrder()
+    {
+        load();
+        const QList<QWidget*> expected {form->Text1, form->Command4, form->Command3, form->Command2, form->Command1,
+                                        form->Command5, form->Slider1, form->Text2, form->Command8, form->Command7,
+                                        form->Command9, form->Option4, form->Option3, form->Option2, form->Option1};
+        // The next control that the Tab key reaches: labels and frames are passed over.
+        auto nextTabStop = [](QWidget* w) {
+            do
+                w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus));
+            return w;
+        };
+        for (qsizetype i = 1; i < expected.size(); ++i)
+            QCOMPARE(nextTabStop(expected[i - 1]), expected[i]);
+        QCOMPARE(form->Label6->focusPolicy(), Qt::NoFocus);
+    }
+
+    void restoresAnEmptyStore()
+    {
+        load();
+        QVERIFY(form->Option1->isChecked());
+        QCOMPARE(form->Label5->text(), QStringLiteral("MPH"));
+        QCOMPARE(form->Label8->text(), QStringLiteral("MPH"));
+        QCOMPARE(form->height(), frmForksB::StationaryHeight);
+        QVERIFY(!form->MovingMode());
+        QVERIFY(form->menus().mnuStationary->isChecked());
+        QVERIFY(!form->menus().mnuMoving->isChecked());
+        QCOMPARE(form->Text1->text(), QStringLiteral("10"));
+        QCOMPARE(form->Text2->text(), QStringLiteral("10"));
+        QVERIFY(form->Label6->isHidden());
+        QVERIFY(form->Label11->isHidden());
+        QCOMPARE(form->Label6->text(), QStringLiteral("314 Hz"));
+        QVERIFY(!QFile::exists(TestEnvironment::settingsFile())); // loading writes nothing
+    }
+
+    void restoresStoredChoices()
+    {
+        Settings::write(Settings::Band, QStringLiteral("Ku"));
+        Settings::write(Settings::Unit, QStringLiteral("mph"));
+        Settings::write(Settings::Mode, QStringLiteral("stationary"));
+        Settings::write(Settings::Speed, QStringLiteral("250"));
+        Settings::write(Settings::Speed2, QStringLiteral("12.5"));
+        Settings::write(Settings::ShowFreq, QStringLiteral("1"));
+        load();
+        QVERIFY(form->Option4->isChecked());
+        QCOMPARE(form->Label5->text(), QStringLiteral("KPH"));
+        QCOMPARE(form->Label8->text(), QStringLiteral("KPH"));
+        QVERIFY(form->MovingMode()); // only "Stationary" means stationary
+        QCOMPARE(form->height(), frmForksB::MovingHeight);
+        QVERIFY(form->menus().mnuMoving->isChecked());
+        QCOMPARE(form->Text1->text(), QStringLiteral("250")); // no range check at load
+        QCOMPARE(form->Text2->text(), QStringLiteral("12.5"));
+        QVERIFY(!form->Label6->isHidden());
+        // Ku, 250 kph: 155.35 mph times 40.1123366485757
+        QCOMPARE(form->Label6->text(), QStringLiteral("6231 Hz"));
+    }
+
+    void unrecognisedBandKeepsX()
+    {
+        Settings::write(Settings::Band, QStringLiteral("x"));
+        load();
+        QVERIFY(form->Option1->isChecked());
+    }
+
+    void savesBandAndSpeeds()
+    {
+        load();
+        form->Option3->click();
+        form->Text1->setText(QString());
+        form->Text2->setText(QStringLiteral("007"));
+        form->Form_Unload();
+        QCOMPARE(Settings::read(Settings::Band), QStringLiteral("Ka"));
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("0"));
+        QCOMPARE(Settings::read(Settings::Speed2), QStringLiteral("7"));
+        QVERIFY(!Settings::read(Settings::Mode).isEmpty());
+    }
+
+    void modeMenu()
+    {
+        load();
+        form->Text2->setText(QStringLiteral("77"));
+        form->menus().mnuMoving->trigger();
+        QCOMPARE(form->height(), frmForksB::MovingHeight);
+        QVERIFY(form->menus().mnuMoving->isChecked() && !form->menus().mnuStationary->isChecked());
+        QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Moving"));
+        form->menus().mnuStationary->trigger();
+        QCOMPARE(form->height(), frmForksB::StationaryHeight);
+        QVERIFY(form->menus().mnuStationary->isChecked() && !form->menus().mnuMoving->isChecked());
+        QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Stationary"));
+        // Choosing the checked entry again still writes the setting.
+        QFile::remove(TestEnvironment::settingsFile());
+        form->menus().mnuStationary->trigger();
+        QVERIFY(form->menus().mnuStationary->isChecked());
+        QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Stationary"));
+        QVERIFY(QFile::exists(TestEnvironment::settingsFile()));
+        form->menus().mnuMoving->trigger();
+        QCOMPARE(form->Text2->text(), QStringLiteral("77")); // back with its contents
+    }
+
+    void keyFilterAndLength()
+    {
+        load();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Text1->setFocus();
+        form->Text1->clear();
+        QTest::keyClicks(form->Text1, QStringLiteral("a1-. 2x34"));
+        QCOMPARE(form->Text1->text(), QStringLiteral("123"));
+        QTest::keyClick(form->Text1, Qt::Key_Backspace);
+        QCOMPARE(form->Text1->text(), QStringLiteral("12"));
+        QVERIFY(!SpeedBox::admits(QLatin1Char('-')) && SpeedBox::admits(QChar(8)) && SpeedBox::admits(QLatin1Char('0')));
+        // Text set by the program may be longer, and can still be shortened by typing.
+        form->Text1->setText(QStringLiteral("12.5"));
+        QCOMPARE(form->Text1->text(), QStringLiteral("12.5"));
+        form->Text1->end(false);
+        QTest::keyClick(form->Text1, Qt::Key_Backspace);
+        QCOMPARE(form->Text1->text(), QStringLiteral("12."));
+    }
+
+    void rangeRuleOnFocusLoss_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("over the bound") << "250" << "199";
+        QTest::newRow("zero") << "0" << "1";
+        QTest::newRow("zeros") << "000" << "1";
+        QTest::newRow("empty") << "" << "1";
+        QTest::newRow("in range") << "55" << "55";
+    }
+    void rangeRuleOnFocusLoss()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, after);
+        load();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        for (SpeedBox* box : {form->Text1, form->Text2}) {
+            box->setFocus();
+            box->clear();
+            QTest::keyClicks(box, typed);
+            form->Command1->setFocus(); // the focus moves on
+            QCOMPARE(box->text(), after);
+        }
+    }
+
+    void focusLossCorrectsBeforeAStep()
+    {
+        load();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Text1->setFocus();
+        form->Text1->setText(QStringLiteral("250"));
+        QTest::mouseClick(form->Command4, Qt::LeftButton);
+        QCOMPARE(form->Text1->text(), QStringLiteral("198"));
+    }
+
+    void steps()
+    {
+        load();
+        form->Text1->setText(QStringLiteral("199"));
+        QSignalSpy changes(form->Text1, &QLineEdit::textChanged);
+        form->Command3->click();
+        QCOMPARE(form->Text1->text(), QStringLiteral("199"));
+        QCOMPARE(changes.size(), 2); // 200 for an instant, then corrected
+        form->Text1->setText(QStringLiteral("1"));
+        form->Command4->click();
+        QCOMPARE(form->Text1->text(), QStringLiteral("1"));
+        form->Text2->setText(QString());
+        form->Command8->click();
+        QCOMPARE(form->Text2->text(), QStringLiteral("1"));
+        form->Text2->setText(QString());
+        form->Command7->click();
+        QCOMPARE(form->Text2->text(), QStringLiteral("-1")); // no lower clamp
+        for (QPushButton* b : {form->Command7, form->Command8}) {
+            form->Text2->setText(QStringLiteral("250"));
+            b->click();
+            QCOMPARE(form->Text2->text(), QStringLiteral("199"));
+        }
+        form->Text1->setText(QStringLiteral("12.5"));
+        form->Command3->click();
+        QCOMPARE(form->Text1->text(), QStringLiteral("13.5"));
+        form->Command4->click();
+        form->Command4->click();
+        QCOMPARE(form->Text1->text(), QStringLiteral("11.5"));
+    }
+
+    void readoutFollowsEveryChange()
+    {
+        load();
+        form->Text1->setText(QStringLiteral("100"));
+        QCOMPARE(form->Label6->text(), QStringLiteral("3139 Hz"));
+        form->Option2->click();
+        QCOMPARE(form->Label6->text(), QStringLiteral("7202 Hz"));
+        form->Option1->click();
+        Settings::write(Settings::Unit, QStringLiteral("KPH"));
+        form->ShowFreq();
+        QCOMPARE(form->Label6->text(), QStringLiteral("1951 Hz"));
+        form->Text2->setText(QString());
+        QCOMPARE(form->Label11->text(), QStringLiteral("0 Hz"));
+        QVERIFY(form->Label6->isHidden()); // refreshed while hidden too
+    }
+
+    void frozenWhilePlaying()
+    {
+        load();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Text1->setText(QStringLiteral("100"));
+        form->Command1->click();
+        QVERIFY(form->TonePlaying());
+        QVERIFY(QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        for (QWidget* w : {static_cast<QWidget*>(form->Command3), static_cast<QWidget*>(form->Command4),
+                           static_cast<QWidget*>(form->Command7), static_cast<QWidget*>(form->Command8),
+                           static_cast<QWidget*>(form->Frame1)})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(!form->Option2->isEnabled());
+        QVERIFY(form->Command1->isEnabled() && form->Command2->isEnabled() && form->Slider1->isEnabled());
+        // A locked box keeps focus and selection, but typing does not change it.
+        form->activateWindow(); // the offscreen platform hands activation to the progress dialog
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Text1->setFocus();
+        form->Text1->selectAll();
+        QTest::keyClicks(form->Text1, QStringLiteral("5"));
+        QCOMPARE(form->Text1->text(), QStringLiteral("100"));
+        QVERIFY(form->Text1->hasFocus());
+        QVERIFY(form->Text1->hasSelectedText());
+        // A second GO changes nothing; STOP returns everything.
+        form->Command1->click();
+        QVERIFY(form->TonePlaying());
+        form->Command2->click();
+        QVERIFY(!form->TonePlaying());
+        QVERIFY(form->Command3->isEnabled() && form->Frame1->isEnabled() && !form->Text1->isReadOnly());
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+    }
+
+    void toneThatCannotBeMadeIsShown()
+    {
+        load();
+        form->Text1->setText(QString());
+        MessageBoxCatcher catcher;
+        catcher.arm();
+        form->Command1->click();
+        QCOMPARE(catcher.seen, 1);
+        QVERIFY2(catcher.text.contains(QStringLiteral("first speed box is empty")), qPrintable(catcher.text));
+        QCOMPARE(catcher.icon, QMessageBox::Warning);
+        QVERIFY(!form->TonePlaying());
+        QVERIFY(form->Command3->isEnabled() && !form->Text1->isReadOnly());
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+    }
+
+    void menuLabelsLookPressed()
+    {
+        load();
+        const QColor grey(132, 132, 132);
+        for (QLabel* label : {form->Label3, form->Label4, form->Label9}) {
+            QTest::mousePress(label, Qt::RightButton, {}, QPoint(-5, -5)); // outside: no click follows
+            QCOMPARE(label->palette().color(QPalette::Window), form->palette().color(QPalette::Button));
+            QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(-5, -5));
+            QCOMPARE(label->palette().color(QPalette::Window), grey);
+        }
+    }
+
+    void missingCompanionEndsTheProgram()
+    {
+        TestEnvironment::AppDir empty(false);
+        frmForksB window(empty.path());
+        MessageBoxCatcher catcher;
+        catcher.arm();
+        QVERIFY(!window.Form_Load());
+        QCOMPARE(catcher.text, QStringLiteral("Error: Data or files are missing or corrupt.\r\nPlease re-install Tinevox!"));
+        QCOMPARE(catcher.title, QStringLiteral("Error"));
+        QCOMPARE(catcher.icon, QMessageBox::Warning);
+        QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
+
+        // A folder of that name passes.
+        QVERIFY(QDir(empty.path()).mkdir(QStringLiteral("echolet.dll")));
+        frmForksB again(empty.path());
+        QVERIFY(again.Form_Load());
+        again.Form_Unload();
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
