@@ -237,26 +237,26 @@ void LoopedSound::Impl::openStream()
     if (!next)
         return; // rates soxr cannot take: silence
 
-    pa_sample_spec spec;
-    spec.format = PA_SAMPLE_FLOAT32NE;
-    spec.rate = serverRate;
-    spec.channels = static_cast<std::uint8_t>(next->channels());
+    pa_sample_spec sampleSpec;
+    sampleSpec.format = PA_SAMPLE_FLOAT32NE;
+    sampleSpec.rate = serverRate;
+    sampleSpec.channels = static_cast<std::uint8_t>(next->channels());
     pa_channel_map map;
-    if (!pa_sample_spec_valid(&spec) || !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
+    if (!pa_sample_spec_valid(&sampleSpec) || !pa_channel_map_init_extend(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT))
         return;
 
-    stream = pa_stream_new(context, "Tone", &spec, &map);
+    stream = pa_stream_new(context, "Tone", &sampleSpec, &map);
     if (!stream)
         return;
     resampler = std::move(next);
-    frameBytes = pa_frame_size(&spec);
+    frameBytes = pa_frame_size(&sampleSpec);
     streamGeneration = wantedGeneration;
     pa_stream_set_state_callback(stream, &Impl::onStreamState, this);
     pa_stream_set_write_callback(stream, &Impl::onStreamWrite, this);
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &spec));
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &sampleSpec));
     attr.prebuf = static_cast<std::uint32_t>(-1);
     attr.minreq = static_cast<std::uint32_t>(-1);
     attr.fragsize = static_cast<std::uint32_t>(-1);

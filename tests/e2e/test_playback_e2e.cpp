@@ -4,6 +4,7 @@
 
 #include "MonitorRecorder.h"
 #include "PitchMeter.h"
+#include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
 #include "platform/ProgramLauncher.h"
@@ -23,24 +24,13 @@ namespace {
 
 const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
 
-struct Inputs : ToneInputs {
-    Doppler::Band band = Doppler::Band::X;
-    QString speed1 = QStringLiteral("100");
-    QString speed2 = QStringLiteral("50");
-    bool moving = false;
-    std::optional<Doppler::Band> selectedBand() const override { return band; }
-    QString firstSpeedText() const override { return speed1; }
-    QString secondSpeedText() const override { return speed2; }
-    bool MovingMode() const override { return moving; }
-};
-
 } // namespace
 
 class TestPlaybackE2e : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestEnvironment::AppDir> dir;
-    Inputs inputs;
+    FixedInputs inputs;
     MonitorRecorder recorder;
 
     QString temp() const { return dir->file(QStringLiteral("temp.wav")); }
@@ -68,7 +58,7 @@ private slots:
     {
         TestEnvironment::clearSettings();
         dir = std::make_unique<TestEnvironment::AppDir>(true);
-        inputs = Inputs();
+        inputs = FixedInputs();
     }
 
     void cleanup()

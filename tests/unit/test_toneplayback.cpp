@@ -1,6 +1,7 @@
 // Tone playback without a sound server: which files a playback writes and removes,
 // how it fails, and how it is absorbed, stopped and abandoned.
 
+#include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
@@ -14,17 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Inputs : ToneInputs {
-    std::optional<Doppler::Band> band = Doppler::Band::X;
-    QString speed1 = QStringLiteral("100");
-    QString speed2 = QStringLiteral("50");
-    bool moving = false;
-    std::optional<Doppler::Band> selectedBand() const override { return band; }
-    QString firstSpeedText() const override { return speed1; }
-    QString secondSpeedText() const override { return speed2; }
-    bool MovingMode() const override { return moving; }
-};
 
 quint32 sampleRateOf(const QString& path)
 {
@@ -45,7 +35,7 @@ class TestTonePlayback : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestEnvironment::AppDir> dir;
-    Inputs inputs;
+    FixedInputs inputs;
 
     QString temp() const { return dir->file(QStringLiteral("temp.wav")); }
     QString temp2() const { return dir->file(QStringLiteral("temp2.wav")); }
@@ -55,7 +45,7 @@ private slots:
     {
         TestEnvironment::clearSettings();
         dir = std::make_unique<TestEnvironment::AppDir>(false);
-        inputs = Inputs();
+        inputs = FixedInputs();
     }
 
     void paths()
