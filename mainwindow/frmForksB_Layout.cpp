@@ -59,7 +59,10 @@ QRadioButton* bandButton(QWidget* frame, const char* name, const QString& captio
     auto* o = make<QRadioButton>(frame, name, place);
     o->setText(caption);
     o->setFont(Fonts::designed(QStringLiteral("Arial"), 9.75, true));
-    onFace(o);
+    // A button fills with the button colour; unfilled, it shows the frame's face grey.
+    QPalette palette = o->palette();
+    palette.setColor(QPalette::Window, FaceGrey);
+    o->setPalette(palette);
     return o;
 }
 
@@ -137,6 +140,9 @@ void frmForksB::createControls()
     Label5->setFont(unitFont);
     Label1 = label(this, "Label1", QStringLiteral("Tinevox"), rect(5760, 540, 3615, 735), Qt::AlignHCenter);
     Label1->setFont(Fonts::designed(QStringLiteral("Impact"), 30, false, true));
+    // The title overlaps the credit line's first letters; unfilled, it hides none of
+    // them and shows the same face grey of the skin beneath.
+    Label1->setAutoFillBackground(false);
 
     // Focus order; labels and the picture take no focus.
     const QList<QWidget*> order {Text1, Command4, Command3, Command2, Command1, Command5, Slider1, Text2,

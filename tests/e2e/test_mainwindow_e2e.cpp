@@ -1,0 +1,209 @@
+// The real tinevox on the rig's X server, window manager and sound server, driven with
+// xdotool at the controls' places on the skin, heard through the null sink's monitor.
+
+#include "MonitorRecorder.h"
+#include "PitchMeter.h"
+#include "common/TestEnvironment.h"
+#include "e2e/E2eHelpers.h"
+#include "settings/SettingsKeys.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+using TestSupport::MonitorRecorder;
+
+namespace {
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+QString xdotool(const QStringList& args)
+{
+    return E2e::run(QStringLiteral("xdotool"), args);
+}
+
+} // namespace
+
+class TestMainWindowE2e : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+    std::unique_ptr<QProcess> program;
+    QString window;
+    MonitorRecorder recorder;
+
+    QString tinevox() const { return dir->file(QStringLiteral("tinevox")); }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir->path()); // its own instance lock
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        return env;
+    }
+
+    void startProgram()
+    {
+        program = std::make_unique<QProcess>();
+        program->setProcessEnvironment(environment());
+        program->start(tinevox(), {});
+        QVERIFY(program->waitForStarted());
+        for (int i = 0; i < 100 && window.isEmpty(); ++i) {
+            window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                              QStringLiteral("^Tinevox$")}).section(QLatin1Char('\n'), 0, 0);
+            if (window.isEmpty())
+                QTest::qWait(100);
+        }
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        QTest::qWait(300);
+    }
+
+    Geometry geometry() const
+    {
+        const QString out = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+        Geometry g;
+        for (const QString& line : out.split(QLatin1Char('\n'))) {
+            const QString value = line.section(QLatin1Char('='), 1);
+            if (line.startsWith(QLatin1String("X=")))
+                g.x = value.toInt();
+            else if (line.startsWith(QLatin1String("Y=")))
+                g.y = value.toInt();
+            else if (line.startsWith(QLatin1String("WIDTH=")))
+                g.width = value.toInt();
+            else if (line.startsWith(QLatin1String("HEIGHT=")))
+                g.height = value.toInt();
+        }
+        return g;
+    }
+
+    // Clicks at a pixel of the skin.
+    void clickAt(int x, int y)
+    {
+        const Geometry g = geometry();
+        xdotool({QStringLiteral("mousemove"), QString::number(g.x + x), QString::number(g.y + y),
+                 QStringLiteral("click"), QStringLiteral("1")});
+        QTest::qWait(150);
+    }
+
+    // The window under the pointer at a pixel of the skin.
+    QString windowUnder(int x, int y)
+    {
+        const Geometry g = geometry();
+        xdotool({QStringLiteral("mousemove"), QString::number(g.x + x), QString::number(g.y + y)});
+        QTest::qWait(50);
+        const QString out = xdotool({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
+        static const QRegularExpression line(QStringLiteral("WINDOW=(\\d+)"));
+        return line.match(out).captured(1);
+    }
+
+    void typeSpeed(const QString& speed)
+    {
+        clickAt(318, 137); // Text1
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), speed});
+        QTest::qWait(200);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY") && qEnvironmentVariableIsSet("PULSE_SERVER"),
+                 "the rig's X server and sound server are needed");
+    }
+
+    void init()
+    {
+        TestEnvironment::clearSettings();
+        dir = std::make_unique<TestEnvironment::AppDir>(true);
+        QVERIFY(QFile::copy(TestEnvironment::builtAppDir() + QStringLiteral("/tinevox"), tinevox()));
+        window.clear();
+        startProgram();
+    }
+
+    void cleanup()
+    {
+        if (program && program->state() == QProcess::Running) {
+            clickAt(765, 30); // the close button
+            if (program->state() == QProcess::Running && !program->waitForFinished(5000))
+                program->kill();
+        }
+        program.reset();
+        E2e::killAll(dir->companion());
+    }
+
+    void typeGoHearStop()
+    {
+        typeSpeed(QStringLiteral("100"));
+        clickAt(380, 246); // GO
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir->file(QStringLiteral("temp.wav"))), 3000);
+        QVERIFY(recorder.start());
+        const std::vector<float> tone = recorder.recordTone(2000, 6000);
+        recorder.stop();
+        QVERIFY2(!tone.empty(), "GO gave no tone");
+        const double heard = TestSupport::measurePitch(tone, MonitorRecorder::kRate, 1).frequency();
+        QVERIFY2(qAbs(heard - 3139) < 0.01, qPrintable(QString::number(heard, 'f', 4))); // X band, 100 mph
+
+        clickAt(278, 246); // STOP
+        QVERIFY(recorder.start());
+        QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "STOP left a tone playing");
+        recorder.stop();
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+
+        // Closing the window keeps the speed that was typed.
+        clickAt(765, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(program->exitCode(), 0);
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("100"));
+    }
+
+    void secondStartEndsAtOnceWhileTheFirstPlays()
+    {
+        clickAt(380, 246); // GO: 10 mph on the X band
+        QVERIFY(recorder.start());
+        QVERIFY(!recorder.recordTone(300, 6000).empty());
+
+        QProcess second;
+        second.setProcessEnvironment(environment());
+        second.start(tinevox(), {});
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                          QStringLiteral("^Tinevox$")}).split(QLatin1Char('\n')).size(), 1);
+
+        const std::vector<float> still = recorder.record(1500);
+        recorder.stop();
+        QVERIFY(qAbs(TestSupport::measurePitch(still, MonitorRecorder::kRate, 1).frequency() - 314) < 0.01);
+    }
+
+    void dragMovesTheWindowByTheDragDistance()
+    {
+        const Geometry before = geometry();
+        xdotool({QStringLiteral("mousemove"), QString::number(before.x + 240), QString::number(before.y + 70)});
+        xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+        QTest::qWait(100);
+        for (int step = 1; step <= 10; ++step) {
+            xdotool({QStringLiteral("mousemove"), QString::number(before.x + 240 + 12 * step),
+                     QString::number(before.y + 70 + 5 * step)});
+            QTest::qWait(20);
+        }
+        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+        QTest::qWait(300);
+        const Geometry after = geometry();
+        QCOMPARE(after.x - before.x, 120);
+        QCOMPARE(after.y - before.y, 50);
+    }
+
+    void pointerFollowsTheOutline()
+    {
+        const QString root = windowUnder(-40, -40);
+        for (QPoint inside : {QPoint(4, 128), QPoint(5, 127), QPoint(790, 95), QPoint(789, 96)})
+            QVERIFY2(windowUnder(inside.x(), inside.y()) != root, qPrintable(QStringLiteral("(%1,%2)").arg(inside.x()).arg(inside.y())));
+        for (QPoint outside : {QPoint(3, 128), QPoint(4, 127), QPoint(790, 96), QPoint(500, 150), QPoint(300, 288)})
+            QVERIFY2(windowUnder(outside.x(), outside.y()) == root, qPrintable(QStringLiteral("(%1,%2)").arg(outside.x()).arg(outside.y())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMainWindowE2e)
+#include "test_mainwindow_e2e.moc"
