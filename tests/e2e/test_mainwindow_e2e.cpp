@@ -50,13 +50,15 @@ class TestMainWindowE2e : public QObject {
         program->setProcessEnvironment(environment());
         program->start(tinevox(), {});
         QVERIFY(program->waitForStarted());
-        for (int i = 0; i < 100 && window.isEmpty(); ++i) {
+        for (int i = 0; i < 200 && window.isEmpty(); ++i) {
             window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                               QStringLiteral("^Tinevox$")}).section(QLatin1Char('\n'), 0, 0);
             if (window.isEmpty())
                 QTest::qWait(100);
         }
-        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("the main window did not appear (%1): %2")
+                                                   .arg(program->state() == QProcess::Running ? QStringLiteral("running") : QStringLiteral("ended"),
+                                                        QString::fromLocal8Bit(program->readAllStandardError()))));
         QTest::qWait(300);
     }
 
