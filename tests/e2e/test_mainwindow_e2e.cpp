@@ -197,6 +197,26 @@ private slots:
         QCOMPARE(after.y - before.y, 50);
     }
 
+    // The window manager's close (Alt+F4) runs the same unload as the close button, and
+    // a start only reads the device volume, never writes it back.
+    void desktopCloseSavesAndStartLeavesTheVolume()
+    {
+        typeSpeed(QStringLiteral("77"));
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window, QStringLiteral("key"), QStringLiteral("alt+F4")});
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("77"));
+
+        E2e::run(QStringLiteral("pactl"), {QStringLiteral("set-sink-volume"), QStringLiteral("@DEFAULT_SINK@"),
+                                           QStringLiteral("20000"), QStringLiteral("40000")});
+        window.clear();
+        startProgram();
+        QTest::qWait(500);
+        const QString volume = E2e::run(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"), QStringLiteral("@DEFAULT_SINK@")});
+        QVERIFY2(volume.contains(QStringLiteral("20000 /")) && volume.contains(QStringLiteral("40000 /")), qPrintable(volume));
+        E2e::run(QStringLiteral("pactl"), {QStringLiteral("set-sink-volume"), QStringLiteral("@DEFAULT_SINK@"),
+                                           QStringLiteral("65536"), QStringLiteral("65536")});
+    }
+
     void pointerFollowsTheOutline()
     {
         const QString root = windowUnder(-40, -40);

@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -438,6 +439,57 @@ private slots:
             QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(-5, -5));
             QCOMPARE(label->palette().color(QPalette::Window), grey);
         }
+    }
+
+    // Without a window manager that moves windows (as here, offscreen) the window
+    // follows the mouse by itself, for any button; a press on a control does not move it.
+    void dragWithoutAWindowManager()
+    {
+        load();
+        form->move(100, 100);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QPoint start = form->pos();
+        QTest::mousePress(form.get(), Qt::RightButton, {}, QPoint(240, 70));
+        QMouseEvent move(QEvent::MouseMove, QPointF(260, 80), QPointF(form->mapToGlobal(QPoint(260, 80))),
+                         Qt::NoButton, Qt::RightButton, {});
+        QApplication::sendEvent(form.get(), &move);
+        QTest::mouseRelease(form.get(), Qt::RightButton, {}, QPoint(260, 80));
+        QCOMPARE(form->pos(), start + QPoint(20, 10));
+
+        const QPoint before = form->pos();
+        QTest::mousePress(form->Label7, Qt::LeftButton, {}, QPoint(5, 5)); // "Volume": no drag handle
+        QMouseEvent again(QEvent::MouseMove, QPointF(300, 100), QPointF(form->mapToGlobal(QPoint(300, 100))),
+                          Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &again);
+        QTest::mouseRelease(form->Label7, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(form->pos(), before);
+    }
+
+    void minimiseButton()
+    {
+        load();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->Command9->click();
+        QVERIFY(form->windowState() & Qt::WindowMinimized);
+    }
+
+    void withoutASoundServerTheVolumeIsHarmless()
+    {
+        const QByteArray server = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:/nonexistent/tinevox/native");
+        load();
+        QCOMPARE(form->Slider1->value(), 0);
+        form->Slider1->setValue(30000);
+        form->Slider1->setValue(65535);
+        QCOMPARE(form->Slider1->value(), 65535);
+        form->Form_Unload();
+        form.reset();
+        if (server.isEmpty())
+            qunsetenv("PULSE_SERVER");
+        else
+            qputenv("PULSE_SERVER", server);
     }
 
     void missingCompanionEndsTheProgram()
