@@ -1,5 +1,6 @@
 #include "mainwindow/Form1.h"
 
+#include "mainwindow/frmAbout.h"
 #include "mainwindow/frmForksB.h"
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
@@ -57,4 +58,6 @@ void Form1::mnuHelpContents_Click()
 
 void Form1::mnuAbout_Click()
 {
+    frmAbout about(&main);
+    about.exec();
 }

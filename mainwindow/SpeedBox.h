@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QLineEdit>
+#include "settings/TypedLineEdit.h"
 
-// A speed box: typing takes only digits and backspace, at most three characters; text
-// set by the program is taken as it is. Reports the loss of the focus.
-class SpeedBox : public QLineEdit {
+// A speed box: typing takes only digits and backspace, at most three characters.
+class SpeedBox : public TypedLineEdit {
     Q_OBJECT
 public:
     static constexpr int MaxTyped = 3;
@@ -14,10 +13,6 @@ public:
     // The key filter: true when the typed character may reach the box.
     static bool admits(QChar typed);
 
-signals:
-    void focusLost();
-
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    bool admitsTyped(QChar typed) const override { return admits(typed); }
 };

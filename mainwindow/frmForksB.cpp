@@ -45,8 +45,8 @@ frmForksB::frmForksB(const QString& applicationDirectory)
     connect(Command9, &QPushButton::clicked, this, &frmForksB::Command9_Click);
     connect(Text1, &QLineEdit::textChanged, this, &frmForksB::Text1_Change);
     connect(Text2, &QLineEdit::textChanged, this, &frmForksB::Text2_Change);
-    connect(Text1, &SpeedBox::focusLost, this, &frmForksB::Text1_LostFocus);
-    connect(Text2, &SpeedBox::focusLost, this, &frmForksB::Text2_LostFocus);
+    connect(Text1, &TypedLineEdit::focusLost, this, &frmForksB::Text1_LostFocus);
+    connect(Text2, &TypedLineEdit::focusLost, this, &frmForksB::Text2_LostFocus);
     for (QWidget* w : {static_cast<QWidget*>(Label3), static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label9)})
         w->installEventFilter(this);
 }

@@ -2,9 +2,9 @@
 // order, as designed in twips on the tuning-fork skin.
 
 #include "assets/Assets.h"
-#include "mainwindow/Fonts.h"
+#include "platform/Fonts.h"
 #include "mainwindow/SpeedBox.h"
-#include "mainwindow/Twips.h"
+#include "platform/Twips.h"
 #include "mainwindow/frmForksB.h"
 
 #include <QFrame>

@@ -4,6 +4,8 @@
 #include "mainwindow/ForkOutline.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/frmForksB.h"
+#include "settings/SettingsKeys.h"
+#include "settings/frmSettings.h"
 
 #include <QLabel>
 #include <QCursor>
@@ -184,6 +186,15 @@ void frmForksB::Label3_Click()
 {
     if (TonePlaying())
         return;
+    {
+        frmSettings dialog(this);
+        dialog.exec();
+    }
+    // Whichever way it closed: bring the readout, its visibility and the unit
+    // captions up to date from the store.
+    ShowFreq();
+    setReadoutsVisible(Settings::showFreqIsOn(Settings::read(Settings::ShowFreq)));
+    setUnitCaptions(Settings::unitIsMph(Settings::read(Settings::Unit)) ? QStringLiteral("MPH") : QStringLiteral("KPH"));
 }
 
 void frmForksB::Label4_Click()

@@ -1,7 +1,7 @@
 // Band, GO and STOP, the mode as the window's height, and the frequency readout.
 
 #include "mainwindow/SpeedBox.h"
-#include "mainwindow/Twips.h"
+#include "platform/Twips.h"
 #include "mainwindow/frmForksB.h"
 #include "settings/NumberText.h"
 #include "tone/ToneError.h"

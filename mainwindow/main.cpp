@@ -1,6 +1,6 @@
 // Module1::Main, the program's start: one instance per user, then the main window.
 
-#include "mainwindow/Fonts.h"
+#include "platform/Fonts.h"
 #include "mainwindow/frmForksB.h"
 #include "platform/AppDirectory.h"
 #include "platform/SingleInstance.h"

@@ -2,14 +2,16 @@
 // controls, readout, mode, and the settings it brings back and keeps.
 
 #include "common/TestEnvironment.h"
-#include "mainwindow/Fonts.h"
+#include "platform/Fonts.h"
 #include "mainwindow/ForkOutline.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/frmForksB.h"
 #include "settings/SettingsKeys.h"
+#include "settings/frmSettings.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -490,6 +492,51 @@ private slots:
             qunsetenv("PULSE_SERVER");
         else
             qputenv("PULSE_SERVER", server);
+    }
+
+    // The Settings label opens the dialog; once it closes, whichever way, the readout,
+    // its visibility and the unit captions follow the store.
+    void settingsDialogUpdatesTheWindow()
+    {
+        load();
+        form->Text1->setText(QStringLiteral("100"));
+        auto withDialog = [](std::function<void(frmSettings&)> act) {
+            QTimer::singleShot(0, [act] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* dialog = qobject_cast<frmSettings*>(w); dialog && dialog->isVisible())
+                        act(*dialog);
+            });
+        };
+        withDialog([](frmSettings& d) {
+            d.Option2->setChecked(true);
+            d.Check1->setChecked(true);
+            d.Command1->click();
+        });
+        QTest::mouseClick(form->Label3, Qt::LeftButton);
+        QCOMPARE(form->Label5->text(), QStringLiteral("KPH"));
+        QCOMPARE(form->Label8->text(), QStringLiteral("KPH"));
+        QVERIFY(!form->Label6->isHidden());
+        QCOMPARE(form->Label6->text(), QStringLiteral("1951 Hz"));
+
+        withDialog([](frmSettings& d) {
+            d.Option1->setChecked(true);
+            d.Command2->click(); // Cancel: nothing changes
+        });
+        QTest::mouseClick(form->Label3, Qt::LeftButton);
+        QCOMPARE(form->Label5->text(), QStringLiteral("KPH"));
+
+        // While a tone plays the label only looks pressed.
+        form->Command1->click();
+        QVERIFY(form->TonePlaying());
+        bool opened = false;
+        withDialog([&opened](frmSettings& d) {
+            opened = true;
+            d.Command2->click();
+        });
+        QTest::mouseClick(form->Label3, Qt::LeftButton);
+        QTest::qWait(50);
+        QVERIFY(!opened);
+        form->Command2->click();
     }
 
     void missingCompanionEndsTheProgram()

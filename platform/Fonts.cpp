@@ -1,4 +1,4 @@
-#include "mainwindow/Fonts.h"
+#include "platform/Fonts.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
