@@ -2,14 +2,9 @@
 // buttons and the pressed look of the menu labels.
 
 #include "mainwindow/ForkOutline.h"
-#include "mainwindow/Form1.h"
 #include "mainwindow/frmForksB.h"
-#include "settings/SettingsKeys.h"
-#include "settings/frmSettings.h"
 
 #include <QLabel>
-#include <QCursor>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
@@ -179,34 +174,4 @@ bool frmForksB::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// The menus and the settings dialog ignore clicks while a tone plays.
-void frmForksB::Label3_Click()
-{
-    if (TonePlaying())
-        return;
-    {
-        frmSettings dialog(this);
-        dialog.exec();
-    }
-    // Whichever way it closed: bring the readout, its visibility and the unit
-    // captions up to date from the store.
-    ShowFreq();
-    setReadoutsVisible(Settings::showFreqIsOn(Settings::read(Settings::ShowFreq)));
-    setUnitCaptions(Settings::unitIsMph(Settings::read(Settings::Unit)) ? QStringLiteral("MPH") : QStringLiteral("KPH"));
-}
-
-void frmForksB::Label4_Click()
-{
-    if (TonePlaying())
-        return;
-    menuForm->mnuMode->exec(QCursor::pos());
-}
-
-void frmForksB::Label9_Click()
-{
-    if (TonePlaying())
-        return;
-    menuForm->mnuHelp->exec(QCursor::pos());
 }

@@ -121,7 +121,6 @@ private slots:
         dir = std::make_unique<TestEnvironment::AppDir>(true);
         QVERIFY(QFile::copy(TestEnvironment::builtAppDir() + QStringLiteral("/tinevox"), tinevox()));
         window.clear();
-        startProgram();
     }
 
     void cleanup()
@@ -137,6 +136,7 @@ private slots:
 
     void typeGoHearStop()
     {
+        startProgram();
         typeSpeed(QStringLiteral("100"));
         clickAt(380, 246); // GO
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir->file(QStringLiteral("temp.wav"))), 3000);
@@ -162,6 +162,7 @@ private slots:
 
     void secondStartEndsAtOnceWhileTheFirstPlays()
     {
+        startProgram();
         clickAt(380, 246); // GO: 10 mph on the X band
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(300, 6000).empty());
@@ -181,6 +182,7 @@ private slots:
 
     void dragMovesTheWindowByTheDragDistance()
     {
+        startProgram();
         const Geometry before = geometry();
         xdotool({QStringLiteral("mousemove"), QString::number(before.x + 240), QString::number(before.y + 70)});
         xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
@@ -201,6 +203,7 @@ private slots:
     // a start only reads the device volume, never writes it back.
     void desktopCloseSavesAndStartLeavesTheVolume()
     {
+        startProgram();
         typeSpeed(QStringLiteral("77"));
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window, QStringLiteral("key"), QStringLiteral("alt+F4")});
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
@@ -217,8 +220,69 @@ private slots:
                                            QStringLiteral("65536"), QStringLiteral("65536")});
     }
 
+    // Choices made in one run come back in the next; moving mode, chosen from the menu,
+    // plays both tones, the second through the companion; closing the window while
+    // they play keeps band and speeds, ends the companion and leaves no tone file.
+    void choicesComeBackAndMovingModePlaysTwoTones()
+    {
+        startProgram();
+        clickAt(222, 159); // Ka
+        typeSpeed(QStringLiteral("55"));
+        clickAt(204, 27); // "Mode"
+        QTest::qWait(300);
+        xdotool({QStringLiteral("key"), QStringLiteral("m")}); // "&Moving"
+        QTRY_COMPARE_WITH_TIMEOUT(geometry().height, 443, 3000);
+        QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Moving"));
+        clickAt(765, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(Settings::read(Settings::Band), QStringLiteral("Ka"));
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("55"));
+
+        window.clear();
+        startProgram();
+        QCOMPARE(geometry().height, 443);
+        clickAt(380, 246); // GO: Ka 55 mph and, below, the default 10 mph
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
+        QVERIFY(recorder.start());
+        QTest::qWait(2500);
+        const std::vector<float> both = recorder.record(2000);
+        recorder.stop();
+        const TestSupport::PitchReport report = TestSupport::measurePitch(both, MonitorRecorder::kRate, 2);
+        std::vector<double> heard {report.frequency(0), report.frequency(1)};
+        std::sort(heard.begin(), heard.end());
+        QVERIFY2(qAbs(heard[0] - 1008) < 0.01 && qAbs(heard[1] - 5544) < 0.01,
+                 qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
+
+        clickAt(270 + 50, 324 + 30); // Text2: cannot change while playing
+        xdotool({QStringLiteral("type"), QStringLiteral("9")});
+        clickAt(765, 30); // close while both play
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
+        QCOMPARE(Settings::read(Settings::Speed2), QStringLiteral("10"));
+        QVERIFY(recorder.start());
+        QVERIFY(recorder.waitForSilence(300, 3000) >= 0);
+        recorder.stop();
+    }
+
+    void storedLowerCaseUnitMeansKph()
+    {
+        Settings::write(Settings::Unit, QStringLiteral("mph"));
+        Settings::write(Settings::Speed, QStringLiteral("100"));
+        startProgram();
+        clickAt(380, 246);
+        QVERIFY(recorder.start());
+        const std::vector<float> tone = recorder.recordTone(2000, 6000);
+        recorder.stop();
+        const double heard = TestSupport::measurePitch(tone, MonitorRecorder::kRate, 1).frequency();
+        QVERIFY2(qAbs(heard - 1951) < 0.01, qPrintable(QString::number(heard, 'f', 4))); // 100 kph on X
+        clickAt(278, 246);
+    }
+
     void pointerFollowsTheOutline()
     {
+        startProgram();
         const QString root = windowUnder(-40, -40);
         for (QPoint inside : {QPoint(4, 128), QPoint(5, 127), QPoint(790, 95), QPoint(789, 96)})
             QVERIFY2(windowUnder(inside.x(), inside.y()) != root, qPrintable(QStringLiteral("(%1,%2)").arg(inside.x()).arg(inside.y())));
