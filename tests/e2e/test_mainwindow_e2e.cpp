@@ -56,9 +56,16 @@ class TestMainWindowE2e : public QObject {
             if (window.isEmpty())
                 QTest::qWait(100);
         }
-        QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("the main window did not appear (%1): %2")
-                                                   .arg(program->state() == QProcess::Running ? QStringLiteral("running") : QStringLiteral("ended"),
-                                                        QString::fromLocal8Bit(program->readAllStandardError()))));
+        if (window.isEmpty()) {
+            const bool running = program->state() == QProcess::Running;
+            const QString why = running ? QStringLiteral("still running")
+                                        : QStringLiteral("ended with %1%2").arg(program->exitCode()).arg(
+                                              program->exitStatus() == QProcess::CrashExit ? QStringLiteral(", crashed") : QString());
+            const QString output = QString::fromLocal8Bit(program->readAllStandardError() + program->readAllStandardOutput());
+            program->kill();
+            program->waitForFinished(2000);
+            QFAIL(qPrintable(QStringLiteral("the main window did not appear (%1): %2").arg(why, output)));
+        }
         QTest::qWait(300);
     }
 
@@ -137,6 +144,8 @@ private slots:
     void typeGoHearStop()
     {
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         typeSpeed(QStringLiteral("100"));
         clickAt(380, 246); // GO
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir->file(QStringLiteral("temp.wav"))), 3000);
@@ -163,6 +172,8 @@ private slots:
     void secondStartEndsAtOnceWhileTheFirstPlays()
     {
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         clickAt(380, 246); // GO: 10 mph on the X band
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(300, 6000).empty());
@@ -183,6 +194,8 @@ private slots:
     void dragMovesTheWindowByTheDragDistance()
     {
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         const Geometry before = geometry();
         xdotool({QStringLiteral("mousemove"), QString::number(before.x + 240), QString::number(before.y + 70)});
         xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
@@ -204,6 +217,8 @@ private slots:
     void desktopCloseSavesAndStartLeavesTheVolume()
     {
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         typeSpeed(QStringLiteral("77"));
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window, QStringLiteral("key"), QStringLiteral("alt+F4")});
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
@@ -213,6 +228,8 @@ private slots:
                                            QStringLiteral("20000"), QStringLiteral("40000")});
         window.clear();
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         QTest::qWait(500);
         const QString volume = E2e::run(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"), QStringLiteral("@DEFAULT_SINK@")});
         QVERIFY2(volume.contains(QStringLiteral("20000 /")) && volume.contains(QStringLiteral("40000 /")), qPrintable(volume));
@@ -226,6 +243,8 @@ private slots:
     void choicesComeBackAndMovingModePlaysTwoTones()
     {
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         clickAt(222, 159); // Ka
         typeSpeed(QStringLiteral("55"));
         clickAt(204, 27); // "Mode"
@@ -240,6 +259,8 @@ private slots:
 
         window.clear();
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(geometry().height, 443);
         clickAt(380, 246); // GO: Ka 55 mph and, below, the default 10 mph
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
@@ -271,6 +292,8 @@ private slots:
         Settings::write(Settings::Unit, QStringLiteral("mph"));
         Settings::write(Settings::Speed, QStringLiteral("100"));
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         clickAt(380, 246);
         QVERIFY(recorder.start());
         const std::vector<float> tone = recorder.recordTone(2000, 6000);
@@ -283,6 +306,8 @@ private slots:
     void pointerFollowsTheOutline()
     {
         startProgram();
+        if (QTest::currentTestFailed())
+            return;
         const QString root = windowUnder(-40, -40);
         for (QPoint inside : {QPoint(4, 128), QPoint(5, 127), QPoint(790, 95), QPoint(789, 96)})
             QVERIFY2(windowUnder(inside.x(), inside.y()) != root, qPrintable(QStringLiteral("(%1,%2)").arg(inside.x()).arg(inside.y())));
