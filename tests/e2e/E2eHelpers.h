@@ -30,6 +30,13 @@ inline void killAll(const QString& executable)
     run(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-x"), QStringLiteral("-f"), executable});
 }
 
+// Asks the window manager to close the window with this caption, as its close button
+// or the task bar does.
+inline void closeThroughWindowManager(const QString& caption)
+{
+    run(QStringLiteral("wmctrl"), {QStringLiteral("-F"), QStringLiteral("-c"), caption});
+}
+
 // Windows with exactly this caption; only the mapped ones when visibleOnly.
 inline int windowsNamed(const QString& caption, bool visibleOnly)
 {

@@ -64,10 +64,8 @@ private slots:
             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), Caption,
              QStringLiteral("getwindowgeometry")});
         QVERIFY2(geometry.contains(QStringLiteral("Geometry: 220x62")), qPrintable(geometry));
-        // The user closes it through the window manager (Alt+F4 in openbox).
-        E2e::run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                             QStringLiteral("--name"), Caption, QStringLiteral("windowactivate"),
-                                             QStringLiteral("--sync"), QStringLiteral("key"), QStringLiteral("alt+F4")});
+        // The user closes it through the window manager.
+        E2e::closeThroughWindowManager(Caption);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
     }
 

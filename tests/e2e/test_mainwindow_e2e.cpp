@@ -212,7 +212,7 @@ private slots:
         QCOMPARE(after.y - before.y, 50);
     }
 
-    // The window manager's close (Alt+F4) runs the same unload as the close button, and
+    // The window manager's close runs the same unload as the close button, and
     // a start only reads the device volume, never writes it back.
     void desktopCloseSavesAndStartLeavesTheVolume()
     {
@@ -220,7 +220,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         typeSpeed(QStringLiteral("77"));
-        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window, QStringLiteral("key"), QStringLiteral("alt+F4")});
+        E2e::closeThroughWindowManager(QStringLiteral("Tinevox"));
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
         QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("77"));
 
