@@ -2,16 +2,19 @@
 // order, as designed in twips on the tuning-fork skin.
 
 #include "assets/Assets.h"
-#include "platform/Fonts.h"
 #include "mainwindow/SpeedBox.h"
-#include "platform/Twips.h"
 #include "mainwindow/frmForksB.h"
+#include "platform/Controls.h"
+#include "platform/Fonts.h"
+#include "platform/Twips.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+
+using Controls::make;
 
 namespace {
 
@@ -24,15 +27,6 @@ void onFace(QWidget* w)
     palette.setColor(QPalette::Window, FaceGrey);
     w->setPalette(palette);
     w->setAutoFillBackground(true);
-}
-
-template <typename T>
-T* make(QWidget* parent, const char* name, QRect twipsRect)
-{
-    auto* w = new T(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(twipsRect);
-    return w;
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect place, Qt::Alignment align)

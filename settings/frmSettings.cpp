@@ -1,5 +1,6 @@
 #include "settings/frmSettings.h"
 
+#include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 #include "settings/NumberText.h"
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+
+using Controls::make;
 
 namespace {
 
@@ -31,15 +34,6 @@ protected:
         return typed >= QLatin1Char('0') && typed <= QLatin1Char('9');
     }
 };
-
-template <typename T>
-T* make(QWidget* parent, const char* name, QRect place)
-{
-    auto* w = new T(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(place);
-    return w;
-}
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect place, const QFont& font)
 {
