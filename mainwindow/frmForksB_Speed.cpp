@@ -22,7 +22,7 @@ void frmForksB::applyRangeRule(SpeedBox* box)
 
 void frmForksB::step(SpeedBox* box, double delta)
 {
-    box->setText(NumberText::fromDouble(NumberText::leadingValue(box->text()) + delta));
+    box->setText(NumberText::plainDecimal(NumberText::leadingValue(box->text()) + delta));
     applyRangeRule(box);
 }
 

@@ -49,7 +49,8 @@ void save(const RestorableWindow& window)
 
 QString storedSpeed(const QString& text)
 {
-    return NumberText::fromDouble(NumberText::leadingValue(text) + 0.0);
+    // Never with an exponent, which no speed box would read back as the same number.
+    return NumberText::plainDecimal(NumberText::leadingValue(text));
 }
 
 } // namespace MainWindowSettings

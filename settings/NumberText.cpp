@@ -1,5 +1,6 @@
 #include "settings/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace NumberText {
@@ -57,6 +58,22 @@ double roundHalfEven(double value)
 QString fromDouble(double value)
 {
     return QString::number(value, 'g', 15);
+}
+
+QString plainDecimal(double value)
+{
+    value += 0.0; // no "-0"
+    if (value == 0.0 || !std::isfinite(value))
+        return QStringLiteral("0");
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    QString text = QString::number(value, 'f', std::max(0, 14 - exponent));
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text;
 }
 
 double toDouble(const QString& text)

@@ -21,6 +21,11 @@ double roundHalfEven(double value);
 // A double as text with up to 15 significant digits ("31.3890218012089").
 QString fromDouble(double value);
 
+// A number as plain decimal digits with up to 15 significant digits and never an
+// exponent, as a speed is stored and stepped: 13 -> "13", 12.5 -> "12.5",
+// 8.5e-14 -> "0.000000000000085".
+QString plainDecimal(double value);
+
 // The value of a text made by fromDouble (or any plain decimal text); 0 when it is not
 // a number.
 double toDouble(const QString& text);

@@ -208,6 +208,14 @@ private slots:
         QCOMPARE(NumberText::wholeNumber(3139), QStringLiteral("3139"));
         QCOMPARE(NumberText::wholeNumber(1234567), QStringLiteral("1234567"));
         QCOMPARE(NumberText::wholeNumber(-0.0), QStringLiteral("0"));
+        // Speeds are kept and stepped in plain digits, never with an exponent.
+        QCOMPARE(NumberText::plainDecimal(13), QStringLiteral("13"));
+        QCOMPARE(NumberText::plainDecimal(13.5), QStringLiteral("13.5"));
+        QCOMPARE(NumberText::plainDecimal(-1), QStringLiteral("-1"));
+        QCOMPARE(NumberText::plainDecimal(-0.0), QStringLiteral("0"));
+        QCOMPARE(NumberText::plainDecimal(1e20), QStringLiteral("100000000000000000000"));
+        QCOMPARE(NumberText::plainDecimal(8.57306917e-14), QStringLiteral("0.0000000000000857306917"));
+        QCOMPARE(NumberText::plainDecimal(0.1 + 0.2), QStringLiteral("0.3"));
         QCOMPARE(NumberText::wholeNumber(NumberText::roundHalfEven(-0.4)), QStringLiteral("0"));
     }
 };
