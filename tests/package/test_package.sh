@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and builds the .deb, and checks that both
+# hold the application directory, the launcher, the desktop entry and the icons.
+set -euo pipefail
+build=$1
+scratch=$(mktemp -d /tmp/tinevox-package.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+expect() { # description, command...
+    local what=$1
+    shift
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+p="$scratch/prefix"
+expect "launcher on the PATH" test -x "$p/bin/tinevox"
+expect "main program in the application directory" test -x "$p/lib/tinevox/tinevox"
+expect "companion beside it" test -x "$p/lib/tinevox/echolet.dll"
+expect "read-me beside it" test -s "$p/lib/tinevox/readme.txt"
+expect "nothing else in the application directory" test "$(ls "$p/lib/tinevox" | wc -l)" -eq 3
+expect "desktop entry" grep -qx 'Exec=tinevox' "$p/share/applications/tinevox.desktop"
+expect "desktop entry names the icon" grep -qx 'Icon=tinevox' "$p/share/applications/tinevox.desktop"
+for size in 16 22 24 32 48 64 128 256; do
+    expect "icon ${size}x${size}" test -s "$p/share/icons/hicolor/${size}x${size}/apps/tinevox.png"
+done
+# The launcher finds the program from wherever it is called, through a link too (as a
+# user's own bin folder may hold one); a stand-in program reports that it was reached.
+printf '#!/bin/sh\necho "started with $*"\n' >"$p/lib/tinevox/tinevox"
+ln -s "$p/bin/tinevox" "$scratch/linked"
+expect "launcher starts the program" test "$("$p/bin/tinevox" a)" = "started with a"
+expect "launcher starts it through a link" test "$(cd / && "$scratch/linked")" = "started with "
+
+(cd "$scratch" && cpack --config "$build/CPackConfig.cmake" -B "$scratch/deb" >/dev/null)
+deb=$(ls "$scratch"/deb/*.deb)
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for path in ./usr/bin/tinevox ./usr/lib/tinevox/tinevox ./usr/lib/tinevox/echolet.dll ./usr/lib/tinevox/readme.txt \
+            ./usr/share/applications/tinevox.desktop ./usr/share/icons/hicolor/48x48/apps/tinevox.png; do
+    expect "package holds $path" grep -qx "$path" <<<"$contents"
+done
+expect "package depends on the sound and window libraries" \
+    bash -c "dpkg-deb -f '$deb' Depends | grep -q libpulse0 && dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6"
+expect "package version is the program's" bash -c "dpkg-deb -f '$deb' Version | grep -qx '1.0.0'"
+
+exit $((failures > 0))
