@@ -3,117 +3,15 @@
 
 #include "MonitorRecorder.h"
 #include "PitchMeter.h"
-#include "common/TestEnvironment.h"
-#include "e2e/E2eHelpers.h"
+#include "e2e/TinevoxUnderTest.h"
 #include "settings/SettingsKeys.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
 using TestSupport::MonitorRecorder;
 
-namespace {
-
-struct Geometry {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-QString xdotool(const QStringList& args)
-{
-    return E2e::run(QStringLiteral("xdotool"), args);
-}
-
-} // namespace
-
-class TestMainWindowE2e : public QObject {
+class TestMainWindowE2e : public QObject, protected TinevoxUnderTest {
     Q_OBJECT
-
-    std::unique_ptr<TestEnvironment::AppDir> dir;
-    std::unique_ptr<QProcess> program;
-    QString window;
-    MonitorRecorder recorder;
-
-    QString tinevox() const { return dir->file(QStringLiteral("tinevox")); }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir->path()); // its own instance lock
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        return env;
-    }
-
-    void startProgram()
-    {
-        program = std::make_unique<QProcess>();
-        program->setProcessEnvironment(environment());
-        program->start(tinevox(), {});
-        QVERIFY(program->waitForStarted());
-        for (int i = 0; i < 200 && window.isEmpty(); ++i) {
-            window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                              QStringLiteral("^Tinevox$")}).section(QLatin1Char('\n'), 0, 0);
-            if (window.isEmpty())
-                QTest::qWait(100);
-        }
-        if (window.isEmpty()) {
-            const bool running = program->state() == QProcess::Running;
-            const QString why = running ? QStringLiteral("still running")
-                                        : QStringLiteral("ended with %1%2").arg(program->exitCode()).arg(
-                                              program->exitStatus() == QProcess::CrashExit ? QStringLiteral(", crashed") : QString());
-            const QString output = QString::fromLocal8Bit(program->readAllStandardError() + program->readAllStandardOutput());
-            program->kill();
-            program->waitForFinished(2000);
-            QFAIL(qPrintable(QStringLiteral("the main window did not appear (%1): %2").arg(why, output)));
-        }
-        QTest::qWait(300);
-    }
-
-    Geometry geometry() const
-    {
-        const QString out = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
-        Geometry g;
-        for (const QString& line : out.split(QLatin1Char('\n'))) {
-            const QString value = line.section(QLatin1Char('='), 1);
-            if (line.startsWith(QLatin1String("X=")))
-                g.x = value.toInt();
-            else if (line.startsWith(QLatin1String("Y=")))
-                g.y = value.toInt();
-            else if (line.startsWith(QLatin1String("WIDTH=")))
-                g.width = value.toInt();
-            else if (line.startsWith(QLatin1String("HEIGHT=")))
-                g.height = value.toInt();
-        }
-        return g;
-    }
-
-    // Clicks at a pixel of the skin.
-    void clickAt(int x, int y)
-    {
-        const Geometry g = geometry();
-        xdotool({QStringLiteral("mousemove"), QString::number(g.x + x), QString::number(g.y + y),
-                 QStringLiteral("click"), QStringLiteral("1")});
-        QTest::qWait(150);
-    }
-
-    // The window under the pointer at a pixel of the skin.
-    QString windowUnder(int x, int y)
-    {
-        const Geometry g = geometry();
-        xdotool({QStringLiteral("mousemove"), QString::number(g.x + x), QString::number(g.y + y)});
-        QTest::qWait(50);
-        const QString out = xdotool({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
-        static const QRegularExpression line(QStringLiteral("WINDOW=(\\d+)"));
-        return line.match(out).captured(1);
-    }
-
-    void typeSpeed(const QString& speed)
-    {
-        clickAt(318, 137); // Text1
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
-        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), speed});
-        QTest::qWait(200);
-    }
 
 private slots:
     void initTestCase()
@@ -122,24 +20,9 @@ private slots:
                  "the rig's X server and sound server are needed");
     }
 
-    void init()
-    {
-        TestEnvironment::clearSettings();
-        dir = std::make_unique<TestEnvironment::AppDir>(true);
-        QVERIFY(QFile::copy(TestEnvironment::builtAppDir() + QStringLiteral("/tinevox"), tinevox()));
-        window.clear();
-    }
+    void init() { prepare(); }
 
-    void cleanup()
-    {
-        if (program && program->state() == QProcess::Running) {
-            clickAt(765, 30); // the close button
-            if (program->state() == QProcess::Running && !program->waitForFinished(5000))
-                program->kill();
-        }
-        program.reset();
-        E2e::killAll(dir->companion());
-    }
+    void cleanup() { finish(); }
 
     void typeGoHearStop()
     {
