@@ -4,11 +4,14 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <csignal>
 #include <cstdlib>
+
+#include <sys/types.h>
 
 namespace Platform {
 
-bool startProgram(const QString& path, ShowState state)
+bool startProgram(const QString& path, ShowState state, qint64* pid)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QString::fromLatin1(ShowStateVariable));
@@ -20,7 +23,18 @@ bool startProgram(const QString& path, ShowState state)
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(QFileInfo(path).absolutePath());
     process.setStandardInputFile(QProcess::nullDevice());
-    return process.startDetached();
+    return process.startDetached(pid);
+}
+
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+}
+
+void terminateProcess(qint64 pid)
+{
+    if (pid > 0)
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
 }
 
 ShowState takeStartupShowState()

@@ -12,8 +12,15 @@ enum class ShowState { Normal, Hidden };
 inline constexpr char ShowStateVariable[] = "TINEVOX_SHOW_STATE";
 
 // Starts the program at path, detached, with no arguments, in its own directory.
-// Returns false when it could not be started (missing, not executable).
-bool startProgram(const QString& path, ShowState state);
+// Returns false when it could not be started (missing, not executable); otherwise its
+// process identifier is stored in pid when one is given.
+bool startProgram(const QString& path, ShowState state, qint64* pid = nullptr);
+
+// Whether the process with this identifier still runs.
+bool processRuns(qint64 pid);
+
+// Asks the process to end (SIGTERM), for one that did not answer a close request.
+void terminateProcess(qint64 pid);
 
 // The show state this process was started with; the variable is removed from the
 // environment so that it does not reach programs this one starts.

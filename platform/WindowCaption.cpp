@@ -104,6 +104,38 @@ void walk(Display* display, Window window, const std::function<bool(Window)>& vi
     }
 }
 
+long windowPid(Display* display, Window window)
+{
+    const Atom netWmPid = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    long pid = 0;
+    if (XGetWindowProperty(display, window, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining,
+                           &data) == Success
+        && data) {
+        if (type == XA_CARDINAL && format == 32 && count == 1)
+            pid = *reinterpret_cast<const long*>(data);
+        XFree(data);
+    }
+    return pid;
+}
+
+void postClose(Display* display, Window window)
+{
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
 std::vector<Window> windowsWithCaption(Display* display, const QString& caption, bool firstOnly)
 {
     const QByteArray wanted = caption.toUtf8();
@@ -144,17 +176,22 @@ bool postCloseByCaption(const QString& caption)
     const std::vector<Window> found = windowsWithCaption(x.display, caption, true);
     if (found.empty())
         return false;
-
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = found.front();
-    event.xclient.message_type = XInternAtom(x.display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x.display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x.display, found.front(), False, NoEventMask, &event);
-    XFlush(x.display);
+    postClose(x.display, found.front());
     return true;
+}
+
+bool postCloseByCaptionOfProcess(const QString& caption, qint64 pid)
+{
+    DisplayConnection x;
+    if (!x.display || pid <= 0)
+        return false;
+    for (Window w : windowsWithCaption(x.display, caption, false)) {
+        if (windowPid(x.display, w) == pid) {
+            postClose(x.display, w);
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace Platform

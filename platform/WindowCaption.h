@@ -15,6 +15,10 @@ bool windowWithCaptionExists(const QString& caption);
 // found; when none has that caption, nothing happens.
 bool postCloseByCaption(const QString& caption);
 
+// Posts a close request to the window with this caption that belongs to the process
+// pid (by its _NET_WM_PID). Returns whether such a window was found.
+bool postCloseByCaptionOfProcess(const QString& caption, qint64 pid);
+
 // How many windows carry exactly this caption.
 int countWindowsWithCaption(const QString& caption);
 

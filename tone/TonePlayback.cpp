@@ -3,6 +3,7 @@
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/WindowCaption.h"
 #include "settings/SettingsKeys.h"
 #include "tone/Module2.h"
 #include "settings/NumberText.h"
@@ -11,6 +12,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -92,12 +97,15 @@ TonePlayback::Outcome TonePlayback::Tone()
         writing = false;
 
         sound.play(firstTonePath());
-        if (inputs.MovingMode() && !Platform::startProgram(companionPath(), Platform::ShowState::Hidden)) {
+        qint64 companionPid = 0;
+        if (inputs.MovingMode() && !Platform::startProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
             throw ToneError(ToneError::Kind::PlayerNotStarted,
                 tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
                    "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
                     .arg(QDir::toNativeSeparators(companionPath())));
         }
+        if (companionPid > 0)
+            companions.push_back({companionPid, {}});
         return Outcome::Playing;
     } catch (const WriteAbandoned&) {
         writing = false;
@@ -140,6 +148,7 @@ void TonePlayback::Stop()
     KillOld();
     if (inputs.MovingMode())
         Module2::CloseByCaption(CompanionCaption);
+    closeStartedCompanions(false);
 }
 
 void TonePlayback::Unload()
@@ -148,7 +157,62 @@ void TonePlayback::Unload()
     sound.stop();
     if (inputs.MovingMode())
         Module2::CloseByCaption(CompanionCaption);
+    closeStartedCompanions(true);
     KillOld();
+}
+
+namespace {
+// How long a companion may take to show its window before it is ended outright.
+constexpr qint64 CompanionGraceMs = 3000;
+constexpr int FollowUpMs = 50;
+} // namespace
+
+void TonePlayback::closeStartedCompanions(bool programEnds)
+{
+    for (StartedCompanion& c : companions) {
+        if (!c.sinceClose.isValid())
+            c.sinceClose.start();
+    }
+    followCompanions();
+    if (!programEnds)
+        return; // followCompanions() goes on from its timer while any are left
+    // The program is ending: no timer will run, so follow them here, briefly.
+    QElapsedTimer waited;
+    waited.start();
+    while (!companions.empty() && waited.elapsed() < 1000) { // all are closing now
+        QThread::msleep(FollowUpMs);
+        followCompanions();
+    }
+    for (const StartedCompanion& c : companions)
+        Platform::terminateProcess(c.pid);
+    companions.clear();
+}
+
+void TonePlayback::followCompanions()
+{
+    // Only those asked to close: the companion of a playback that runs now plays on.
+    std::erase_if(companions, [](const StartedCompanion& c) {
+        if (!c.sinceClose.isValid())
+            return false;
+        if (!Platform::processRuns(c.pid))
+            return true;
+        if (Platform::postCloseByCaptionOfProcess(CompanionCaption, c.pid))
+            return true; // its own window has the request now
+        if (c.sinceClose.elapsed() > CompanionGraceMs) {
+            Platform::terminateProcess(c.pid);
+            return true;
+        }
+        return false;
+    });
+    const bool closing = std::any_of(companions.begin(), companions.end(),
+                                     [](const StartedCompanion& c) { return c.sinceClose.isValid(); });
+    if (closing && !followUpPending) {
+        followUpPending = true;
+        QTimer::singleShot(FollowUpMs, &followUps, [this] {
+            followUpPending = false;
+            followCompanions();
+        });
+    }
 }
 
 QString TonePlayback::frequencyMessage(bool first, const QString& speedText, double frequency) const

@@ -3,9 +3,12 @@
 #include "platform/LoopedSound.h"
 #include "tone/DopplerModel.h"
 
+#include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -75,6 +78,10 @@ public:
 
 private:
     QString frequencyMessage(bool first, const QString& speedText, double frequency) const;
+    // A companion told to close before its window existed would play on: each one this
+    // playback started is followed until its own window has taken the close request.
+    void closeStartedCompanions(bool programEnds);
+    void followCompanions();
     void writeTone(double frequency, const QString& path);
     void abandonWrite();
 
@@ -84,4 +91,12 @@ private:
     bool playing = false;         // TonePlaying
     bool writing = false;         // a tone file is being written
     bool abandonRequested = false;
+
+    struct StartedCompanion {
+        qint64 pid = 0;
+        QElapsedTimer sinceClose;
+    };
+    std::vector<StartedCompanion> companions; // started and not yet seen closing
+    QObject followUps;                          // owns the pending follow-up timer
+    bool followUpPending = false;
 };

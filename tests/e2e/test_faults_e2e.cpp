@@ -1,0 +1,191 @@
+// Faults and bad input, met by the real program on the rig: no sound server, a
+// companion that is killed or missing, a tone folder it cannot write to, a settings
+// file full of garbage; and many GO/STOP cycles in moving mode leave nothing behind.
+
+#include "common/FixedInputs.h"
+#include "e2e/TinevoxUnderTest.h"
+#include "platform/SettingsStore.h"
+#include "platform/WindowCaption.h"
+#include "settings/SettingsKeys.h"
+#include "tone/TonePlayback.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QtTest>
+
+namespace {
+
+int visibleWindowsNamed(const QString& name)
+{
+    return E2e::windowsNamed(name, true);
+}
+
+int openDescriptors()
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+long residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLong() * 4;
+}
+
+} // namespace
+
+class TestFaultsE2e : public QObject, protected TinevoxUnderTest {
+    Q_OBJECT
+
+    // A message box of the program: a second window with its caption.
+    bool dismissMessage()
+    {
+        for (int i = 0; i < 50 && visibleWindowsNamed(QStringLiteral("Tinevox")) < 2; ++i)
+            QTest::qWait(100);
+        if (visibleWindowsNamed(QStringLiteral("Tinevox")) < 2)
+            return false;
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QTest::qWait(300);
+        return visibleWindowsNamed(QStringLiteral("Tinevox")) == 1;
+    }
+
+    void expectSilence()
+    {
+        QVERIFY(recorder.start());
+        QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "something still plays");
+        recorder.stop();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY") && qEnvironmentVariableIsSet("PULSE_SERVER"),
+                 "the rig's X server and sound server are needed");
+    }
+    void init() { prepare(); }
+    void cleanup() { finish(); }
+
+    void withoutASoundServerNothingHangs()
+    {
+        extraEnvironment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent/tinevox/native"));
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        clickGo();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir->file(QStringLiteral("temp.wav"))), 3000);
+        clickStop();
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(dir->file(QStringLiteral("temp.wav"))), 3000);
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(program->exitCode(), 0);
+    }
+
+    void companionKilledWhilePlaying()
+    {
+        Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        clickGo();
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
+        E2e::killAll(dir->companion());
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+        clickStop();
+        QTest::qWait(500);
+        QCOMPARE(visibleWindowsNamed(QStringLiteral("Tinevox")), 1); // no message
+        expectSilence();
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav")))); // the killed one could not
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+    }
+
+    void companionRemovedAfterStartUp()
+    {
+        Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(QFile::remove(dir->companion()));
+        clickGo();
+        QVERIFY2(dismissMessage(), "no message for the missing companion");
+        expectSilence();
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
+    }
+
+    // A tone file that cannot be written where it must go (here a folder stands in its
+    // place, which even the superuser cannot write to as a file).
+    void toneFileCannotBeWritten()
+    {
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("temp.wav")));
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        clickGo();
+        QVERIFY2(dismissMessage(), "no message for the unwritable tone file");
+        expectSilence();
+        // The window is editable again: a step changes the speed, which is kept.
+        clickAt(345, 179); // "+"
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("11"));
+    }
+
+    void garbageSettingsFile()
+    {
+        QFile file(TestEnvironment::settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Settings]\nBand=Kx\nSpeed=@@@\nSpeed2=-5abc\nMode=\nMPH\\KPH=?\nXFreq=abc\n"
+                   "Accuracy=-1\nShowFreq=yes\nKeepMe=kept\n\x01\x02\xff\xfe=\n[Other]\nSomething=else\n[Settings\nBroken");
+        file.close();
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(geometry().height, 443); // an empty "Mode" means moving
+        clickGo();                        // X band with carrier "abc": no tone can be made
+        QVERIFY2(dismissMessage(), "no message for the unusable stored values");
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        // Band and speeds are saved; nothing else of the file is lost.
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("0"));
+        QCOMPARE(Settings::read(Settings::Speed2), QStringLiteral("-5"));
+        QCOMPARE(Settings::read(Settings::XFreq), QStringLiteral("abc"));
+        QCOMPARE(Settings::read({QStringLiteral("KeepMe"), QString()}), QStringLiteral("kept"));
+        QCOMPARE(Platform::GetSetting(QStringLiteral("Tinecheck"), QStringLiteral("Other"), QStringLiteral("Something"), QString()),
+                 QStringLiteral("else"));
+    }
+
+    // Many playbacks in moving mode leave no process, file or descriptor behind, and
+    // memory stays flat.
+    void manyCyclesLeaveNothingBehind()
+    {
+        FixedInputs inputs;
+        inputs.moving = true;
+        TonePlayback playback(inputs, dir->path());
+        auto cycle = [&] {
+            QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+            QTest::qWait(10);
+            playback.Stop();
+        };
+        for (int i = 0; i < 50; ++i)
+            cycle();
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
+        const int descriptors = openDescriptors();
+        const long resident = residentKiB();
+        for (int i = 0; i < 250; ++i) {
+            cycle();
+            QVERIFY2(E2e::processesRunning(dir->companion()) <= 3, "companions pile up");
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
+        QCOMPARE(Platform::countWindowsWithCaption(TonePlayback::CompanionCaption), 0);
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
+        QCOMPARE(openDescriptors(), descriptors);
+        QVERIFY2(residentKiB() - resident < 4096, qPrintable(QStringLiteral("grew by %1 KiB").arg(residentKiB() - resident)));
+    }
+};
+
+QTEST_MAIN(TestFaultsE2e)
+#include "test_faults_e2e.moc"
