@@ -114,6 +114,12 @@ protected:
     }
 
 
+    static void requireRig()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY") && qEnvironmentVariableIsSet("PULSE_SERVER"),
+                 "the rig's X server and sound server are needed");
+    }
+
     // Prepares a fresh application directory with copies of both programs.
     void prepare()
     {

@@ -58,11 +58,7 @@ class TestFaultsE2e : public QObject, protected TinevoxUnderTest {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY") && qEnvironmentVariableIsSet("PULSE_SERVER"),
-                 "the rig's X server and sound server are needed");
-    }
+    void initTestCase() { requireRig(); }
     void init() { prepare(); }
     void cleanup() { finish(); }
 

@@ -14,14 +14,8 @@ class TestMainWindowE2e : public QObject, protected TinevoxUnderTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY") && qEnvironmentVariableIsSet("PULSE_SERVER"),
-                 "the rig's X server and sound server are needed");
-    }
-
+    void initTestCase() { requireRig(); }
     void init() { prepare(); }
-
     void cleanup() { finish(); }
 
     void typeGoHearStop()
