@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -40,24 +41,31 @@ private:
     int (*previousHandler)(Display*, XErrorEvent*) = nullptr;
 };
 
-QByteArray utf8Name(Display* display, Window window)
+// A window property of the given type and format; empty when the window has none (or
+// another kind). Format-32 items come as longs, as Xlib hands them out.
+QByteArray property(Display* display, Window window, const char* name, Atom wantedType, int wantedFormat)
 {
-    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
-    QByteArray name;
-    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8String, &type, &format,
-                           &count, &remaining, &data) == Success
+    QByteArray value;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1024, False, wantedType, &type,
+                           &format, &count, &remaining, &data) == Success
         && data) {
-        if (type == utf8String && format == 8)
-            name = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+        if (type == wantedType && format == wantedFormat) {
+            const std::size_t itemSize = format == 32 ? sizeof(long) : static_cast<std::size_t>(format / 8);
+            value = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count * itemSize));
+        }
         XFree(data);
     }
-    return name;
+    return value;
+}
+
+QByteArray utf8Name(Display* display, Window window)
+{
+    return property(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 8);
 }
 
 QByteArray legacyName(Display* display, Window window)
@@ -106,21 +114,11 @@ void walk(Display* display, Window window, const std::function<bool(Window)>& vi
 
 long windowPid(Display* display, Window window)
 {
-    const Atom netWmPid = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    long pid = 0;
-    if (XGetWindowProperty(display, window, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining,
-                           &data) == Success
-        && data) {
-        if (type == XA_CARDINAL && format == 32 && count == 1)
-            pid = *reinterpret_cast<const long*>(data);
-        XFree(data);
-    }
-    return pid;
+    const QByteArray pid = property(display, window, "_NET_WM_PID", XA_CARDINAL, 32);
+    long value = 0;
+    if (pid.size() == sizeof(long))
+        std::memcpy(&value, pid.constData(), sizeof(long));
+    return value;
 }
 
 void postClose(Display* display, Window window)
