@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 namespace Platform {
@@ -27,6 +28,11 @@ public:
 
     void play(const QString& path);
     void stop();
+
+    // The largest tone it plays: a faster file could no longer be resampled in real
+    // time, and tone files are about 1 MB. Anything beyond gives silence.
+    static constexpr std::uint32_t MaxSampleRate = 100'000'000;
+    static constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 
     // For tests and benchmarks: true once the sound server has accepted the stream of
     // the current play() and asked for its first audio.

@@ -1,6 +1,7 @@
 #include "tone/WaveWriter.h"
 
 #include "platform/FileSystem.h"
+#include "platform/LoopedSound.h"
 #include "settings/SettingsKeys.h"
 #include "settings/NumberText.h"
 #include "tone/ToneError.h"
@@ -11,8 +12,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace Module1 {
 
@@ -21,6 +22,7 @@ namespace {
 // The window stays responsive without a yield per byte: one every few milliseconds
 // keeps it painting, and the writer's own speed keeps the wait short.
 constexpr qint64 YieldEveryMs = 8;
+constexpr std::int64_t BlockBytes = 64 * 1024;
 
 void putLittleEndian(QByteArray& out, std::uint32_t value, int size)
 {
@@ -89,7 +91,8 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy)
 
     plan.bytesPerCycle = NumberText::leadingValue(accuracy);
     const double rate = NumberText::roundHalfEven(plan.bytesPerCycle * plan.frequency);
-    if (!(rate >= 1.0) || rate > std::numeric_limits<std::int32_t>::max())
+    // Beyond the player's fastest rate the file would be written and then not heard.
+    if (!(rate >= 1.0) || rate > Platform::LoopedSound::MaxSampleRate)
         throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
     plan.sampleRate = static_cast<std::int32_t>(rate);
 
@@ -102,7 +105,7 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy)
         plan.totalSamples = 0;
     plan.dataSize = plan.totalSamples / plan.samplesPerCycle * plan.samplesPerCycle;
     plan.cycles = plan.dataSize / plan.samplesPerCycle;
-    if (plan.dataSize + 36 > std::numeric_limits<std::uint32_t>::max())
+    if (plan.dataSize + 44 > Platform::LoopedSound::MaxFileBytes)
         throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
     return plan;
 }
@@ -124,7 +127,8 @@ QByteArray cycleBytes(std::int64_t samplesPerCycle)
 void WriteWave(double duration, double frequency, const QString& path, const WriteContext& context)
 {
     const TonePlan plan = planTone(duration, frequency, Settings::read(Settings::Accuracy));
-    const QByteArray cycle = cycleBytes(plan.samplesPerCycle);
+    // A tone shorter than one cycle has no data at all, however long a cycle would be.
+    const QByteArray cycle = plan.cycles > 0 ? cycleBytes(plan.samplesPerCycle) : QByteArray();
 
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -147,6 +151,12 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
     if (file.write(plan.header().bytes()) != 44)
         fileError(path, file.errorString());
 
+    // Whole cycles go to the file in blocks; one write per cycle would cost more than
+    // the synthesis itself.
+    const std::int64_t blockCycles = std::max<std::int64_t>(1, BlockBytes / plan.samplesPerCycle);
+    const QByteArray block = cycle.repeated(static_cast<qsizetype>(std::min(blockCycles, std::max<std::int64_t>(plan.cycles, 1))));
+    std::int64_t pendingCycles = 0;
+
     frmProgress progress;
     QElapsedTimer sinceYield;
     sinceYield.start();
@@ -159,12 +169,22 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
             progress.show();
             progress.placeNear(context.mainWindow);
         }
-        if (file.write(cycle) != cycle.size())
+        // The clock is read only when a block is due: reading it every cycle would cost
+        // more than the writing.
+        ++pendingCycles;
+        const bool blockDue = t == 1 || pendingCycles == blockCycles || t == plan.cycles;
+        if (!blockDue)
+            continue;
+        const qint64 size = pendingCycles * plan.samplesPerCycle;
+        if (file.write(block.constData(), size) != size)
             fileError(path, file.errorString());
-
-        if (t == 1 || sinceYield.elapsed() >= YieldEveryMs || t == plan.cycles) {
-            progress.placeNear(context.mainWindow);
-            progress.showProgress();
+        pendingCycles = 0;
+        if (t == 1 || t == plan.cycles || sinceYield.elapsed() >= YieldEveryMs) {
+            // The full bar is not painted: the dialog closes at once.
+            if (t < plan.cycles) {
+                progress.placeNear(context.mainWindow);
+                progress.showProgress();
+            }
             QCoreApplication::processEvents();
             sinceYield.restart();
             if (progress.cancelRequested() || (context.abandoned && context.abandoned()))

@@ -48,7 +48,8 @@ struct TonePlan {
 
 // Works out the tone file for a frequency (not yet rounded) and an "Accuracy" text.
 // Throws ToneError when no file can be made: a frequency that rounds to 0 Hz or
-// below, or bytes per cycle that give no sample rate (0, not a number, too large).
+// below, or bytes per cycle that give no sample rate (0, not a number, or a rate or
+// file too large for the player).
 TonePlan planTone(double duration, double frequency, const QString& accuracy);
 
 // The N bytes of one cycle: phase in whole degrees, pi taken as 3.14.

@@ -56,7 +56,6 @@ frmProgress::frmProgress(QWidget* parent)
 void frmProgress::setProgressValue(float newValue)
 {
     value = newValue;
-    emit progressChanged(newValue);
 }
 
 void frmProgress::showProgress()

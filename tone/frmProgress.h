@@ -30,9 +30,6 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* Command1 = nullptr;
 
-signals:
-    void progressChanged(float value);
-
 private slots:
     void Command1_Click();
 

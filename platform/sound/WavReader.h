@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LoopedSound.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -23,12 +25,9 @@ struct WavData {
     }
 };
 
-// Highest sample rate accepted. Tone files reach about 2.2 MHz; far above that the
-// resampler could no longer keep up in real time, so such files are refused.
-inline constexpr std::uint32_t kMaxWavSampleRate = 100'000'000;
-
-// Largest file readWavFile() loads (tone files are about 1 MB).
-inline constexpr qint64 kMaxWavFileBytes = 64 * 1024 * 1024;
+// Highest sample rate and largest file accepted: those of the player.
+inline constexpr std::uint32_t kMaxWavSampleRate = LoopedSound::MaxSampleRate;
+inline constexpr qint64 kMaxWavFileBytes = LoopedSound::MaxFileBytes;
 
 // Parses a complete WAV file held in memory. Accepts PCM (format tag 1, or
 // WAVE_FORMAT_EXTENSIBLE with the PCM subformat), 8-bit unsigned or 16-bit signed,

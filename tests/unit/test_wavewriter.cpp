@@ -141,8 +141,9 @@ private slots:
 
     void oneHertzGivesAnEmptyFile()
     {
+        // The last: a cycle of 100 million bytes, of which none is written or made.
         for (const QString& accuracy : {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("25"),
-                                        QStringLiteral("50"), QStringLiteral("100")}) {
+                                        QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("100000000")}) {
             Settings::write(Settings::Accuracy, accuracy);
             int steps = 0;
             Module1::WriteContext context;
@@ -173,6 +174,7 @@ private slots:
         QTest::newRow("accuracy negative") << 1000.0 << "-10" << badAccuracy;
         QTest::newRow("accuracy below one sample") << 1000.0 << "0.0001" << badAccuracy;
         QTest::newRow("rate beyond 32 bits") << 20060.0 << "999999" << badAccuracy;
+        QTest::newRow("rate beyond the player") << 20060.0 << "5000" << badAccuracy;
     }
     void toneThatCannotBeMadeWritesNothing()
     {
@@ -188,6 +190,13 @@ private slots:
             QVERIFY(!e.message().isEmpty());
         }
         QVERIFY(!QFile::exists(path));
+    }
+
+    void fileLargerThanThePlayerTakesIsRefused()
+    {
+        // 80 MHz is still played, but two seconds of it would not be.
+        QCOMPARE(Module1::planTone(0.5, 20060, QStringLiteral("4000")).sampleRate, 80240000);
+        QVERIFY_THROWS_EXCEPTION(ToneError, Module1::planTone(2.0, 20060, QStringLiteral("4000")));
     }
 
     void unwritablePlaceIsReportedForTheUser()
