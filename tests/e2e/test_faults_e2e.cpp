@@ -1,8 +1,10 @@
 // Faults and bad input, met by the real program on the rig: no sound server, a
-// companion that is killed or missing, a tone folder it cannot write to, a settings
-// file full of garbage; and many GO/STOP cycles in moving mode leave nothing behind.
+// companion that is killed or missing, a tone folder it cannot write to, a slow disk,
+// settings files full of garbage, cut off or unreadable; and many GO/STOP cycles in
+// moving mode leave nothing behind.
 
 #include "common/FixedInputs.h"
+#include "PitchMeter.h"
 #include "e2e/TinevoxUnderTest.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowCaption.h"
@@ -11,6 +13,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -151,6 +155,128 @@ private slots:
         QCOMPARE(Settings::read({QStringLiteral("KeepMe"), QString()}), QStringLiteral("kept"));
         QCOMPARE(Platform::GetSetting(QStringLiteral("Tinecheck"), QStringLiteral("Other"), QStringLiteral("Something"), QString()),
                  QStringLiteral("else"));
+    }
+
+    // A settings file cut off in the middle of a line: what was written before the cut
+    // is used, and nothing of it is lost at the next save.
+    void truncatedSettingsFile()
+    {
+        QFile file(TestEnvironment::settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Other]\nSomething=else\n[Settings]\nBand=Ka\nSpeed=55\nMode=Stationary\nXFreq=10.5");
+        file.close();
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(geometry().height, 286);
+        clickAt(345, 179); // "+"
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(Settings::read(Settings::Band), QStringLiteral("Ka"));
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("56"));
+        QCOMPARE(Settings::read(Settings::XFreq), QStringLiteral("10.5"));
+        QCOMPARE(Platform::GetSetting(QStringLiteral("Tinecheck"), QStringLiteral("Other"), QStringLiteral("Something"), QString()),
+                 QStringLiteral("else"));
+    }
+
+    // Binary noise, with nul bytes and no line breaks for kilobytes, before a good group.
+    void binarySettingsFile()
+    {
+        QByteArray noise;
+        quint32 x = 12345;
+        for (int i = 0; i < 8192; ++i) {
+            x = x * 1103515245u + 12345u;
+            noise.append(static_cast<char>(x >> 16));
+        }
+        QFile file(TestEnvironment::settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(noise + "\n[Other]\nSomething=else\n");
+        file.close();
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(geometry().height, 286); // stationary, the default
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(program->exitCode(), 0);
+        QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("10"));
+        QCOMPARE(Platform::GetSetting(QStringLiteral("Tinecheck"), QStringLiteral("Other"), QStringLiteral("Something"), QString()),
+                 QStringLiteral("else"));
+    }
+
+    // A settings file that cannot be read at all (a folder stands in its place, which
+    // even the superuser cannot read as a file): defaults, a tone, and a clean close.
+    void unreadableSettingsFile()
+    {
+        QFile::remove(TestEnvironment::settingsFile());
+        QVERIFY(QDir().mkpath(TestEnvironment::settingsFile()));
+        const auto removeFolder = qScopeGuard([] { QDir(TestEnvironment::settingsFile()).removeRecursively(); });
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(geometry().height, 286);
+        clickGo(); // X band, 10 mph
+        QVERIFY(recorder.start());
+        const std::vector<float> tone = recorder.recordTone();
+        recorder.stop();
+        QVERIFY2(!tone.empty(), "no tone with default settings");
+        QVERIFY(qAbs(TestSupport::measurePitch(tone, TestSupport::MonitorRecorder::kRate).frequency() - 314) < 0.01);
+        clickStop();
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(program->exitCode(), 0);
+        QVERIFY(QFileInfo(TestEnvironment::settingsFile()).isDir());
+    }
+
+    // A slow disk: the window is closed, or STOP pressed, while the tone files are
+    // still being written. Nothing is left, and after STOP the next GO plays.
+    void closedWhileWritingLeavesNothing_data()
+    {
+        QTest::addColumn<bool>("closeWindow");
+        QTest::newRow("close") << true;
+        QTest::newRow("STOP, then GO") << false;
+    }
+    void closedWhileWritingLeavesNothing()
+    {
+        QFETCH(bool, closeWindow);
+        Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        Settings::write(Settings::Band, QStringLiteral("Ka"));
+        Settings::write(Settings::Speed, QStringLiteral("199"));
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        extraEnvironment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(SLOW_TONE_WRITES));
+        extraEnvironment.insert(QStringLiteral("TINEVOX_SLOW_WRITE_MS"), QStringLiteral("150"));
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        clickGo();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir->file(QStringLiteral("temp.wav"))), 3000);
+        QTest::qWait(300);
+        QVERIFY2(QFileInfo(dir->file(QStringLiteral("temp.wav"))).size() < 1003044, "the file was written before the test could act");
+        if (closeWindow) {
+            clickClose();
+            QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+            QCOMPARE(program->exitCode(), 0);
+        } else {
+            clickStop();
+        }
+        QTest::qWait(500);
+        QCOMPARE(E2e::processesRunning(dir->companion()), 0);
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
+        expectSilence();
+        if (closeWindow)
+            return;
+
+        // The window is editable again and the next GO plays both tones.
+        clickGo();
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 10000);
+        QVERIFY(QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
+        QCOMPARE(QFileInfo(dir->file(QStringLiteral("temp.wav"))).size(), 1003044);
+        clickClose();
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
     }
 
     // Many playbacks in moving mode leave no process, file or descriptor behind, and

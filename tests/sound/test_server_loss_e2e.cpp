@@ -5,43 +5,27 @@
 
 #include "platform/LoopedSound.h"
 
+#include "PrivateSoundServer.h"
 #include "SoundE2e.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
-#include <sys/prctl.h>
 #include <memory>
 
 using Platform::LoopedSound;
 using SoundE2e::waitForPitch;
 using SoundE2e::waitUntil;
 using TestSupport::MonitorRecorder;
+using TestSupport::PrivateSoundServer;
 
 namespace {
 
 // A guard against hanging, not a speed goal: every call of the player returns at once.
 constexpr qint64 kHangMs = 1000;
-
-// Runs pactl against this process's PULSE_SERVER, quietly; true when it succeeded.
-bool pactl(const QStringList& args)
-{
-    QProcess p;
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.setStandardErrorFile(QProcess::nullDevice());
-    p.start(QStringLiteral("pactl"), args);
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished(1000);
-        return false;
-    }
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 } // namespace
 
@@ -49,33 +33,14 @@ class ServerLossE2eTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir scratch {QStringLiteral("/tmp/tvsound-XXXXXX")};
-    QString runtimeDir;
-    QString socket;
+    std::unique_ptr<PrivateSoundServer> server;
     QString tone;
-    QProcess server;
     std::unique_ptr<LoopedSound> sound;
     std::unique_ptr<MonitorRecorder> recorder;
 
     bool startServer()
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
-        env.remove(QStringLiteral("PULSE_SERVER"));
-        server.setProcessEnvironment(env);
-        // The server goes with this test even if the test crashes.
-        server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        server.setProcessChannelMode(QProcess::MergedChannels);
-        server.setStandardOutputFile(scratch.filePath(QStringLiteral("pulse.log")), QIODevice::Append);
-        server.start(QStringLiteral("pulseaudio"),
-                     {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-n"),
-                      QStringLiteral("--use-pid-file=no"),
-                      QStringLiteral("--load=module-null-sink sink_name=tvnull rate=48000"),
-                      QStringLiteral("--load=module-native-protocol-unix socket=%1").arg(socket)});
-        if (!server.waitForStarted(5000))
-            return false;
-        // pactl inherits this process's PULSE_SERVER, the private socket.
-        const bool up = waitUntil([] { return pactl({QStringLiteral("info")}); }, 10000);
-        if (!up)
+        if (!server->start())
             return false;
         recorder = std::make_unique<MonitorRecorder>(QStringLiteral("tvnull.monitor"));
         return recorder->start();
@@ -84,16 +49,7 @@ class ServerLossE2eTest : public QObject {
     void endServer(bool gracefully)
     {
         recorder.reset();
-        if (server.state() == QProcess::NotRunning)
-            return;
-        if (gracefully)
-            pactl({QStringLiteral("exit")});
-        else
-            server.kill();
-        if (!server.waitForFinished(5000)) {
-            server.kill();
-            server.waitForFinished(5000);
-        }
+        server->end(gracefully);
     }
 
     // Calls f and checks it came back without hanging.
@@ -119,12 +75,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(scratch.isValid());
-        runtimeDir = scratch.filePath(QStringLiteral("runtime"));
-        QVERIFY(QDir().mkpath(runtimeDir));
-        QVERIFY(QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        socket = scratch.filePath(QStringLiteral("native"));
+        server = std::make_unique<PrivateSoundServer>(scratch.path());
         // Before any player or recorder exists: libpulse reads it for every new context.
-        qputenv("PULSE_SERVER", QStringLiteral("unix:%1").arg(socket).toLocal8Bit());
+        qputenv("PULSE_SERVER", server->address().toLocal8Bit());
         tone = SoundE2e::writeTone(scratch.path(), 31390, 10, 3139);
         QVERIFY(!tone.isEmpty());
         sound = std::make_unique<LoopedSound>();
@@ -182,8 +135,8 @@ private slots:
     void hungServerNeverBlocksTheCaller()
     {
         QVERIFY(sound->isStreaming());
-        ::kill(pid_t(server.processId()), SIGSTOP);
-        const auto resume = qScopeGuard([&] { ::kill(pid_t(server.processId()), SIGCONT); });
+        ::kill(pid_t(server->processId()), SIGSTOP);
+        const auto resume = qScopeGuard([&] { ::kill(pid_t(server->processId()), SIGCONT); });
         returnsAtOnce([&] { sound->play(tone); }, "play() with a hung server");
         returnsAtOnce([&] { sound->stop(); }, "stop() with a hung server");
         returnsAtOnce([&] { sound.reset(); }, "destruction with a hung server");
