@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace Bench {
