@@ -10,7 +10,7 @@
 
 namespace Bench {
 
-// utime + stime of a process in seconds (clock ticks, 10 ms steps). Throws Failure
+// User plus system CPU seconds of a whole process, to the nanosecond. Throws Failure
 // when the process is gone.
 double cpuSecondsOf(qint64 pid);
 

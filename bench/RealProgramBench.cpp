@@ -19,8 +19,7 @@ namespace {
 
 constexpr int StartRuns = 10;
 constexpr int CloseTimeoutMs = 5000;
-// Longer than the in-process windows: both figures here come in clock ticks.
-constexpr int CpuSeconds = 20;
+constexpr int CpuSeconds = 10;
 const QByteArray MainCaption = QByteArrayLiteral("Tinevox");
 
 unsigned long waitForWindow(WindowWatch& watch, RealProgram& program)

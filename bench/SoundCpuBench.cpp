@@ -14,7 +14,6 @@
 
 #include <algorithm>
 
-#include <unistd.h>
 
 namespace Bench {
 
@@ -144,12 +143,11 @@ void benchSoundCpu(Table& table, const QString& builtAppDir)
     twoTones(table, builtAppDir, TypicalTone, idle.own);
     soxPlay(table, planFor(LargestTone).frequency);
     table.note(QStringLiteral("sound service CPU: this process's CPU while playing less its %1 while idle, plus the "
-                              "companion's whole CPU; %2 s windows after %3 ms of settling. Other processes' CPU is "
-                              "read from /proc/<pid>/stat in clock ticks, so it moves in steps of %4 % over a window")
+                              "companion's whole CPU; %2 s windows after %3 ms of settling; every process's CPU "
+                              "from its CPU-time clock, in nanoseconds")
                    .arg(percent(idle.own))
                    .arg(WindowSeconds)
-                   .arg(SettleMs)
-                   .arg(100.0 / (static_cast<double>(sysconf(_SC_CLK_TCK)) * WindowSeconds), 0, 'f', 2));
+                   .arg(SettleMs));
 }
 
 } // namespace Bench
