@@ -1,0 +1,18 @@
+#pragma once
+
+// The figures of the table, one concern to a file.
+
+#include "bench/Table.h"
+
+namespace Bench {
+
+// The largest tone file: WriteWave beside a plain write of its bytes and beside sox.
+void benchWriter(Table& table);
+// CPU of the sound service per second of audio, one tone and two, beside sox's play.
+void benchSoundCpu(Table& table, const QString& builtAppDir);
+// From GO to the first audio handed to the sound server.
+void benchFirstBuffer(Table& table, const QString& builtAppDir);
+// The real program: start to window shown, then memory (and CPU) while moving mode plays.
+void benchRealProgram(Table& table, const QString& builtAppDir);
+
+} // namespace Bench

@@ -1,0 +1,83 @@
+#include "bench/Playback.h"
+
+#include "bench/Measure.h"
+#include "bench/Processes.h"
+#include "tone/ToneError.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <chrono>
+#include <thread>
+
+namespace Bench {
+
+Playback::Playback(const QString& builtAppDir, const ToneChoice& tone, bool moving)
+{
+    if (!dir.isValid())
+        throw Failure(QStringLiteral("cannot make a scratch application directory"));
+    const QString source = builtAppDir + QStringLiteral("/echolet.dll");
+    if (!QFile::copy(source, companionPath()))
+        throw Failure(QStringLiteral("cannot copy the companion from %1").arg(source));
+    inputs.tone = tone;
+    inputs.moving = moving;
+    planFor(tone); // stores its "Accuracy"
+    playback = std::make_unique<TonePlayback>(inputs, dir.path());
+}
+
+Playback::~Playback()
+{
+    playback->Unload();
+    for (qint64 pid : processesRunning(companionPath()))
+        endProcess(pid);
+}
+
+QString Playback::companionPath() const
+{
+    return dir.filePath(TonePlayback::CompanionFile);
+}
+
+void Playback::go()
+{
+    try {
+        if (playback->Tone() != TonePlayback::Outcome::Playing)
+            throw Failure(QStringLiteral("GO did not start a playback"));
+    } catch (const ToneError& e) {
+        throw Failure(QStringLiteral("GO failed: %1").arg(e.message()));
+    }
+}
+
+bool Playback::streaming() const
+{
+    return playback->firstToneSound().isStreaming();
+}
+
+bool Playback::waitUntilStreaming(int timeoutMs) const
+{
+    // Polled, not waited for with the event loop: the figure it ends is in milliseconds.
+    QElapsedTimer waited;
+    waited.start();
+    while (!streaming()) {
+        if (waited.elapsed() >= timeoutMs)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return true;
+}
+
+qint64 Playback::waitForCompanion(int timeoutMs)
+{
+    const qint64 pid = waitForProcess(companionPath(), timeoutMs);
+    if (pid == 0)
+        throw Failure(QStringLiteral("moving mode started no companion within %1 ms").arg(timeoutMs));
+    return pid;
+}
+
+void Playback::stop()
+{
+    playback->Stop();
+    if (!runEventsUntil([this] { return processesRunning(companionPath()).empty(); }, 5000))
+        throw Failure(QStringLiteral("the companion still runs 5 s after STOP"));
+}
+
+} // namespace Bench
