@@ -5,6 +5,8 @@
 #include "bench/Benches.h"
 #include "bench/Measure.h"
 #include "bench/Tones.h"
+#include "tone/WaveWriter.h"
+#include "tone/frmProgress.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,12 +29,15 @@ QByteArray readFile(const QString& path)
     return file.readAll();
 }
 
-double timeWriteWave(const Module1::TonePlan& plan, const QString& path)
+// As GO calls it: with the one progress dialog that the playback keeps from tone to tone.
+double timeWriteWave(const Module1::TonePlan& plan, const QString& path, frmProgress& dialog)
 {
     QFile::remove(path);
+    Module1::WriteContext context;
+    context.progress = &dialog;
     QElapsedTimer t;
     t.start();
-    Module1::WriteWave(TonePlayback::ToneSeconds, plan.frequency, path);
+    Module1::WriteWave(TonePlayback::ToneSeconds, plan.frequency, path, context);
     return elapsedMs(t);
 }
 
@@ -84,14 +89,16 @@ void benchWriter(Table& table)
         throw Failure(QStringLiteral("the largest tone is not what it should be: %1, %2 bytes")
                           .arg(describe(plan)).arg(plan.dataSize + 44));
 
-    timeWriteWave(plan, path); // the first run pays for loading fonts and styles once
+    frmProgress dialog;
+    // The first run pays for loading fonts and styles and for making the dialog's window.
+    timeWriteWave(plan, path, dialog);
     const QByteArray bytes = readFile(path);
     if (bytes.size() != plan.dataSize + 44)
         throw Failure(QStringLiteral("WriteWave wrote %1 bytes, not %2").arg(bytes.size()).arg(plan.dataSize + 44));
 
     std::vector<double> writer, plain, sox;
     for (int i = 0; i < WriterRuns; ++i) {
-        writer.push_back(timeWriteWave(plan, path));
+        writer.push_back(timeWriteWave(plan, path, dialog));
         plain.push_back(timePlainWrite(bytes, plainPath));
     }
     if (readFile(path) != bytes)

@@ -9,6 +9,7 @@
 #include "settings/NumberText.h"
 #include "tone/ToneError.h"
 #include "tone/WaveWriter.h"
+#include "tone/frmProgress.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,7 +32,17 @@ TonePlayback::TonePlayback(const ToneInputs& toneInputs, const QString& applicat
 {
 }
 
-TonePlayback::~TonePlayback() = default;
+// A playback that goes while it plays leaves nothing playing behind it. The inputs may
+// already be gone (they are often the window that owns this), so they are not asked:
+// the companions it started are known by their process.
+TonePlayback::~TonePlayback()
+{
+    if (!playing && companions.empty())
+        return;
+    sound.stop();
+    closeStartedCompanions(true);
+    KillOld();
+}
 
 QString TonePlayback::firstTonePath() const
 {
@@ -129,6 +140,9 @@ void TonePlayback::writeTone(double frequency, const QString& path)
     Module1::WriteContext context;
     context.mainWindow = inputs.mainWindow();
     context.abandoned = [this] { return abandonRequested; };
+    if (!progress)
+        progress = std::make_unique<frmProgress>();
+    context.progress = progress.get();
     Module1::WriteWave(ToneSeconds, frequency, path, context);
     if (abandonRequested)
         throw WriteAbandoned();

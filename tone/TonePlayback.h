@@ -7,10 +7,12 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QWidget;
+class frmProgress;
 
 // What a playback reads from the main window at the moment it needs it.
 class ToneInputs {
@@ -88,6 +90,7 @@ private:
     const ToneInputs& inputs;
     const QString appDir;
     Platform::LoopedSound sound;
+    std::unique_ptr<frmProgress> progress; // the one progress dialog, made at the first write
     bool playing = false;         // TonePlaying
     bool writing = false;         // a tone file is being written
     bool abandonRequested = false;

@@ -11,9 +11,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace Module1 {
 
@@ -157,7 +159,10 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
     const QByteArray block = cycle.repeated(static_cast<qsizetype>(std::min(blockCycles, std::max<std::int64_t>(plan.cycles, 1))));
     std::int64_t pendingCycles = 0;
 
-    frmProgress progress;
+    std::optional<frmProgress> ownDialog;
+    frmProgress& progress = context.progress ? *context.progress : ownDialog.emplace();
+    progress.restart();
+    const auto hideDialog = qScopeGuard([&progress] { progress.hide(); });
     QElapsedTimer sinceYield;
     sinceYield.start();
     for (std::int64_t t = 1; t <= plan.cycles; ++t) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QWidget;
+class frmProgress;
 
 // The tone writer: an 8-bit mono PCM sine, about as long as asked, cut to a whole
 // number of cycles so that it loops without a click. The sample rate is chosen per
@@ -58,6 +59,9 @@ QByteArray cycleBytes(std::int64_t samplesPerCycle);
 // How WriteWave meets the rest of the program while it writes.
 struct WriteContext {
     const QWidget* mainWindow = nullptr;     // the progress dialog is placed near it
+    // The dialog to show, kept by the caller from one tone to the next so that its
+    // window is made once; without it a dialog is made for this write alone.
+    frmProgress* progress = nullptr;
     std::function<bool()> abandoned;         // asked after each yield to the event loop
     std::function<void(float)> onProgress;   // every step's value, for tests
 };

@@ -53,6 +53,13 @@ frmProgress::frmProgress(QWidget* parent)
     connect(Command1, &QPushButton::clicked, this, &frmProgress::Command1_Click);
 }
 
+void frmProgress::restart()
+{
+    value = 0.0f;
+    cancelled = false;
+    ProgressBar1->setValue(0);
+}
+
 void frmProgress::setProgressValue(float newValue)
 {
     value = newValue;

@@ -16,6 +16,8 @@ public:
     // The bar spans 0 to 100. Every step's value is taken at once; the bar itself is
     // brought up to date with showProgress(), when the event loop gets to paint it, so
     // that thousands of steps cost no thousands of repaints.
+    // Back to an empty bar and no cancel, for the next tone file.
+    void restart();
     void setProgressValue(float value);
     void showProgress();
     float progressValue() const { return value; }

@@ -152,6 +152,17 @@ private slots:
         expectSilenceAndNothingLeft();
     }
 
+    void aPlaybackThatGoesWhilePlayingLeavesNothing()
+    {
+        inputs.moving = true;
+        {
+            TonePlayback playback(inputs, dir->path());
+            QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+            QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        }
+        expectSilenceAndNothingLeft();
+    }
+
     void oneCloseRequestLeavesTheOtherPlayerPlaying()
     {
         Module1::WriteWave(0.5, 1569, temp2());

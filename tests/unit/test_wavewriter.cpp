@@ -240,6 +240,31 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
+    // The program keeps one dialog from tone to tone: a cancel of one file does not
+    // abandon the next, no second dialog is made, and it is hidden after every file.
+    void aKeptDialogServesTheNextFile()
+    {
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        frmProgress dialog;
+        Module1::WriteContext context;
+        context.progress = &dialog;
+        QTimer::singleShot(0, [&] { dialog.Command1->click(); });
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, Module1::WriteWave(0.5, 20060, path, context));
+        QVERIFY(!dialog.isVisible());
+
+        int dialogs = 0;
+        context.onProgress = [&](float) {
+            dialogs = 0;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                dialogs += qobject_cast<frmProgress*>(w) ? 1 : 0;
+        };
+        Module1::WriteWave(0.5, 1000, path, context);
+        QCOMPARE(QFileInfo(path).size(), 50044);
+        QCOMPARE(dialogs, 1);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.progressValue(), 100.0f);
+    }
+
     void overwritesAnOldFileFromItsStart()
     {
         QFile old(path);
