@@ -1,5 +1,6 @@
 #include "platform/ProgramLauncher.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -28,7 +29,17 @@ bool startProgram(const QString& path, ShowState state, qint64* pid)
 
 bool processRuns(qint64 pid)
 {
-    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) != 0)
+        return false;
+    // An ended process that nobody has reaped yet still answers the signal test; its
+    // state, after the command name in parentheses, tells it apart.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    const char state = close >= 0 && close + 2 < line.size() ? line.at(close + 2) : '?';
+    return state != 'Z' && state != 'X';
 }
 
 void terminateProcess(qint64 pid)

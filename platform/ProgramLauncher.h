@@ -16,7 +16,8 @@ inline constexpr char ShowStateVariable[] = "TINEVOX_SHOW_STATE";
 // process identifier is stored in pid when one is given.
 bool startProgram(const QString& path, ShowState state, qint64* pid = nullptr);
 
-// Whether the process with this identifier still runs.
+// Whether the process with this identifier still runs (one that has ended but is not
+// yet reaped does not).
 bool processRuns(qint64 pid);
 
 // Asks the process to end (SIGTERM), for one that did not answer a close request.
