@@ -155,8 +155,9 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
 
     // Whole cycles go to the file in blocks; one write per cycle would cost more than
     // the synthesis itself.
-    const std::int64_t blockCycles = std::max<std::int64_t>(1, BlockBytes / plan.samplesPerCycle);
-    const QByteArray block = cycle.repeated(static_cast<qsizetype>(std::min(blockCycles, std::max<std::int64_t>(plan.cycles, 1))));
+    const std::int64_t blockCycles =
+        std::clamp<std::int64_t>(BlockBytes / plan.samplesPerCycle, 1, std::max<std::int64_t>(plan.cycles, 1));
+    const QByteArray block = cycle.repeated(static_cast<qsizetype>(blockCycles));
     std::int64_t pendingCycles = 0;
 
     std::optional<frmProgress> ownDialog;
