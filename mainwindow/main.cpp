@@ -4,6 +4,8 @@
 #include "mainwindow/frmForksB.h"
 #include "platform/AppDirectory.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
+#include "tone/TonePlayback.h"
 
 #include <QApplication>
 
@@ -17,10 +19,15 @@ int Main(int argc, char* argv[])
     if (instance.anotherInstanceRuns())
         return 0;
 
+    TonePlayback::endLeftoversOfEarlierRun(Platform::applicationDirectory());
+
     Fonts::installSubstitutes();
     frmForksB form(Platform::applicationDirectory());
     if (!form.Form_Load())
         return 1;
+    // Ended by the system (a logout, kill, Ctrl+C): the same shut-down as a close.
+    Platform::TerminationSignals endRequests;
+    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &form, &QWidget::close);
     form.show();
     return QApplication::exec();
 }

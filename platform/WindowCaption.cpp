@@ -10,6 +10,9 @@
 #include <functional>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace Platform {
 
 namespace {
@@ -121,6 +124,16 @@ long windowPid(Display* display, Window window)
     return value;
 }
 
+// A window whose process runs for another user (two users may share one X server) is
+// never counted nor closed: each user's program finds only that user's companion.
+bool belongsToAnotherUser(Display* display, Window window)
+{
+    const long pid = windowPid(display, window);
+    struct stat info {};
+    return pid > 0 && ::stat(QByteArray("/proc/" + QByteArray::number(static_cast<qlonglong>(pid))).constData(), &info) == 0
+        && info.st_uid != ::getuid();
+}
+
 void postClose(Display* display, Window window)
 {
     XEvent event {};
@@ -141,7 +154,7 @@ std::vector<Window> windowsWithCaption(Display* display, const QString& caption,
     if (wanted.isEmpty())
         return found;
     walk(display, DefaultRootWindow(display), [&](Window w) {
-        if (hasCaption(display, w, wanted)) {
+        if (hasCaption(display, w, wanted) && !belongsToAnotherUser(display, w)) {
             found.push_back(w);
             return !firstOnly;
         }

@@ -5,7 +5,8 @@
 namespace Platform {
 
 // Top-level windows by caption, on the X display of $DISPLAY. Any X client's window
-// counts, mapped or not, whatever its class.
+// counts, mapped or not, whatever its class, unless its process (_NET_WM_PID) runs for
+// another user.
 
 // True when a window with exactly this caption exists.
 bool windowWithCaptionExists(const QString& caption);

@@ -6,7 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
-Form1::Form1(const QString& ownDirectory) : directory(ownDirectory)
+Form1::Form1(const QString& toneFolder) : directory(toneFolder)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Caption);
@@ -16,7 +16,13 @@ Form1::Form1(const QString& ownDirectory) : directory(ownDirectory)
 
 QString Form1::tonePath() const
 {
-    return Platform::pathInDirectory(directory, ToneFile);
+    return directory.isEmpty() ? QString() : Platform::pathInDirectory(directory, ToneFile);
+}
+
+void Form1::deleteMainProgramsTone()
+{
+    if (!directory.isEmpty())
+        Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(directory, MainProgramsToneFile));
 }
 
 void Form1::Form_Load()

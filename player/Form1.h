@@ -14,8 +14,10 @@ class Form1 : public QWidget {
 public:
     static inline const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
     static inline const QString ToneFile = QStringLiteral("temp2.wav");
+    static inline const QString MainProgramsToneFile = QStringLiteral("temp.wav");
 
-    explicit Form1(const QString& ownDirectory);
+    // toneFolder: where Tinevox writes the tone files; empty when there is none (silence).
+    explicit Form1(const QString& toneFolder);
 
     // Starts looping the tone file; a missing or unplayable file stays silent.
     void Form_Load();
@@ -24,6 +26,9 @@ public:
     void KillFile();
 
     QString tonePath() const;
+
+    // When Tinevox died without closing this player, nobody else deletes its tone file.
+    void deleteMainProgramsTone();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,9 +1,11 @@
-// echolet: loops the second tone of moving mode from "temp2.wav" beside itself until
-// its window is asked to close. Tinevox starts it hidden; started by hand it shows its
-// window, so that it can be closed.
+// echolet: loops the second tone of moving mode from "temp2.wav" in the tone folder
+// until its window is asked to close. Tinevox starts it hidden and tied to itself; started
+// by hand it shows its window, so that it can be closed.
 
 #include "platform/AppDirectory.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/TerminationSignals.h"
+#include "platform/ToneFolder.h"
 #include "player/Form1.h"
 
 #include <QApplication>
@@ -14,7 +16,16 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    Form1 form(Platform::applicationDirectory());
+    Form1 form(Platform::toneFolder(Platform::applicationDirectory()).path);
+    // Ended by a signal: the same as a close. Started by Tinevox, it is told when Tinevox
+    // ends; if Tinevox died without its own shut-down, its tone file is left for this
+    // player to delete too (a normal shut-down has deleted it already).
+    Platform::TerminationSignals endRequests {Platform::ParentEndedSignal};
+    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &form, [&](int signalNumber) {
+        if (signalNumber == Platform::ParentEndedSignal)
+            form.deleteMainProgramsTone();
+        form.close();
+    });
     form.Form_Load();
     if (showState == Platform::ShowState::Hidden)
         form.winId(); // the window exists with its caption, never mapped

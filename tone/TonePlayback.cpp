@@ -3,6 +3,7 @@
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/ToneFolder.h"
 #include "platform/WindowCaption.h"
 #include "settings/SettingsKeys.h"
 #include "tone/Module2.h"
@@ -28,8 +29,19 @@ QString tr(const char* text)
 } // namespace
 
 TonePlayback::TonePlayback(const ToneInputs& toneInputs, const QString& applicationDirectory)
-    : inputs(toneInputs), appDir(applicationDirectory)
+    : inputs(toneInputs), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path)
 {
+}
+
+void TonePlayback::endLeftoversOfEarlierRun(const QString& applicationDirectory)
+{
+    // Each takes its close as a close: it stops and deletes its own file.
+    Platform::endHiddenStartsOf(Platform::pathInDirectory(applicationDirectory, CompanionFile), 2000);
+    const QString folder = Platform::toneFolder(applicationDirectory).path;
+    if (folder.isEmpty())
+        return;
+    Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(folder, FirstToneFile));
+    Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(folder, SecondToneFile));
 }
 
 // A playback that goes while it plays leaves nothing playing behind it. The inputs may
@@ -46,12 +58,12 @@ TonePlayback::~TonePlayback()
 
 QString TonePlayback::firstTonePath() const
 {
-    return Platform::pathInDirectory(appDir, FirstToneFile);
+    return toneDir.isEmpty() ? QString() : Platform::pathInDirectory(toneDir, FirstToneFile);
 }
 
 QString TonePlayback::secondTonePath() const
 {
-    return Platform::pathInDirectory(appDir, SecondToneFile);
+    return toneDir.isEmpty() ? QString() : Platform::pathInDirectory(toneDir, SecondToneFile);
 }
 
 QString TonePlayback::companionPath() const
@@ -102,6 +114,13 @@ TonePlayback::Outcome TonePlayback::Tone()
             }
         }
 
+        // The folder is looked at again for every tone: a runtime folder may have been
+        // cleared since the last one.
+        const Platform::ToneFolder folder = Platform::toneFolder(appDir);
+        toneDir = folder.path;
+        if (toneDir.isEmpty())
+            throw ToneError(ToneError::Kind::FileNotWritten, folder.problem);
+
         writeTone(first, firstTonePath());
         if (second)
             writeTone(*second, secondTonePath());
@@ -109,7 +128,7 @@ TonePlayback::Outcome TonePlayback::Tone()
 
         sound.play(firstTonePath());
         qint64 companionPid = 0;
-        if (inputs.MovingMode() && !Platform::startProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
+        if (inputs.MovingMode() && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
             throw ToneError(ToneError::Kind::PlayerNotStarted,
                 tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
                    "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
@@ -204,22 +223,30 @@ void TonePlayback::closeStartedCompanions(bool programEnds)
 
 void TonePlayback::followCompanions()
 {
+    // Those told to close are children of this process: collect each once it has ended.
+    std::erase_if(endingCompanions, [](qint64 pid) { return Platform::reapChild(pid); });
     // Only those asked to close: the companion of a playback that runs now plays on.
-    std::erase_if(companions, [](const StartedCompanion& c) {
+    std::erase_if(companions, [this](const StartedCompanion& c) {
         if (!c.sinceClose.isValid())
             return false;
-        if (!Platform::processRuns(c.pid))
+        if (!Platform::processRuns(c.pid)) {
+            Platform::reapChild(c.pid);
             return true;
-        if (Platform::postCloseByCaptionOfProcess(CompanionCaption, c.pid))
-            return true; // its own window has the request now
+        }
+        if (Platform::postCloseByCaptionOfProcess(CompanionCaption, c.pid)) {
+            endingCompanions.push_back(c.pid); // its own window has the request now
+            return true;
+        }
         if (c.sinceClose.elapsed() > CompanionGraceMs) {
             Platform::terminateProcess(c.pid);
+            endingCompanions.push_back(c.pid);
             return true;
         }
         return false;
     });
-    const bool closing = std::any_of(companions.begin(), companions.end(),
-                                     [](const StartedCompanion& c) { return c.sinceClose.isValid(); });
+    const bool closing = !endingCompanions.empty()
+        || std::any_of(companions.begin(), companions.end(),
+                       [](const StartedCompanion& c) { return c.sinceClose.isValid(); });
     if (closing && !followUpPending) {
         followUpPending = true;
         QTimer::singleShot(FollowUpMs, &followUps, [this] {

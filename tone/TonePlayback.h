@@ -28,7 +28,9 @@ public:
 // One tone playback at a time: from the play request to the stop request or the
 // closing of the main window. The first tone loops in this process; in moving mode the
 // companion "echolet.dll" loops the second from "temp2.wav" in a process of its own
-// and is closed again through its window caption.
+// and is closed again through its window caption. The tone files lie in the tone folder
+// (Platform::toneFolder): the application directory when the user may write there. The
+// companion is tied to this process, so it ends with it however this process ends.
 //
 // Idle -> Writing -> Playing -> Idle. A tone that cannot be made, a stop, a cancel or a
 // close while writing all lead back to Idle with nothing playing and no tone file left.
@@ -68,9 +70,14 @@ public:
     // Deletes "temp.wav" and then "temp2.wav", ignoring every failure.
     void KillOld();
 
+    // At start, before anything plays: ends the hidden companions of this installation
+    // that an earlier run left playing and deletes the tone files it left.
+    static void endLeftoversOfEarlierRun(const QString& applicationDirectory);
+
     bool TonePlaying() const { return playing; }
     bool isWriting() const { return writing; }
 
+    // Empty when there is no usable tone folder.
     QString firstTonePath() const;
     QString secondTonePath() const;
     QString companionPath() const;
@@ -89,6 +96,7 @@ private:
 
     const ToneInputs& inputs;
     const QString appDir;
+    QString toneDir; // where the tone files go; empty when no folder can be used
     Platform::LoopedSound sound;
     std::unique_ptr<frmProgress> progress; // the one progress dialog, made at the first write
     bool playing = false;         // TonePlaying
@@ -100,6 +108,7 @@ private:
         QElapsedTimer sinceClose;
     };
     std::vector<StartedCompanion> companions; // started and not yet seen closing
+    std::vector<qint64> endingCompanions;      // closing, not yet collected
     QObject followUps;                          // owns the pending follow-up timer
     bool followUpPending = false;
 };

@@ -5,12 +5,15 @@
 // of the controls on the skin, and heard through the null sink's monitor.
 
 #include "MonitorRecorder.h"
+#include "PitchMeter.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include <algorithm>
 
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
@@ -44,6 +47,7 @@ protected:
     // Starts the program and waits for its window; fails the test when none appears.
     void startProgram()
     {
+        window.clear(); // an earlier start's window may be gone
         program = std::make_unique<QProcess>();
         program->setProcessEnvironment(environment());
         program->start(tinevox(), {});
@@ -141,6 +145,20 @@ protected:
         program.reset();
         if (dir)
             E2e::killAll(dir->companion());
+    }
+
+    // Both tones of moving mode, heard on the monitor at their exact pitches.
+    void expectBothTones(double low, double high)
+    {
+        QVERIFY(recorder.start());
+        QTest::qWait(2500); // the null sink may take up to 2 s to let new streams be heard
+        const std::vector<float> both = recorder.record(2000);
+        recorder.stop();
+        const TestSupport::PitchReport report = TestSupport::measurePitch(both, TestSupport::MonitorRecorder::kRate, 2);
+        std::vector<double> heard {report.frequency(0), report.frequency(1)};
+        std::sort(heard.begin(), heard.end());
+        QVERIFY2(qAbs(heard[0] - low) < 0.01 && qAbs(heard[1] - high) < 0.01,
+                 qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
     }
 
     // Clicks the controls by their place on the skin.

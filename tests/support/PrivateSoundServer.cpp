@@ -11,10 +11,11 @@
 
 namespace TestSupport {
 
-PrivateSoundServer::PrivateSoundServer(const QString& scratchDir)
+PrivateSoundServer::PrivateSoundServer(const QString& scratchDir, bool openToAllUsers)
     : scratch(scratchDir)
     , runtimeDir(QDir(scratchDir).filePath(QStringLiteral("pulse-runtime")))
     , socket(QDir(scratchDir).filePath(QStringLiteral("native")))
+    , openToAll(openToAllUsers)
 {
     QDir().mkpath(runtimeDir);
     QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -54,7 +55,8 @@ bool PrivateSoundServer::start()
                  {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-n"),
                   QStringLiteral("--use-pid-file=no"),
                   QStringLiteral("--load=module-null-sink sink_name=tvnull rate=48000"),
-                  QStringLiteral("--load=module-native-protocol-unix socket=%1").arg(socket)});
+                  QStringLiteral("--load=module-native-protocol-unix socket=%1%2")
+                      .arg(socket, openToAll ? QStringLiteral(" auth-anonymous=1") : QString())});
     if (!server.waitForStarted(5000))
         return false;
     QElapsedTimer timer;

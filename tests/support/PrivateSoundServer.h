@@ -12,7 +12,9 @@ namespace TestSupport {
 class PrivateSoundServer {
 public:
     // scratchDir: a folder of the test's own for the socket, runtime folder and log.
-    explicit PrivateSoundServer(const QString& scratchDir);
+    // openToAllUsers: clients of any user may connect (no cookie), for a test that runs
+    // the program as another user.
+    explicit PrivateSoundServer(const QString& scratchDir, bool openToAllUsers = false);
     ~PrivateSoundServer();
     PrivateSoundServer(const PrivateSoundServer&) = delete;
     PrivateSoundServer& operator=(const PrivateSoundServer&) = delete;
@@ -33,6 +35,7 @@ private:
     QString scratch;
     QString runtimeDir;
     QString socket;
+    bool openToAll = false;
     QProcess server;
 };
 

@@ -4,11 +4,14 @@
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/PrivateFolder.h"
 #include "platform/SingleInstance.h"
+#include "platform/ToneFolder.h"
 
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,24 +49,34 @@ private slots:
         QCOMPARE(Platform::applicationDirectory(), QCoreApplication::applicationDirPath());
     }
 
-    void oneInstancePerUser()
+    // Two starts of one user meet at one lock whatever their environment says (a second
+    // session, a terminal with another runtime folder).
+    void oneInstancePerUserWhateverTheEnvironment()
     {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TestEnvironment::scratchRoot()));
         const QString name = QStringLiteral("instance-test");
         {
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TestEnvironment::scratchRoot()));
             Platform::SingleInstance first(name);
             QVERIFY(!first.anotherInstanceRuns());
+            qputenv("XDG_RUNTIME_DIR", "/nonexistent");
             Platform::SingleInstance second(name);
             QVERIFY(second.anotherInstanceRuns());
         }
         Platform::SingleInstance afterwards(name);
         QVERIFY(!afterwards.anotherInstanceRuns());
+
+        const QString folder = Platform::perUserLockFolder();
+        QVERIFY(folder == QStringLiteral("/run/user/%1").arg(::getuid())
+                || folder == QStringLiteral("/tmp/tinevox-%1").arg(::getuid()));
+        QCOMPARE(QFileInfo(folder).ownerId(), ::getuid());
+        QCOMPARE(QFileInfo(folder).permissions() & (QFile::ReadGroup | QFile::WriteOther | QFile::ExeOther),
+                 QFileDevice::Permissions());
     }
 
     void lockOfADeadInstanceIsTakenOver()
     {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TestEnvironment::scratchRoot()));
-        const QString lockPath = TestEnvironment::scratchRoot() + QStringLiteral("/dead-test.lock");
+        const QString folder = TestEnvironment::scratchRoot();
+        const QString lockPath = folder + QStringLiteral("/dead-test.lock");
         // A child takes the lock and dies without releasing it.
         const pid_t child = fork();
         if (child == 0) {
@@ -74,8 +87,84 @@ private slots:
         int status = 0;
         waitpid(child, &status, 0);
         QVERIFY(QFile::exists(lockPath));
-        Platform::SingleInstance instance(QStringLiteral("dead-test"));
+        Platform::SingleInstance instance(QStringLiteral("dead-test"), folder);
         QVERIFY(!instance.anotherInstanceRuns());
+        Platform::SingleInstance second(QStringLiteral("dead-test"), folder);
+        QVERIFY(second.anotherInstanceRuns());
+    }
+
+    // Where the tone files go: the application directory when it can be written, else
+    // the user's own private folder; a folder someone else could control is refused.
+    void toneFolderRule_data()
+    {
+        QTest::addColumn<bool>("appDirWritable");
+        QTest::addColumn<QString>("runtime"); // relative to the scratch folder; empty: unset
+        QTest::addColumn<QString>("cache");
+        QTest::addColumn<QString>("planted"); // what already stands where the folder goes
+        QTest::addColumn<QString>("expected"); // relative; empty: refused
+        QTest::newRow("application directory") << true << "run" << "cache" << "" << "app";
+        QTest::newRow("runtime folder") << false << "run" << "cache" << "" << "run/tinevox";
+        QTest::newRow("cache without runtime") << false << "" << "cache" << "" << "cache/tinevox";
+        QTest::newRow("home cache") << false << "" << "" << "" << "home/.cache/tinevox";
+        QTest::newRow("open to others is narrowed") << false << "run" << "" << "open" << "run/tinevox";
+        QTest::newRow("link refused") << false << "run" << "" << "link" << "";
+        QTest::newRow("another owner refused") << false << "run" << "" << "foreign" << "";
+        QTest::newRow("a file refused") << false << "run" << "" << "file" << "";
+    }
+    void toneFolderRule()
+    {
+        QFETCH(bool, appDirWritable);
+        QFETCH(QString, runtime);
+        QFETCH(QString, cache);
+        QFETCH(QString, planted);
+        QFETCH(QString, expected);
+        QTemporaryDir scratch(TestEnvironment::scratchRoot() + QStringLiteral("/folders-XXXXXX"));
+        const QString root = scratch.path() + QLatin1Char('/');
+        for (const char* sub : {"app", "run", "home", "elsewhere"})
+            QVERIFY(QDir().mkpath(root + QLatin1String(sub)));
+        // As root every folder is writable, so an unwritable one is one that is not there.
+        const QString appDir = root + (appDirWritable ? QStringLiteral("app") : QStringLiteral("missing"));
+        const QByteArray savedHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(root + QStringLiteral("home")));
+        auto setOrUnset = [&](const char* variable, const QString& value) {
+            if (value.isEmpty())
+                qunsetenv(variable);
+            else
+                qputenv(variable, QFile::encodeName(root + value));
+        };
+        setOrUnset("XDG_RUNTIME_DIR", runtime);
+        setOrUnset("XDG_CACHE_HOME", cache);
+
+        const QByteArray target = QFile::encodeName(root + QStringLiteral("run/tinevox"));
+        if (planted == QLatin1String("open")) {
+            QVERIFY(::mkdir(target.constData(), 0777) == 0 && ::chmod(target.constData(), 0777) == 0);
+        } else if (planted == QLatin1String("link")) {
+            QVERIFY(QFile::link(root + QStringLiteral("elsewhere"), root + QStringLiteral("run/tinevox")));
+        } else if (planted == QLatin1String("foreign")) {
+            QVERIFY(::mkdir(target.constData(), 0700) == 0);
+            if (::chown(target.constData(), 65534, 65534) != 0)
+                QSKIP("cannot give a folder to another user here (not root)");
+        } else if (planted == QLatin1String("file")) {
+            QFile file(QString::fromLocal8Bit(target));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+
+        const Platform::ToneFolder folder = Platform::toneFolder(appDir);
+        qputenv("HOME", savedHome);
+        qunsetenv("XDG_CACHE_HOME");
+        if (expected.isEmpty()) {
+            QVERIFY(folder.path.isEmpty());
+            QVERIFY2(folder.problem.contains(root + QStringLiteral("run/tinevox")), qPrintable(folder.problem));
+            return;
+        }
+        QCOMPARE(folder.path, root + expected);
+        QVERIFY(folder.problem.isEmpty());
+        if (expected != QLatin1String("app")) {
+            const QFileInfo info(folder.path);
+            QVERIFY(info.isDir() && !info.isSymLink());
+            QCOMPARE(info.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
     }
 
     void startedProgramsReceiveTheirShowState()

@@ -1,0 +1,112 @@
+// The real program in moving mode, ended by the system rather than by its window: a
+// logout's or kill's SIGTERM, Ctrl+C, a closed terminal, or SIGKILL (the OOM killer).
+// Within 2 s nothing plays, no companion and no tone file is left, and the next start
+// works; what an earlier run left behind is cleared at the next start.
+
+#include "e2e/TinevoxUnderTest.h"
+#include "platform/ProgramLauncher.h"
+#include "settings/SettingsKeys.h"
+#include "tone/WaveWriter.h"
+
+#include <QtTest>
+
+#include <csignal>
+
+class TestEndedE2e : public QObject, protected TinevoxUnderTest {
+    Q_OBJECT
+
+    QString firstTone() const { return dir->file(QStringLiteral("temp.wav")); }
+    QString secondTone() const { return dir->file(QStringLiteral("temp2.wav")); }
+    int companions() const { return E2e::processesRunning(dir->companion()); }
+
+    void expectNothingLeft()
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(companions(), 0, 2000);
+        QTRY_VERIFY2_WITH_TIMEOUT(!QFile::exists(firstTone()) && !QFile::exists(secondTone()),
+                                  qPrintable(QDir(dir->path()).entryList(QDir::Files).join(QLatin1Char(' '))), 2000);
+        QVERIFY(recorder.start());
+        QVERIFY2(recorder.waitForSilence(300, 2000) >= 0, "a tone still plays");
+        recorder.stop();
+    }
+
+private slots:
+    void initTestCase() { requireRig(); }
+    void init()
+    {
+        prepare();
+        Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        Settings::write(Settings::Speed, QStringLiteral("100"));
+        Settings::write(Settings::Speed2, QStringLiteral("50"));
+    }
+    void cleanup() { finish(); }
+
+    void endedBySignalWhileBothTonesPlay_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<bool>("closesAsUsual"); // the window's shut-down runs and saves
+        QTest::newRow("SIGTERM") << int(SIGTERM) << true;
+        QTest::newRow("SIGINT") << int(SIGINT) << true;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << true;
+        QTest::newRow("SIGKILL") << int(SIGKILL) << false;
+    }
+    void endedBySignalWhileBothTonesPlay()
+    {
+        QFETCH(int, signalNumber);
+        QFETCH(bool, closesAsUsual);
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        typeSpeed(QStringLiteral("120"));
+        clickGo();
+        QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 5000);
+        expectBothTones(1569, 3767);
+        if (QTest::currentTestFailed())
+            return;
+
+        ::kill(static_cast<pid_t>(program->processId()), signalNumber);
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 2000);
+        if (closesAsUsual) {
+            QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program->exitCode(), 0);
+            QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("120"));
+        }
+        expectNothingLeft();
+
+        // The next start plays both tones again.
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        clickGo();
+        QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 5000);
+        expectBothTones(1569, closesAsUsual ? 3767 : 3139);
+        clickStop();
+        expectNothingLeft();
+    }
+
+    // A hidden companion and tone files an earlier run could not clear (as an older
+    // version left them) go at the next start; a companion started by hand stays.
+    void leftoversOfAnEarlierRunAreClearedAtStart()
+    {
+        const QString caption = QStringLiteral("RodIdedivOzaruDodeZovo");
+        Module1::WriteWave(0.5, 1000, secondTone());
+        QVERIFY(QFile::copy(secondTone(), firstTone()));
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Normal));
+        QTRY_COMPARE_WITH_TIMEOUT(companions(), 2, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(caption, false), 2, 5000);
+
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(companions(), 1);
+        QCOMPARE(E2e::windowsNamed(caption, true), 1); // the one started by hand
+        QVERIFY(!QFile::exists(firstTone()));
+        QVERIFY(!QFile::exists(secondTone()));
+
+        E2e::closeThroughWindowManager(caption);
+        expectNothingLeft();
+    }
+};
+
+QTEST_MAIN(TestEndedE2e)
+#include "test_ended_e2e.moc"
