@@ -39,7 +39,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (auto it = extraEnvironment.cbegin(); it != extraEnvironment.cend(); ++it)
             env.insert(it.key(), it.value());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir->path()); // its own instance lock
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir->path()); // a runtime folder of its own
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         return env;
     }

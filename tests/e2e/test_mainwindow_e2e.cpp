@@ -55,8 +55,12 @@ private slots:
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(300, 6000).empty());
 
+        // Even from another session, whose runtime folder is another one.
+        QTemporaryDir otherRuntime(TestEnvironment::scratchRoot() + QStringLiteral("/runtime-XXXXXX"));
+        QProcessEnvironment otherSession = environment();
+        otherSession.insert(QStringLiteral("XDG_RUNTIME_DIR"), otherRuntime.path());
         QProcess second;
-        second.setProcessEnvironment(environment());
+        second.setProcessEnvironment(otherSession);
         second.start(tinevox(), {});
         QVERIFY(second.waitForFinished(5000));
         QCOMPARE(second.exitCode(), 0);
