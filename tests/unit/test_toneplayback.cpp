@@ -171,16 +171,26 @@ private slots:
         QVERIFY(!playback.TonePlaying());
     }
 
+    // Neither the application directory nor the user's own folder can take the tone
+    // files (here a file stands where the folder would be): the message names both.
     void unwritableFolderIsReported()
     {
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir->path()));
+        QFile blocker(dir->file(QStringLiteral("tinevox")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
         TonePlayback playback(inputs, dir->file(QStringLiteral("missing")));
         try {
             playback.Tone();
             QFAIL("played without a tone file");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
+            QVERIFY2(e.message().contains(dir->file(QStringLiteral("missing"))) && e.message().contains(blocker.fileName()),
+                     qPrintable(e.message()));
         }
         QVERIFY(!playback.TonePlaying());
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
     }
 
     // A stop while the file is written: the write is abandoned, nothing plays, no file
