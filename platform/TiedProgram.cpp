@@ -16,6 +16,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -57,6 +58,8 @@ void prepare(PreparedStart& start, const QString& path, ShowState state)
     ::prctl(PR_SET_PDEATHSIG, ParentEndedSignal);
     if (::getppid() != parent)
         ::_exit(127);
+    // Nothing of this process's own (sockets, files) reaches the program.
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) {
         ::dup2(null, STDIN_FILENO);
