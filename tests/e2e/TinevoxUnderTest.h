@@ -44,21 +44,27 @@ protected:
         return env;
     }
 
-    // Starts the program and waits for its window; fails the test when none appears.
-    void startProgram()
+    // Waits up to 20 s for the main window to be shown; true when it was.
+    bool waitForWindow()
     {
         window.clear(); // an earlier start's window may be gone
-        program = std::make_unique<QProcess>();
-        program->setProcessEnvironment(environment());
-        program->start(tinevox(), {});
-        QVERIFY(program->waitForStarted());
         for (int i = 0; i < 200 && window.isEmpty(); ++i) {
             window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                               QStringLiteral("^Tinevox$")}).section(QLatin1Char('\n'), 0, 0);
             if (window.isEmpty())
                 QTest::qWait(100);
         }
-        if (window.isEmpty()) {
+        return !window.isEmpty();
+    }
+
+    // Starts the program and waits for its window; fails the test when none appears.
+    void startProgram()
+    {
+        program = std::make_unique<QProcess>();
+        program->setProcessEnvironment(environment());
+        program->start(tinevox(), {});
+        QVERIFY(program->waitForStarted());
+        if (!waitForWindow()) {
             const bool running = program->state() == QProcess::Running;
             const QString why = running ? QStringLiteral("still running")
                                         : QStringLiteral("ended with %1%2").arg(program->exitCode()).arg(

@@ -120,13 +120,7 @@ private slots:
                         QStringLiteral("XDG_CONFIG_HOME=") + userFolder + QStringLiteral("/config"),
                         root + QStringLiteral("/usr/bin/tinevox")});
         QVERIFY(program->waitForStarted());
-        for (int i = 0; i < 200 && window.isEmpty(); ++i) {
-            window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                              QStringLiteral("^Tinevox$")}).section(QLatin1Char('\n'), 0, 0);
-            if (window.isEmpty())
-                QTest::qWait(100);
-        }
-        QVERIFY2(!window.isEmpty(), "the installed program's window did not appear");
+        QVERIFY2(waitForWindow(), "the installed program's window did not appear");
         QTest::qWait(300);
 
         clickGo();
