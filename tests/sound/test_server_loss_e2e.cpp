@@ -156,6 +156,7 @@ private slots:
         LoopedSound waiting;
         waiting.play(tone);
         QTest::qWait(6000);
+        qInfo("%d attempts in 6 s", attempts);
         // A few quick attempts, then at most one a second.
         QVERIFY2(attempts >= 4 && attempts <= 4 + 6 + 1, qPrintable(QStringLiteral("%1 attempts in 6 s").arg(attempts)));
         returnsAtOnce([&] { waiting.stop(); }, "stop() while waiting for a server");
