@@ -1,6 +1,5 @@
 #include "tone/WaveWriter.h"
 
-#include "platform/FileSystem.h"
 #include "platform/LoopedSound.h"
 #include "platform/ReplacingFile.h"
 #include "settings/SettingsKeys.h"
