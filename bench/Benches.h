@@ -12,6 +12,8 @@ void benchWriter(Table& table);
 void benchSoundCpu(Table& table, const QString& builtAppDir);
 // From GO to the first audio handed to the sound server.
 void benchFirstBuffer(Table& table, const QString& builtAppDir);
+// A killed sound server's return to the loop streaming again, without a new play().
+void benchServerReturn(Table& table);
 // The real program: start to window shown, then memory (and CPU) while moving mode plays.
 void benchRealProgram(Table& table, const QString& builtAppDir);
 

@@ -54,6 +54,7 @@ int main(int argc, char* argv[])
         Bench::benchWriter(table);
         Bench::benchSoundCpu(table, builtAppDir);
         Bench::benchFirstBuffer(table, builtAppDir);
+        Bench::benchServerReturn(table);
         Bench::benchRealProgram(table, builtAppDir);
     } catch (const Bench::Failure& failure) {
         std::fprintf(stderr, "bench: a figure could not be measured: %s\n", failure.what());

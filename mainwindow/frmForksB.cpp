@@ -64,6 +64,7 @@ bool frmForksB::Form_Load()
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
                         QStringLiteral("Error: Data or files are missing or corrupt.\r\nPlease re-install Tinevox!"),
                         QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
         box.setWindowIcon(windowIcon());
         box.exec();
         return false;

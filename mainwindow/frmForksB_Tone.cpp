@@ -4,6 +4,7 @@
 #include "platform/Twips.h"
 #include "mainwindow/frmForksB.h"
 #include "settings/NumberText.h"
+#include "tone/FrequencyReadout.h"
 #include "tone/ToneError.h"
 
 #include <QLabel>
@@ -51,12 +52,12 @@ void frmForksB::Option4_Click() { ShowFreq(); }
 void frmForksB::ShowFreq()
 {
     const double constant = Doppler::dopplerConstantFor(selectedBand());
-    auto caption = [&](const QString& speed) {
-        const double hz = NumberText::roundHalfEven(Doppler::toneFrequency(constant, speed));
-        return NumberText::wholeNumber(hz) + QStringLiteral(" Hz");
+    auto show = [&](QLabel* label, const QString& speed) {
+        label->setText(FrequencyReadout::caption(Doppler::toneFrequency(constant, speed), label->fontMetrics(),
+                                                 label->contentsRect().width()));
     };
-    Label6->setText(caption(Text1->text()));
-    Label11->setText(caption(Text2->text()));
+    show(Label6, Text1->text());
+    show(Label11, Text2->text());
 }
 
 void frmForksB::Command1_Click()
@@ -76,6 +77,8 @@ void frmForksB::Tone()
         EnableGUI();
         emit toneFailed(error.message());
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), error.message(), QMessageBox::Ok, this);
+        // The message quotes stored and typed texts, which are never markup.
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     }
 }

@@ -39,6 +39,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect p
 {
     auto* l = make<QLabel>(parent, name, place);
     l->setText(caption);
+    l->setTextFormat(Qt::PlainText);
     l->setFont(font);
     return l;
 }

@@ -58,6 +58,17 @@ QString carrierText(Band band)
     return {};
 }
 
+double highestOfferedCarrier(Band band)
+{
+    switch (band) {
+    case Band::X: return 10.525;
+    case Band::K: return 24.150;
+    case Band::Ka: return 36.0;
+    case Band::Ku: return KuCarrierGHz;
+    }
+    return 0.0;
+}
+
 double dopplerConstantFor(std::optional<Band> band)
 {
     if (!band)

@@ -34,6 +34,10 @@ std::optional<Band> bandFromName(const QString& name);
 // their defaults) or the fixed Ku carrier.
 QString carrierText(Band band);
 
+// The highest carrier in GHz that Settings offers for a band (the Ka box is held to 36;
+// Ku is fixed): a stored carrier above it is out of the band.
+double highestOfferedCarrier(Band band);
+
 // The Doppler constant of the selected band, converted back from its text. With no
 // band selected there is no carrier and the constant is 0.
 double dopplerConstantFor(std::optional<Band> band);

@@ -11,6 +11,7 @@ public:
     enum class Kind {
         NoFrequency,   // the tone rounds to 0 Hz or below
         BadAccuracy,   // "Bytes per Cycle" gives no usable sample rate
+        TooHigh,       // the tone's frequency (its speed or carrier) is too high to play
         FileNotWritten,
         PlayerNotStarted,
     };

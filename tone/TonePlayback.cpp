@@ -26,6 +26,13 @@ QString tr(const char* text)
     return QCoreApplication::translate("TonePlayback", text);
 }
 
+// A stored text as a message quotes it: a line of a settings file can be megabytes long.
+QString quotedText(const QString& text)
+{
+    constexpr qsizetype Longest = 40;
+    return text.size() > Longest ? text.left(Longest) + QChar(0x2026) : text;
+}
+
 } // namespace
 
 TonePlayback::TonePlayback(const ToneInputs& toneInputs, const QString& applicationDirectory)
@@ -98,9 +105,7 @@ TonePlayback::Outcome TonePlayback::Tone()
         try {
             Module1::planTone(ToneSeconds, first, accuracy);
         } catch (const ToneError& e) {
-            if (e.kind() != ToneError::Kind::NoFrequency)
-                throw;
-            throw ToneError(e.kind(), frequencyMessage(true, firstSpeed, first));
+            throw namingTheCause(e, true, firstSpeed, first);
         }
         if (inputs.MovingMode()) {
             const QString secondSpeed = inputs.secondSpeedText();
@@ -108,9 +113,7 @@ TonePlayback::Outcome TonePlayback::Tone()
             try {
                 Module1::planTone(ToneSeconds, *second, accuracy);
             } catch (const ToneError& e) {
-                if (e.kind() != ToneError::Kind::NoFrequency)
-                    throw;
-                throw ToneError(e.kind(), frequencyMessage(false, secondSpeed, *second));
+                throw namingTheCause(e, false, secondSpeed, *second);
             }
         }
 
@@ -256,6 +259,35 @@ void TonePlayback::followCompanions()
     }
 }
 
+ToneError TonePlayback::namingTheCause(const ToneError& error, bool first, const QString& speedText,
+                                       double frequency) const
+{
+    switch (error.kind()) {
+    case ToneError::Kind::NoFrequency:
+        return ToneError(error.kind(), frequencyMessage(first, speedText, frequency));
+    case ToneError::Kind::TooHigh:
+        return ToneError(error.kind(), tooHighMessage(first, speedText));
+    default:
+        return error;
+    }
+}
+
+QString TonePlayback::tooHighMessage(bool first, const QString& speedText) const
+{
+    const std::optional<Doppler::Band> band = inputs.selectedBand();
+    const QString carrier = band ? Doppler::carrierText(*band) : QString();
+    // With a carrier Settings offers and a speed the boxes allow, every tone plays; the
+    // one beyond its range is the cause.
+    if (band && NumberText::leadingValue(carrier) > Doppler::highestOfferedCarrier(*band)) {
+        return tr("The carrier frequency of the %1 band, \"%2\" GHz, makes the tone too high to play. "
+                  "Choose another carrier frequency in Settings.")
+            .arg(Doppler::bandName(*band), quotedText(carrier));
+    }
+    return tr("The %1 speed, \"%2\", makes the tone too high to play. Enter a speed from 1 to 199, then "
+              "press GO again.")
+        .arg(first ? tr("first") : tr("second"), quotedText(speedText));
+}
+
 QString TonePlayback::frequencyMessage(bool first, const QString& speedText, double frequency) const
 {
     const std::optional<Doppler::Band> band = inputs.selectedBand();
@@ -264,7 +296,7 @@ QString TonePlayback::frequencyMessage(bool first, const QString& speedText, dou
     if (!(Doppler::dopplerConstantFor(band) > 0.0)) {
         return tr("The carrier frequency of the %1 band, \"%2\" GHz, gives no Doppler tone. "
                   "Choose another carrier frequency in Settings.")
-            .arg(Doppler::bandName(*band), Doppler::carrierText(*band));
+            .arg(Doppler::bandName(*band), quotedText(Doppler::carrierText(*band)));
     }
     const QString which = first ? tr("first") : tr("second");
     if (speedText.trimmed().isEmpty())
@@ -272,9 +304,9 @@ QString TonePlayback::frequencyMessage(bool first, const QString& speedText, dou
     if (!(NumberText::leadingValue(speedText) > 0.0)) {
         return tr("The %1 speed, \"%2\", gives no tone to play. Enter a speed from 1 to 199, then "
                   "press GO again.")
-            .arg(which, speedText);
+            .arg(which, quotedText(speedText));
     }
     return tr("The %1 speed, \"%2\", gives a tone of %3 Hz, too low to play. Enter a higher "
               "speed, then press GO again.")
-        .arg(which, speedText, NumberText::wholeNumber(NumberText::roundHalfEven(frequency)));
+        .arg(which, quotedText(speedText), NumberText::wholeNumber(NumberText::roundHalfEven(frequency)));
 }

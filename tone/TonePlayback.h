@@ -2,6 +2,7 @@
 
 #include "platform/LoopedSound.h"
 #include "tone/DopplerModel.h"
+#include "tone/ToneError.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -86,7 +87,10 @@ public:
     const Platform::LoopedSound& firstToneSound() const { return sound; }
 
 private:
+    // The writer's refusal of a tone, told in terms of the setting that causes it.
+    ToneError namingTheCause(const ToneError& error, bool first, const QString& speedText, double frequency) const;
     QString frequencyMessage(bool first, const QString& speedText, double frequency) const;
+    QString tooHighMessage(bool first, const QString& speedText) const;
     // A companion told to close before its window existed would play on: each one this
     // playback started is followed until its own window has taken the close request.
     void closeStartedCompanions(bool programEnds);

@@ -1,7 +1,7 @@
 #include "tone/WaveWriter.h"
 
-#include "platform/FileSystem.h"
 #include "platform/LoopedSound.h"
+#include "platform/ReplacingFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/NumberText.h"
 #include "tone/ToneError.h"
@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -40,13 +39,26 @@ QString accuracyMessage(const QString& accuracy)
         .arg(accuracy);
 }
 
-[[noreturn]] void fileError(const QString& path, const QString& reason)
+// The largest entry of "Bytes per Cycle" in Settings; with any entry offered there, a
+// tone too fast to play comes from its frequency, which the caller can name the cause of.
+constexpr double LargestOfferedBytesPerCycle = 100;
+
+[[noreturn]] void tooHigh(const TonePlan& plan, const QString& accuracy)
+{
+    if (plan.bytesPerCycle > LargestOfferedBytesPerCycle)
+        throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
+    throw ToneError(ToneError::Kind::TooHigh,
+        QCoreApplication::translate("WriteWave", "A tone of %1 Hz is too high to play.")
+            .arg(NumberText::wholeNumber(plan.frequency)));
+}
+
+[[noreturn]] void fileError(const QString& path, int errorNumber)
 {
     throw ToneError(ToneError::Kind::FileNotWritten,
         QCoreApplication::translate("WriteWave",
             "The tone file \"%1\" cannot be written: %2.\n\nTinevox writes its tone files into "
-            "its own folder; make sure that folder is writable and the disk is not full.")
-            .arg(QDir::toNativeSeparators(path), reason));
+            "its own folder.")
+            .arg(QDir::toNativeSeparators(path), Platform::fileErrorInWords(errorNumber)));
 }
 
 } // namespace
@@ -92,10 +104,14 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy)
     }
 
     plan.bytesPerCycle = NumberText::leadingValue(accuracy);
+    // A fraction would give cycles of another length than the one the pitch is worked
+    // out from: the tone would not be the frequency the readout names.
+    if (!(plan.bytesPerCycle >= 1.0) || plan.bytesPerCycle != std::floor(plan.bytesPerCycle))
+        throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
     const double rate = NumberText::roundHalfEven(plan.bytesPerCycle * plan.frequency);
     // Beyond the player's fastest rate the file would be written and then not heard.
-    if (!(rate >= 1.0) || rate > Platform::LoopedSound::MaxSampleRate)
-        throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
+    if (rate > Platform::LoopedSound::MaxSampleRate)
+        tooHigh(plan, accuracy);
     plan.sampleRate = static_cast<std::int32_t>(rate);
 
     plan.samplesPerCycle = static_cast<std::int64_t>(NumberText::roundHalfEven(rate / plan.frequency));
@@ -108,7 +124,7 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy)
     plan.dataSize = plan.totalSamples / plan.samplesPerCycle * plan.samplesPerCycle;
     plan.cycles = plan.dataSize / plan.samplesPerCycle;
     if (plan.dataSize + 44 > Platform::LoopedSound::MaxFileBytes)
-        throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
+        tooHigh(plan, accuracy);
     return plan;
 }
 
@@ -132,26 +148,14 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
     // A tone shorter than one cycle has no data at all, however long a cycle would be.
     const QByteArray cycle = plan.cycles > 0 ? cycleBytes(plan.samplesPerCycle) : QByteArray();
 
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        fileError(path, file.errorString());
-
-    // Anything but a finished file is deleted again.
-    bool finished = false;
-    struct PartialFileGuard {
-        QFile& file;
-        const bool& finished;
-        ~PartialFileGuard()
-        {
-            if (finished)
-                return;
-            file.close();
-            Platform::deleteFileIgnoringErrors(file.fileName());
-        }
-    } guard {file, finished};
-
-    if (file.write(plan.header().bytes()) != 44)
-        fileError(path, file.errorString());
+    // Written under a temporary name beside it and renamed over it once complete; what
+    // is not finished is deleted again.
+    Platform::ReplacingFile file(path);
+    if (!file.open())
+        fileError(path, file.error());
+    const QByteArray header = plan.header().bytes();
+    if (!file.write(header.constData(), header.size()))
+        fileError(path, file.error());
 
     // Whole cycles go to the file in blocks; one write per cycle would cost more than
     // the synthesis itself.
@@ -182,8 +186,8 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
         if (!blockDue)
             continue;
         const qint64 size = pendingCycles * plan.samplesPerCycle;
-        if (file.write(block.constData(), size) != size)
-            fileError(path, file.errorString());
+        if (!file.write(block.constData(), size))
+            fileError(path, file.error());
         pendingCycles = 0;
         if (t == 1 || t == plan.cycles || sinceYield.elapsed() >= YieldEveryMs) {
             // The full bar is not painted: the dialog closes at once.
@@ -197,12 +201,8 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
                 throw WriteAbandoned();
         }
     }
-    if (!file.flush())
-        fileError(path, file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        fileError(path, file.errorString());
-    finished = true;
+    if (!file.commit())
+        fileError(path, file.error());
 }
 
 } // namespace Module1

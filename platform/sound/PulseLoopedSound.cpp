@@ -8,6 +8,10 @@
 // that compares what is wanted with what exists and creates or drops the context and
 // the stream. Nothing is ever freed from inside a libpulse callback of the same object,
 // so a callback that libpulse invokes synchronously (during a connect, say) is harmless.
+//
+// A server that goes away while a sound is wanted (or is not there when it is asked
+// for) is tried again with a back-off, so the loop comes back by itself when the server
+// returns; stop() ends the waiting at once.
 
 #include "platform/LoopedSound.h"
 
@@ -20,6 +24,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 
 namespace Platform {
@@ -32,6 +37,11 @@ namespace {
 constexpr pa_usec_t kTargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
 // A context that has not become ready by then is given up at the next play().
 constexpr qint64 kConnectTimeoutMs = 3000;
+// Waits before the next attempt to reach a lost server: the first few come quickly, then
+// one a second, so that a returning server is heard again soon and a missing one costs
+// nothing.
+constexpr pa_usec_t kRetryDelaysUsec[] = {100 * PA_USEC_PER_MSEC, 250 * PA_USEC_PER_MSEC, 500 * PA_USEC_PER_MSEC};
+constexpr pa_usec_t kSteadyRetryUsec = PA_USEC_PER_SEC;
 
 } // namespace
 
@@ -53,9 +63,12 @@ private:
     void openStream();
     void dropStream();
     void dropContext();
+    void scheduleRetry();
+    void cancelRetry();
     void write(pa_stream* s, std::size_t bytes);
 
     static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
+    static void onRetry(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     static void onContextState(pa_context*, void* self);
     static void onServerInfo(pa_context*, const pa_server_info*, void* self);
     static void onSinkInfo(pa_context*, const pa_sink_info*, int eol, void* self);
@@ -71,6 +84,9 @@ private:
     std::shared_ptr<const Sound::WavData> wanted;
     std::uint64_t wantedGeneration = 0;
     bool connectWanted = false;
+    // The pending attempt to reach the server again, and how many failed in a row.
+    pa_time_event* retryEvent = nullptr;
+    unsigned failedAttempts = 0;
 
     pa_context* context = nullptr;
     QElapsedTimer contextAge;
@@ -120,6 +136,7 @@ LoopedSound::Impl::~Impl()
     streaming.store(false, std::memory_order_release);
     dropStream();
     dropContext();
+    cancelRetry();
     api->defer_free(kickEvent);
     kickEvent = nullptr;
     pa_threaded_mainloop_unlock(mainloop);
@@ -155,6 +172,9 @@ void LoopedSound::Impl::want(std::shared_ptr<const Sound::WavData> wav)
     // Silence at once: the old stream goes now, not when the mainloop gets round to it.
     dropStream();
     wanted = std::move(wav);
+    // A request of the caller's own is tried at once; silence needs no server at all.
+    cancelRetry();
+    failedAttempts = 0;
     if (wanted) {
         connectWanted = true;
         if (context && pa_context_get_state(context) != PA_CONTEXT_READY && contextAge.elapsed() > kConnectTimeoutMs)
@@ -179,20 +199,31 @@ void LoopedSound::Impl::reconcile()
     api->defer_enable(kickEvent, 0);
 
     if (context && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
-        // The server went away or never answered: silence, and wait for the next play().
+        // The server went away or never answered: silence, and try again later. The
+        // stream of the same sound is opened again once a server answers.
         streaming.store(false, std::memory_order_release);
         dropStream();
         dropContext();
+        attemptedGeneration = 0;
+        connectWanted = false; // not at once: when the back-off says so
+        if (wanted)
+            scheduleRetry();
     }
     if (stream && (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) || streamGeneration != wantedGeneration)) {
+        // A stream of the current sound that the server ended is opened again later.
+        const bool lost = streamGeneration == wantedGeneration;
         streaming.store(false, std::memory_order_release);
         dropStream();
+        if (lost && wanted)
+            scheduleRetry();
     }
     if (!wanted)
         return;
     if (!context) {
         if (connectWanted)
             connect();
+        if (!context)
+            scheduleRetry();
         return;
     }
     if (pa_context_get_state(context) != PA_CONTEXT_READY)
@@ -208,6 +239,37 @@ void LoopedSound::Impl::reconcile()
     }
     if (!stream && attemptedGeneration != wantedGeneration)
         openStream();
+}
+
+void LoopedSound::Impl::scheduleRetry()
+{
+    if (retryEvent)
+        return;
+    const pa_usec_t delay = failedAttempts < std::size(kRetryDelaysUsec) ? kRetryDelaysUsec[failedAttempts] : kSteadyRetryUsec;
+    ++failedAttempts;
+    timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), delay);
+    retryEvent = api->time_new(api, &when, &Impl::onRetry, this);
+}
+
+void LoopedSound::Impl::cancelRetry()
+{
+    if (!retryEvent)
+        return;
+    api->time_free(retryEvent);
+    retryEvent = nullptr;
+}
+
+void LoopedSound::Impl::onRetry(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    impl->cancelRetry();
+    if (!impl->wanted)
+        return;
+    // Whatever failed is tried again: the connection, or the stream on a live one.
+    impl->connectWanted = !impl->context;
+    impl->attemptedGeneration = 0;
+    impl->reconcile();
 }
 
 void LoopedSound::Impl::connect()
@@ -295,8 +357,10 @@ void LoopedSound::Impl::dropContext()
 
 void LoopedSound::Impl::write(pa_stream* s, std::size_t bytes)
 {
-    if (streamGeneration == wantedGeneration)
+    if (streamGeneration == wantedGeneration) {
         streaming.store(true, std::memory_order_release);
+        failedAttempts = 0;
+    }
     while (bytes >= frameBytes) {
         void* data = nullptr;
         std::size_t size = bytes;

@@ -1,6 +1,7 @@
 // Preloaded into the program under test to make its tone files slow to write, as on a
-// slow or busy disk: every write() to a file named temp.wav or temp2.wav first sleeps
-// for $TINEVOX_SLOW_WRITE_MS milliseconds. Everything else passes straight through.
+// slow or busy disk: every write() to a tone file (temp.wav or temp2.wav, or the hidden
+// name it is written under before it takes its own) first sleeps for
+// $TINEVOX_SLOW_WRITE_MS milliseconds. Everything else passes straight through.
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 
 namespace {
 
@@ -26,7 +28,14 @@ bool isToneFile(int fd)
     target[n] = '\0';
     const char* slash = std::strrchr(target, '/');
     const char* name = slash ? slash + 1 : target;
-    return std::strcmp(name, "temp.wav") == 0 || std::strcmp(name, "temp2.wav") == 0;
+    for (const char* tone : {"temp.wav", "temp2.wav"}) {
+        const std::size_t length = std::strlen(tone);
+        if (std::strcmp(name, tone) == 0)
+            return true;
+        if (name[0] == '.' && std::strncmp(name + 1, tone, length) == 0 && name[1 + length] == '.')
+            return true;
+    }
+    return false;
 }
 
 void slowDown()

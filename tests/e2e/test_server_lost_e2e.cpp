@@ -1,7 +1,8 @@
 // The real program, playing both tones of moving mode, loses its sound server: the
-// server is killed under it. Neither program may crash or hang, STOP still works, and
-// once the server is back the next GO is heard again, both tones. The program and the
-// test use a private server of this test's own, so the rig's server is never touched.
+// server is killed under it. Neither program may crash or hang; once the server is back
+// both tones come back by themselves, without a touch of the window; a STOP while they
+// wait for the server is final. The program and the test use a private server of this
+// test's own, so the rig's server is never touched.
 
 #include "PitchMeter.h"
 #include "PrivateSoundServer.h"
@@ -21,18 +22,31 @@ class TestServerLostE2e : public QObject, protected TinevoxUnderTest {
     QTemporaryDir scratch {QStringLiteral("/tmp/tvserver-XXXXXX")};
     std::unique_ptr<TestSupport::PrivateSoundServer> server;
 
-    // Both tones of X band at 100 and 50 mph.
+    // Both tones of X band at 100 and 50 mph, in a two-second window. The two programs
+    // come back each on its own and the null sink may take up to 2 s to let a new stream
+    // be heard, so a few windows are tried.
     void expectBothTones()
     {
         QVERIFY(recorder.start());
-        QTest::qWait(2500); // the null sink may take up to 2 s to let new streams be heard
-        const std::vector<float> both = recorder.record(2000);
+        QTest::qWait(1000);
+        std::vector<double> heard;
+        for (int window = 0; window < 5; ++window) {
+            const TestSupport::PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::kRate, 2);
+            heard = {report.frequency(0), report.frequency(1)};
+            std::sort(heard.begin(), heard.end());
+            if (qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01)
+                break;
+        }
         recorder.stop();
-        const TestSupport::PitchReport report = TestSupport::measurePitch(both, MonitorRecorder::kRate, 2);
-        std::vector<double> heard {report.frequency(0), report.frequency(1)};
-        std::sort(heard.begin(), heard.end());
         QVERIFY2(qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
+    }
+
+    void expectSilence()
+    {
+        QVERIFY(recorder.start());
+        QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "something still plays");
+        recorder.stop();
     }
 
     bool companionRuns() { return E2e::processesRunning(dir->companion()) == 1; }
@@ -73,26 +87,30 @@ private slots:
         QVERIFY2(companionRuns(), "the companion did not survive the loss of its sound server");
         QCOMPARE(E2e::windowsNamed(QStringLiteral("Tinevox"), true), 1); // no message
 
+        // The server returns: both tones come back, the window untouched.
+        QVERIFY(server->start());
+        expectBothTones();
+        if (QTest::currentTestFailed())
+            return;
+
+        // Lost again, and STOP while both wait for it: when it returns, all stays silent.
+        server->end(false);
+        QTest::qWait(1500);
         clickStop();
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
-
-        // GO with no server: still no crash and no hang, and STOP works.
-        clickGo();
-        QTRY_VERIFY_WITH_TIMEOUT(companionRuns(), 5000);
-        clickStop();
-        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
-
         QVERIFY(server->start());
+        QTest::qWait(2500);
+        expectSilence();
+
+        // And the next GO plays both again.
         clickGo();
         QTRY_VERIFY_WITH_TIMEOUT(companionRuns(), 5000);
         expectBothTones();
         clickStop();
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
-        QVERIFY(recorder.start());
-        QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "something still plays after STOP");
-        recorder.stop();
+        expectSilence();
 
         clickClose();
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);

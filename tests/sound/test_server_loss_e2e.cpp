@@ -1,5 +1,5 @@
 // The looped-sound service when its sound server is missing, appears, dies, is stopped
-// or hangs. The test runs a private PulseAudio of its own (own runtime directory and
+// or hangs. A sound that is wanted comes back by itself when the server returns. The test runs a private PulseAudio of its own (own runtime directory and
 // socket; only this process is pointed at it through PULSE_SERVER), so it never disturbs
 // the rig's server.
 
@@ -10,6 +10,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -108,28 +110,59 @@ private slots:
         expectHeard();
     }
 
-    void serverKilledWhilePlaying()
+    // Killed or ended in order: the loop comes back without another play(), also after
+    // a play() made while the server was away.
+    void serverLostWhilePlayingComesBack_data()
     {
+        QTest::addColumn<bool>("gracefully");
+        QTest::addColumn<bool>("playedMeanwhile");
+        QTest::newRow("killed") << false << false;
+        QTest::newRow("killed, play() while away") << false << true;
+        QTest::newRow("ended") << true << false;
+    }
+    void serverLostWhilePlayingComesBack()
+    {
+        QFETCH(bool, gracefully);
+        QFETCH(bool, playedMeanwhile);
         QVERIFY(sound->isStreaming());
-        endServer(false);
+        endServer(gracefully);
         QVERIFY2(waitUntil([&] { return !sound->isStreaming(); }, 3000), "the player did not notice the loss");
-        returnsAtOnce([&] { sound->play(tone); }, "play() without a server");
-        QTest::qWait(300);
+        if (playedMeanwhile)
+            returnsAtOnce([&] { sound->play(tone); }, "play() without a server");
+        QTest::qWait(2500); // long enough for the back-off to reach its steady pace
         QVERIFY(!sound->isStreaming());
-
         QVERIFY(startServer());
-        sound->play(tone);
         expectHeard();
     }
 
-    void serverStoppedWhilePlaying()
+    // While it waits for a server it tries again at a steady pace, never in a busy loop,
+    // and stop() ends the waiting at once. The "server" here takes each connection and
+    // drops it, counting them.
+    void waitingForAServerIsNoBusyLoop()
     {
-        QVERIFY(sound->isStreaming());
-        endServer(true);
-        QVERIFY(waitUntil([&] { return !sound->isStreaming(); }, 3000));
-        QVERIFY(startServer());
-        sound->play(tone);
-        expectHeard();
+        QLocalServer dropper;
+        QVERIFY(dropper.listen(scratch.filePath(QStringLiteral("dropping"))));
+        int attempts = 0;
+        connect(&dropper, &QLocalServer::newConnection, &dropper, [&] {
+            while (QLocalSocket* s = dropper.nextPendingConnection()) {
+                ++attempts;
+                s->abort();
+                s->deleteLater();
+            }
+        });
+        const QByteArray rigServer = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:" + dropper.fullServerName().toLocal8Bit());
+        const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
+        LoopedSound waiting;
+        waiting.play(tone);
+        QTest::qWait(6000);
+        qInfo("%d attempts in 6 s", attempts);
+        // A few quick attempts, then at most one a second.
+        QVERIFY2(attempts >= 4 && attempts <= 4 + 6 + 1, qPrintable(QStringLiteral("%1 attempts in 6 s").arg(attempts)));
+        returnsAtOnce([&] { waiting.stop(); }, "stop() while waiting for a server");
+        const int atStop = attempts;
+        QTest::qWait(2500);
+        QVERIFY2(attempts <= atStop + 1, qPrintable(QStringLiteral("%1 attempts after stop()").arg(attempts - atStop)));
     }
 
     void hungServerNeverBlocksTheCaller()

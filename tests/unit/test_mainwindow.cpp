@@ -43,6 +43,7 @@ struct MessageBoxCatcher {
     QString text;
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
     int seen = 0;
     void arm()
     {
@@ -52,6 +53,7 @@ struct MessageBoxCatcher {
                     text = box->text();
                     title = box->windowTitle();
                     icon = box->icon();
+                    format = box->textFormat();
                     ++seen;
                     box->accept();
                     return;
@@ -383,6 +385,32 @@ private slots:
         QVERIFY(form->Label6->isHidden()); // refreshed while hidden too
     }
 
+    // Stored speeds and carriers of any size: the caption is never "inf" nor wider
+    // than its label.
+    void readoutOfAbsurdValuesFitsItsLabel_data()
+    {
+        QTest::addColumn<QString>("carrier");
+        QTest::addColumn<QString>("speed");
+        QTest::newRow("300-digit speed") << "10.525" << QString(300, QLatin1Char('9'));
+        QTest::newRow("300-digit negative speed") << "10.525" << QLatin1Char('-') + QString(300, QLatin1Char('9'));
+        QTest::newRow("overflows to infinity") << QLatin1Char('1') + QString(298, QLatin1Char('0')) << "99999999999";
+        QTest::newRow("just too wide") << "10.525" << "999999999999";
+    }
+    void readoutOfAbsurdValuesFitsItsLabel()
+    {
+        QFETCH(QString, carrier);
+        QFETCH(QString, speed);
+        Settings::write(Settings::XFreq, carrier);
+        load();
+        form->Text1->setText(speed);
+        form->Text2->setText(speed);
+        for (QLabel* label : {form->Label6, form->Label11}) {
+            const QString caption = label->text();
+            QVERIFY2(!caption.contains(QStringLiteral("inf")) && !caption.contains(QStringLiteral("nan")), qPrintable(caption));
+            QVERIFY2(label->fontMetrics().horizontalAdvance(caption) <= label->contentsRect().width(), qPrintable(caption));
+        }
+    }
+
     void frozenWhilePlaying()
     {
         load();
@@ -429,6 +457,15 @@ private slots:
         QVERIFY(!form->TonePlaying());
         QVERIFY(form->Command3->isEnabled() && !form->Text1->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+
+        // A stored speed that looks like markup is quoted as it is, never rendered.
+        const QString markup = QStringLiteral("<h1 style=\"color:red\">9</h1>");
+        form->Text1->setText(markup);
+        catcher.arm();
+        form->Command1->click();
+        QCOMPARE(catcher.seen, 2);
+        QCOMPARE(catcher.format, Qt::PlainText);
+        QVERIFY2(catcher.text.contains(markup), qPrintable(catcher.text));
     }
 
     void menuLabelsLookPressed()

@@ -106,13 +106,21 @@ private slots:
         QTest::addColumn<bool>("noBand");
         QTest::addColumn<QString>("accuracy");
         QTest::addColumn<QString>("mentions");
-        QTest::newRow("empty first speed") << false << "" << "10" << false << "10" << "first speed box is empty";
-        QTest::newRow("zero first speed") << false << "0" << "10" << false << "10" << "\"0\"";
-        QTest::newRow("empty second speed") << true << "100" << "" << false << "10" << "second speed box is empty";
-        QTest::newRow("negative second speed") << true << "100" << "-1" << false << "10" << "\"-1\"";
-        QTest::newRow("no band") << false << "100" << "10" << true << "10" << "No radar band";
-        QTest::newRow("accuracy 0") << false << "100" << "10" << false << "0" << "Bytes per Cycle";
-        QTest::newRow("accuracy missing number") << true << "100" << "10" << false << "x" << "Bytes per Cycle";
+        QTest::addColumn<QString>("carrier");
+        QTest::newRow("empty first speed") << false << "" << "10" << false << "10" << "first speed box is empty" << "10.525";
+        QTest::newRow("zero first speed") << false << "0" << "10" << false << "10" << "\"0\"" << "10.525";
+        QTest::newRow("empty second speed") << true << "100" << "" << false << "10" << "second speed box is empty" << "10.525";
+        QTest::newRow("negative second speed") << true << "100" << "-1" << false << "10" << "\"-1\"" << "10.525";
+        QTest::newRow("no band") << false << "100" << "10" << true << "10" << "No radar band" << "10.525";
+        QTest::newRow("accuracy 0") << false << "100" << "10" << false << "0" << "Bytes per Cycle" << "10.525";
+        QTest::newRow("accuracy missing number") << true << "100" << "10" << false << "x" << "Bytes per Cycle" << "10.525";
+        // A fraction would give another pitch than the readout names.
+        QTest::newRow("fractional accuracy") << false << "100" << "10" << false << "10.5" << "Bytes per Cycle" << "10.525";
+        // Too fast for the player: the setting out of its range is named.
+        QTest::newRow("carrier too high") << false << "100" << "10" << false << "10"
+                                          << "carrier frequency of the X band, \"100000\" GHz" << "100000";
+        QTest::newRow("second speed too high") << true << "100" << "9999999" << false << "10"
+                                               << "second speed, \"9999999\"" << "10.525";
     }
     void toneThatCannotBeMadeReturnsToIdle()
     {
@@ -122,6 +130,8 @@ private slots:
         QFETCH(bool, noBand);
         QFETCH(QString, accuracy);
         QFETCH(QString, mentions);
+        QFETCH(QString, carrier);
+        Settings::write(Settings::XFreq, carrier);
         inputs.moving = moving;
         inputs.speed1 = speed1;
         inputs.speed2 = speed2;
@@ -145,6 +155,7 @@ private slots:
         inputs.speed1 = inputs.speed2 = QStringLiteral("10");
         inputs.band = Doppler::Band::X;
         Settings::write(Settings::Accuracy, QStringLiteral("10"));
+        Settings::write(Settings::XFreq, QStringLiteral("10.525"));
         inputs.moving = false;
         QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
         playback.Stop();

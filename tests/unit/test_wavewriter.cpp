@@ -1,6 +1,7 @@
 // The tone writer: every byte of a tone file, its sizes, and what it refuses.
 
 #include "common/TestEnvironment.h"
+#include "platform/ReplacingFile.h"
 #include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
 #include "tone/WaveWriter.h"
@@ -13,6 +14,11 @@
 #include <QTimer>
 #include <QtEndian>
 #include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -176,6 +182,8 @@ private slots:
         QTest::newRow("accuracy below one sample") << 1000.0 << "0.0001" << badAccuracy;
         QTest::newRow("rate beyond 32 bits") << 20060.0 << "999999" << badAccuracy;
         QTest::newRow("rate beyond the player") << 20060.0 << "5000" << badAccuracy;
+        QTest::newRow("accuracy with a fraction") << 1000.0 << "10.5" << badAccuracy;
+        QTest::newRow("frequency beyond the player") << 30.0e6 << "10" << static_cast<int>(ToneError::Kind::TooHigh);
     }
     void toneThatCannotBeMadeWritesNothing()
     {
@@ -191,6 +199,41 @@ private slots:
             QVERIFY(!e.message().isEmpty());
         }
         QVERIFY(!QFile::exists(path));
+    }
+
+    // Names planted in a folder others can write: neither the file a link points at nor
+    // one sharing a hard link with the tone file is ever written through.
+    void plantedNamesAreReplacedNotWrittenThrough_data()
+    {
+        QTest::addColumn<QString>("plant");
+        QTest::newRow("link to a file") << "symlink";
+        QTest::newRow("link to a missing file") << "dangling";
+        QTest::newRow("hard link") << "hardlink";
+    }
+    void plantedNamesAreReplacedNotWrittenThrough()
+    {
+        QFETCH(QString, plant);
+        const QString victim = dir->file(QStringLiteral("victim"));
+        const QByteArray kept("the victim's own bytes");
+        if (plant != QLatin1String("dangling")) {
+            QFile file(victim);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(kept);
+        }
+        if (plant == QLatin1String("hardlink"))
+            QCOMPARE(::link(QFile::encodeName(victim).constData(), QFile::encodeName(path).constData()), 0);
+        else
+            QVERIFY(QFile::link(victim, path));
+
+        Module1::WriteWave(0.5, 1000, path);
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QCOMPARE(TestEnvironment::readAll(path).size(), 5044);
+        if (plant == QLatin1String("dangling"))
+            QVERIFY(!QFile::exists(victim));
+        else
+            QCOMPARE(TestEnvironment::readAll(victim), kept);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 plant == QLatin1String("dangling") ? 1 : 2);
     }
 
     void fileLargerThanThePlayerTakesIsRefused()
@@ -210,9 +253,43 @@ private slots:
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
             QVERIFY2(e.message().contains(QStringLiteral("no such folder")), qPrintable(e.message()));
         }
-        // A full disk: the write fails part-way and the partial file is removed.
-        if (QFile::exists(QStringLiteral("/dev/full"))) {
-            QVERIFY_THROWS_EXCEPTION(ToneError, Module1::WriteWave(0.5, 20060, QStringLiteral("/dev/full")));
+    }
+
+    // A write the system refuses part-way (here: beyond this process's file size limit)
+    // is reported in the system's words, and nothing of it is left in the folder.
+    void refusedWriteIsToldInWordsAndLeavesNothing()
+    {
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        rlimit before {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+        const auto restore = qScopeGuard([&] {
+            ::setrlimit(RLIMIT_FSIZE, &before);
+            ::signal(SIGXFSZ, SIG_DFL);
+        });
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 100000;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        try {
+            Module1::WriteWave(0.5, 20060, path);
+            QFAIL("a write beyond the limit was not reported");
+        } catch (const ToneError& e) {
+            QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
+            QVERIFY2(e.message().contains(Platform::fileErrorInWords(EFBIG)), qPrintable(e.message()));
+        }
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    }
+
+    // The causes a user can act on, in words; a full disk exactly so.
+    void systemErrorsInWords()
+    {
+        QCOMPARE(Platform::fileErrorInWords(ENOSPC), QStringLiteral("the disk is full"));
+        QStringList seen;
+        for (int error : {ENOSPC, EDQUOT, EACCES, EROFS, EIO, EFBIG, ENOENT, 12345}) {
+            const QString words = Platform::fileErrorInWords(error);
+            QVERIFY2(!words.isEmpty() && !words.endsWith(QLatin1Char('.')), qPrintable(words));
+            QVERIFY2(!seen.contains(words), qPrintable(words));
+            seen << words;
         }
     }
 
@@ -224,7 +301,7 @@ private slots:
         context.abandoned = [&] { return ++asked >= 1; };
         QVERIFY_THROWS_EXCEPTION(WriteAbandoned, Module1::WriteWave(0.5, 20060, path, context));
         QVERIFY(asked >= 1);
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
     }
 
     void cancelInTheDialogAbandons()
