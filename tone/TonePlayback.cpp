@@ -47,8 +47,14 @@ void TonePlayback::endLeftoversOfEarlierRun(const QString& applicationDirectory)
     const QString folder = Platform::toneFolder(applicationDirectory).path;
     if (folder.isEmpty())
         return;
-    Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(folder, FirstToneFile));
-    Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(folder, SecondToneFile));
+    // Also the unfinished files of a write that was cut off (".temp.wav.XXXXXXXX").
+    const QDir tones(folder);
+    for (const QString& name : {FirstToneFile, SecondToneFile}) {
+        Platform::deleteFileIgnoringErrors(tones.filePath(name));
+        const QStringList unfinished {QLatin1Char('.') + name + QStringLiteral(".????????")};
+        for (const QString& partial : tones.entryList(unfinished, QDir::Files | QDir::Hidden | QDir::System))
+            Platform::deleteFileIgnoringErrors(tones.filePath(partial));
+    }
 }
 
 // A playback that goes while it plays leaves nothing playing behind it. The inputs may

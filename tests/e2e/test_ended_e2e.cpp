@@ -90,6 +90,8 @@ private slots:
         const QString caption = QStringLiteral("RodIdedivOzaruDodeZovo");
         Module1::WriteWave(0.5, 1000, secondTone());
         QVERIFY(QFile::copy(secondTone(), firstTone()));
+        const QString cutOff = dir->file(QStringLiteral(".temp.wav.Ab3dE6gH")); // a write that was killed
+        QVERIFY(QFile::copy(secondTone(), cutOff));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Normal));
         QTRY_COMPARE_WITH_TIMEOUT(companions(), 2, 5000);
@@ -102,6 +104,7 @@ private slots:
         QCOMPARE(E2e::windowsNamed(caption, true), 1); // the one started by hand
         QVERIFY(!QFile::exists(firstTone()));
         QVERIFY(!QFile::exists(secondTone()));
+        QVERIFY(!QFile::exists(cutOff));
 
         E2e::closeThroughWindowManager(caption);
         expectNothingLeft();
