@@ -19,8 +19,9 @@ QList<int> VolumeSlider::tickPositions() const
     const int interval = tickInterval() > 0 ? tickInterval() : qMax(1, pageStep());
     for (qint64 value = minimum(); value <= maximum(); value += interval)
         positions << first + QStyle::sliderPositionFromValue(minimum(), maximum(), static_cast<int>(value), span);
+    // The end has its tick too, unless an interval's tick already stands next to it.
     const int last = first + span;
-    if (positions.isEmpty() || positions.last() != last)
+    if (positions.isEmpty() || last - positions.last() >= 3)
         positions << last;
     return positions;
 }

@@ -10,7 +10,7 @@ public:
     explicit VolumeSlider(QWidget* parent = nullptr);
 
     // The x of each tick mark, in the slider's coordinates: one per tick interval
-    // from the minimum, and one at the maximum.
+    // from the minimum, and one at the maximum unless that would touch the last.
     QList<int> tickPositions() const;
 
     static constexpr int TickLength = 4;
