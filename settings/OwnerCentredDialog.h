@@ -22,6 +22,6 @@ protected:
 private:
     void centreOnOwner();
     // The window manager's frame is known only once the dialog is mapped; the dialog
-    // is placed again then, once.
+    // is placed again then, once, if its frame differs from the last dialog's.
     bool placedWithFrame = false;
 };
