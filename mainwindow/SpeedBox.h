@@ -14,5 +14,5 @@ public:
     static bool admits(QChar typed);
 
 protected:
-    bool admitsTyped(QChar typed) const override { return admits(typed); }
+    bool admitsTyped(QChar typed, const QString&) const override { return admits(typed); }
 };

@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 frmAbout::frmAbout(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : OwnerCentredDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     using Twips::rect;
     setObjectName(QStringLiteral("frmAbout"));
@@ -26,8 +26,12 @@ frmAbout::frmAbout(QWidget* owner)
     Text1->setGeometry(rect(150, 1665, 5460, 1320));
     Text1->setReadOnly(true);
     Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Lines wrap at the box's width, as in a multi-line text box: only a vertical
+    // scroll bar.
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Text1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Text1->setPlainText(AboutNotice::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
     Command1 = new QPushButton(QStringLiteral("&OK"), this);
@@ -95,5 +99,5 @@ void frmAbout::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
-    QDialog::keyPressEvent(event);
+    OwnerCentredDialog::keyPressEvent(event);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "settings/OwnerCentredDialog.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 // The About dialog: name, version, credit and the notice. OK closes it; Escape does not.
-class frmAbout : public QDialog {
+class frmAbout : public OwnerCentredDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* owner);

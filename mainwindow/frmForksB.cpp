@@ -75,6 +75,10 @@ bool frmForksB::Form_Load()
     // so starting the program never writes the volume back.
     connect(Slider1, &QSlider::valueChanged, this, &frmForksB::Slider1_Change);
     LoadSettings();
+    // The first speed box has the first focus, its text selected: a speed typed
+    // straight away replaces the restored one.
+    Text1->setFocus();
+    Text1->selectAll();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(Width / 2, height() / 2));

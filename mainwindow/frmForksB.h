@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/VolumeSlider.h"
 #include "platform/WaveOutVolume.h"
 #include "settings/MainWindowSettings.h"
 #include "tone/TonePlayback.h"
@@ -14,7 +15,6 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QSlider;
 class Form1;
 class SpeedBox;
 
@@ -103,7 +103,7 @@ public:
     SpeedBox* Text1 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command4 = nullptr;
-    QSlider* Slider1 = nullptr;
+    VolumeSlider* Slider1 = nullptr;
     QLabel* Label9 = nullptr;
     QLabel* Label11 = nullptr;
     QLabel* Label6 = nullptr;
@@ -153,7 +153,8 @@ protected:
 private:
     void createControls();
     void applyShape();
-    void startDrag(const QPointF& globalPosition);
+    void startDrag(Qt::MouseButton button, const QPointF& globalPosition);
+    void endDrag();
     void step(SpeedBox* box, double delta);
     static void applyRangeRule(SpeedBox* box);
     bool isMenuLabel(QObject* object) const;
@@ -163,7 +164,9 @@ private:
     TonePlayback playback;
     Platform::WaveOutVolume volume;
     bool unloaded = false;
-    // A move by hand, for desktops without a window manager that moves windows.
+    // A move by hand: for buttons other than the left, and for desktops without a
+    // window manager that moves windows. It lasts while dragButton is held.
     bool movingByHand = false;
+    Qt::MouseButton dragButton = Qt::NoButton;
     QPoint grabOffset;
 };

@@ -3,6 +3,7 @@
 
 #include "assets/Assets.h"
 #include "mainwindow/SpeedBox.h"
+#include "mainwindow/VolumeSlider.h"
 #include "mainwindow/frmForksB.h"
 #include "platform/Controls.h"
 #include "platform/Fonts.h"
@@ -77,7 +78,10 @@ void frmForksB::createControls()
     using Twips::rect;
     const QFont stepFont = Fonts::designed(QStringLiteral("Arial"), 14.25, true);
     const QFont speedFont = Fonts::designed(QStringLiteral("Arial"), 39.75, true);
-    const QFont unitFont = Fonts::designed(QStringLiteral("Arial"), 24, true);
+    QFont unitFont = Fonts::designed(QStringLiteral("Arial"), 24, true);
+    // Set a little tighter, "MPH" keeps a few pixels of face before the notch's
+    // outline instead of ending one pixel from it.
+    unitFont.setLetterSpacing(QFont::AbsoluteSpacing, -1.5);
     const QFont readoutFont = Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, true);
     setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
 
@@ -108,8 +112,7 @@ void frmForksB::createControls()
     Command3 = button(this, "Command3", QStringLiteral("+"), rect(4800, 2565, 780, 270), stepFont);
     Command4 = button(this, "Command4", QStringLiteral("-"), rect(4005, 2565, 780, 270), stepFont);
 
-    Slider1 = make<QSlider>(this, "Slider1", rect(7515, 3240, 3570, 630));
-    Slider1->setOrientation(Qt::Horizontal);
+    Slider1 = make<VolumeSlider>(this, "Slider1", rect(7515, 3240, 3570, 630));
     Slider1->setRange(0, 65535);
     Slider1->setSingleStep(1);
     Slider1->setPageStep(5);

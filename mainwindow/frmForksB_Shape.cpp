@@ -107,31 +107,51 @@ void frmForksB::mousePressEvent(QMouseEvent* event)
     QWidget* under = childAt(event->position().toPoint());
     if (under && under != Image2 && under != Label1)
         return;
-    startDrag(event->globalPosition());
+    if (movingByHand)
+        return; // a second button during a drag changes nothing
+    startDrag(event->button(), event->globalPosition());
 }
 
-void frmForksB::startDrag(const QPointF& globalPosition)
+// The window manager's move ends only on the release of the left button (openbox
+// keeps the window on the pointer after a right-button move), so only the left button
+// hands the move over; any other button, and a desktop whose window manager does not
+// move windows, moves the window here for as long as that button is held.
+void frmForksB::startDrag(Qt::MouseButton button, const QPointF& globalPosition)
 {
-    if (QWindow* window = windowHandle(); window && window->startSystemMove())
-        return;
-    // No window manager moves windows here: follow the mouse ourselves.
+    if (button == Qt::LeftButton) {
+        if (QWindow* window = windowHandle(); window && window->startSystemMove())
+            return;
+    }
     movingByHand = true;
+    dragButton = button;
     grabOffset = globalPosition.toPoint() - pos();
     grabMouse();
 }
 
-void frmForksB::mouseMoveEvent(QMouseEvent* event)
+void frmForksB::endDrag()
 {
-    if (movingByHand)
-        move(event->globalPosition().toPoint() - grabOffset);
+    movingByHand = false;
+    dragButton = Qt::NoButton;
+    releaseMouse();
 }
 
-void frmForksB::mouseReleaseEvent(QMouseEvent*)
+void frmForksB::mouseMoveEvent(QMouseEvent* event)
 {
     if (!movingByHand)
         return;
-    movingByHand = false;
-    releaseMouse();
+    // A release that never reached the window (another program took the pointer) ends
+    // the move too: the window never follows a pointer whose button is up.
+    if (!(event->buttons() & dragButton)) {
+        endDrag();
+        return;
+    }
+    move(event->globalPosition().toPoint() - grabOffset);
+}
+
+void frmForksB::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (movingByHand && event->button() == dragButton)
+        endDrag();
 }
 
 void frmForksB::Command5_Click()

@@ -9,6 +9,12 @@ QString read(const Key& key)
     return Platform::GetSetting(Application, Section, key.name, key.defaultValue);
 }
 
+QString readEntry(const Key& key, const QStringList& entries)
+{
+    const QString stored = read(key);
+    return entries.contains(stored, Qt::CaseSensitive) ? stored : key.defaultValue;
+}
+
 void write(const Key& key, const QString& value)
 {
     Platform::SaveSetting(Application, Section, key.name, value);

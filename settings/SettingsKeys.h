@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The keys of the settings store with the defaults every reader uses, and the rules by
 // which stored texts are understood. All keys live under application "Tinecheck",
@@ -26,8 +27,18 @@ inline const Key KaFreq {QStringLiteral("KaFreq"), QStringLiteral("33.8")};
 inline const Key Accuracy {QStringLiteral("Accuracy"), QStringLiteral("10")};
 inline const Key ShowFreq {QStringLiteral("ShowFreq"), QStringLiteral("0")};
 
+// The entries the settings dialog offers for the keys that are chosen from a list.
+inline const QStringList XCarriers {QStringLiteral("10.525"), QStringLiteral("9.41"), QStringLiteral("9.9")};
+inline const QStringList KCarriers {QStringLiteral("24.150"), QStringLiteral("24.125")};
+inline const QStringList BytesPerCycle {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("25"),
+                                        QStringLiteral("50"), QStringLiteral("100")};
+
 // The stored text of key, or its default when nothing is stored.
 QString read(const Key& key);
+// The entry of a list that the stored text of key names, exactly; a text that is no
+// entry (a hand-edited file) gives the key's default. The dialog shows this entry
+// and the tone is made from it, so the two never differ.
+QString readEntry(const Key& key, const QStringList& entries);
 void write(const Key& key, const QString& value);
 
 // Comparison rules: exact and case-sensitive.

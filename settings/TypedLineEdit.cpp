@@ -1,7 +1,12 @@
 #include "settings/TypedLineEdit.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QValidator>
 
 namespace {
@@ -18,27 +23,110 @@ private:
     int limit;
 };
 
+QAction* menuEntry(QMenu* menu, const char* name, const QString& text, QKeySequence::StandardKey key, bool enabled)
+{
+    QAction* action = menu->addAction(text + QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText));
+    action->setObjectName(QString::fromLatin1(name));
+    action->setEnabled(enabled);
+    return action;
+}
+
 } // namespace
 
 TypedLineEdit::TypedLineEdit(int maxTyped, QWidget* parent) : QLineEdit(parent), typedLimit(maxTyped)
 {
     setValidator(new TypedLength(maxTyped, this));
+    setAcceptDrops(false); // dropped text would pass no filter
+}
+
+QString TypedLineEdit::admittedPart(const QString& text) const
+{
+    QString box = this->text();
+    const qsizetype room = typedLimit - (box.size() - selectedText().size());
+    QString admitted;
+    for (const QChar c : text) {
+        if (admitted.size() >= room)
+            break;
+        if (c.category() == QChar::Other_Control || !admitsTyped(c, box))
+            continue;
+        admitted += c;
+        box += c; // what the next character is typed into
+    }
+    return admitted;
+}
+
+void TypedLineEdit::pasteTyped(QClipboard::Mode mode)
+{
+    if (isReadOnly())
+        return;
+    const QString admitted = admittedPart(QGuiApplication::clipboard()->text(mode));
+    if (!admitted.isEmpty())
+        insert(admitted);
 }
 
 void TypedLineEdit::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Paste)) {
+        pasteTyped();
+        event->accept();
+        return;
+    }
     // Only keys that type a character go through the filter: moving and deleting keys
     // (arrows, Home, End, Delete) type none. Select-all and copy change nothing and
-    // pass; paste, cut, undo and every other character the filter refuses are dropped,
-    // and a locked box keeps its text, and its selection, whatever is typed.
+    // pass; cut, undo and every other character the filter refuses are dropped, and a
+    // locked box keeps its text, and its selection, whatever is typed.
     const QString text = event->text();
     const bool typesCharacter = !text.isEmpty() && event->key() != Qt::Key_Delete;
     const bool harmless = text == QStringLiteral("\x01") || text == QStringLiteral("\x03");
-    if (typesCharacter && !harmless && (isReadOnly() || !admitsTyped(text.front()))) {
+    if (typesCharacter && !harmless && (isReadOnly() || !admitsTyped(text.front(), this->text()))) {
         event->accept();
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+// The middle button pastes the X selection; through the filter here.
+void TypedLineEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        if (rect().contains(event->position().toPoint()))
+            pasteTyped(QClipboard::Selection);
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+// The usual editing menu, built here so that Paste goes through the filter and no
+// entry (such as inserting control characters) can put a refused character in.
+void TypedLineEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    connect(menuEntry(menu, "edit-undo", tr("&Undo"), QKeySequence::Undo, editable && isUndoAvailable()),
+            &QAction::triggered, this, &QLineEdit::undo);
+    connect(menuEntry(menu, "edit-redo", tr("&Redo"), QKeySequence::Redo, editable && isRedoAvailable()),
+            &QAction::triggered, this, &QLineEdit::redo);
+    menu->addSeparator();
+    connect(menuEntry(menu, "edit-cut", tr("Cu&t"), QKeySequence::Cut, editable && selected),
+            &QAction::triggered, this, &QLineEdit::cut);
+    connect(menuEntry(menu, "edit-copy", tr("&Copy"), QKeySequence::Copy, selected),
+            &QAction::triggered, this, &QLineEdit::copy);
+    const bool canPaste = editable && !QGuiApplication::clipboard()->text().isEmpty();
+    connect(menuEntry(menu, "edit-paste", tr("&Paste"), QKeySequence::Paste, canPaste),
+            &QAction::triggered, this, [this] { pasteTyped(); });
+    QAction* remove = menu->addAction(tr("Delete"));
+    remove->setObjectName(QStringLiteral("edit-delete"));
+    remove->setEnabled(editable && selected);
+    connect(remove, &QAction::triggered, this, [this] { insert(QString()); });
+    menu->addSeparator();
+    connect(menuEntry(menu, "select-all", tr("Select All"), QKeySequence::SelectAll,
+                      !text().isEmpty() && selectedText() != text()),
+            &QAction::triggered, this, &QLineEdit::selectAll);
+    menu->popup(event->globalPos());
+    event->accept();
 }
 
 void TypedLineEdit::focusOutEvent(QFocusEvent* event)

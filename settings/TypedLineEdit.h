@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QClipboard>
 #include <QLineEdit>
 
 // A text box that filters what is typed into it, character by character, and takes
 // at most a number of typed characters; text set by the program is taken as it is.
+// Pasted text goes through the same filter: what typing would refuse is dropped.
 // Reports when the focus moves on to another control.
 class TypedLineEdit : public QLineEdit {
     Q_OBJECT
@@ -12,15 +14,26 @@ public:
 
     int maxTyped() const { return typedLimit; }
 
+    // What of text would reach the box if it were typed now, character by character,
+    // in place of the selection; control characters are never pasted.
+    QString admittedPart(const QString& text) const;
+
+public slots:
+    // Pastes the clipboard's text (or the X selection's) through the filter.
+    void pasteTyped(QClipboard::Mode mode = QClipboard::Clipboard);
+
 signals:
     void focusLost();
 
 protected:
-    // Whether a typed character may reach the box (backspace is character 8).
-    virtual bool admitsTyped(QChar typed) const = 0;
+    // Whether a character typed into a box holding text may reach it (backspace is
+    // character 8).
+    virtual bool admitsTyped(QChar typed, const QString& text) const = 0;
 
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     int typedLimit;

@@ -25,12 +25,12 @@ public:
     explicit CarrierBox(QWidget* parent) : TypedLineEdit(6, parent) {}
 
 protected:
-    bool admitsTyped(QChar typed) const override
+    bool admitsTyped(QChar typed, const QString& text) const override
     {
         if (typed == QChar(8))
             return true;
         if (typed == QLatin1Char('.'))
-            return !text().contains(QLatin1Char('.')); // even if the selection holds it
+            return !text.contains(QLatin1Char('.')); // even if the selection holds it
         return typed >= QLatin1Char('0') && typed <= QLatin1Char('9');
     }
 };
@@ -44,20 +44,19 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect p
     return l;
 }
 
-// A stored text shows as the list entry with exactly that text; a text the program
-// never writes shows the list's default entry.
-void showStored(QComboBox* list, const QString& stored, const QString& fallback)
+// A list shows the entry of its key: the stored text when it is an entry, otherwise
+// the key's default.
+void showStored(QComboBox* list, const Settings::Key& key, const QStringList& entries)
 {
-    int index = list->findText(stored, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0)
-        index = list->findText(fallback, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    list->setCurrentIndex(index);
+    list->clear();
+    list->addItems(entries);
+    list->setCurrentIndex(static_cast<int>(entries.indexOf(Settings::readEntry(key, entries))));
 }
 
 } // namespace
 
 frmSettings::frmSettings(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : OwnerCentredDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -132,15 +131,9 @@ void frmSettings::createControls()
 
 void frmSettings::Form_Load()
 {
-    Combo1->clear();
-    Combo1->addItems(XCarriers);
-    Combo2->clear();
-    Combo2->addItems(KCarriers);
-    Combo3->clear();
-    Combo3->addItems(BytesPerCycle);
-    showStored(Combo3, Settings::read(Settings::Accuracy), Settings::Accuracy.defaultValue);
-    showStored(Combo1, Settings::read(Settings::XFreq), Settings::XFreq.defaultValue);
-    showStored(Combo2, Settings::read(Settings::KFreq), Settings::KFreq.defaultValue);
+    showStored(Combo1, Settings::XFreq, Settings::XCarriers);
+    showStored(Combo2, Settings::KFreq, Settings::KCarriers);
+    showStored(Combo3, Settings::Accuracy, Settings::BytesPerCycle);
     Text3->setText(Settings::read(Settings::KaFreq));
     const bool mph = Settings::unitIsMph(Settings::read(Settings::Unit));
     (mph ? Option1 : Option2)->setChecked(true);
@@ -158,8 +151,11 @@ void frmSettings::SaveSettings()
     Settings::write(Settings::ShowFreq, Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+// The Ka carrier is clamped here too: its access key presses OK without taking the
+// focus from the box, so the box's own clamp would not have run.
 void frmSettings::Command1_Click()
 {
+    Text3_LostFocus();
     SaveSettings();
     accept();
 }
@@ -188,6 +184,6 @@ void frmSettings::keyPressEvent(QKeyEvent* event)
         event->accept(); // neither closes the dialog
         return;
     default:
-        QDialog::keyPressEvent(event);
+        OwnerCentredDialog::keyPressEvent(event);
     }
 }

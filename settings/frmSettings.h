@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "settings/OwnerCentredDialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -13,14 +13,9 @@ class TypedLineEdit;
 // The settings dialog: the X, K and Ka carriers, the bytes per cycle, the unit and the
 // frequency display. OK writes all six; Cancel and the title bar's close write nothing.
 // Built afresh from the store at each opening.
-class frmSettings : public QDialog {
+class frmSettings : public OwnerCentredDialog {
     Q_OBJECT
 public:
-    static inline const QStringList XCarriers {QStringLiteral("10.525"), QStringLiteral("9.41"), QStringLiteral("9.9")};
-    static inline const QStringList KCarriers {QStringLiteral("24.150"), QStringLiteral("24.125")};
-    static inline const QStringList BytesPerCycle {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("25"),
-                                                   QStringLiteral("50"), QStringLiteral("100")};
-
     explicit frmSettings(QWidget* owner);
 
     void Form_Load();

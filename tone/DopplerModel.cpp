@@ -50,8 +50,8 @@ std::optional<Band> bandFromName(const QString& name)
 QString carrierText(Band band)
 {
     switch (band) {
-    case Band::X: return Settings::read(Settings::XFreq);
-    case Band::K: return Settings::read(Settings::KFreq);
+    case Band::X: return Settings::readEntry(Settings::XFreq, Settings::XCarriers);
+    case Band::K: return Settings::readEntry(Settings::KFreq, Settings::KCarriers);
     case Band::Ka: return Settings::read(Settings::KaFreq);
     case Band::Ku: return NumberText::fromDouble(KuCarrierGHz);
     }

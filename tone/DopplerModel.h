@@ -30,8 +30,9 @@ QString DopplerConst(const QString& Frequency);
 QString bandName(Band band);
 std::optional<Band> bandFromName(const QString& name);
 
-// The carrier of a band as text: the stored "XFreq", "KFreq", "KaFreq" (read now, with
-// their defaults) or the fixed Ku carrier.
+// The carrier of a band as text, read now: the entry of "XFreq" or "KFreq" that the
+// settings dialog shows (a stored text that is no entry gives the default), the stored
+// "KaFreq" (with its default), or the fixed Ku carrier.
 QString carrierText(Band band);
 
 // The highest carrier in GHz that Settings offers for a band (the Ka box is held to 36;

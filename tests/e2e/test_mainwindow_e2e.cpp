@@ -6,6 +6,7 @@
 #include "e2e/TinevoxUnderTest.h"
 #include "settings/SettingsKeys.h"
 
+#include <QtEndian>
 #include <QtTest>
 
 using TestSupport::MonitorRecorder;
@@ -91,6 +92,76 @@ private slots:
         const Geometry after = geometry();
         QCOMPARE(after.x - before.x, 120);
         QCOMPARE(after.y - before.y, 50);
+    }
+
+    // A speed typed straight after start reaches the first speed box. A drag with the
+    // right or middle button, which the window manager would not end, lasts only while
+    // that button is held. The settings dialog opens centred on the window.
+    void firstFocusAndDragsWithEveryButton()
+    {
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("100")});
+        for (const char* button : {"3", "2"}) {
+            const Geometry before = geometry();
+            const int x = before.x + 240, y = before.y + 70;
+            xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+            xdotool({QStringLiteral("mousedown"), QLatin1String(button)});
+            QTest::qWait(100);
+            for (int step = 1; step <= 10; ++step) {
+                xdotool({QStringLiteral("mousemove"), QString::number(x + 6 * step), QString::number(y + 4 * step)});
+                QTest::qWait(20);
+            }
+            xdotool({QStringLiteral("mouseup"), QLatin1String(button)});
+            QTest::qWait(300);
+            const Geometry released = geometry();
+            QCOMPARE(QPoint(released.x - before.x, released.y - before.y), QPoint(60, 40));
+            for (int step = 1; step <= 5; ++step) { // the pointer moves on, the window stays
+                xdotool({QStringLiteral("mousemove"), QString::number(x + 60 + 15 * step), QString::number(y + 40 + 10 * step)});
+                QTest::qWait(20);
+            }
+            xdotool({QStringLiteral("click"), QStringLiteral("1")});
+            QTest::qWait(300);
+            const Geometry after = geometry();
+            QVERIFY2(after.x == released.x && after.y == released.y, button);
+        }
+
+        clickGo();
+        // 100 mph on the X band: 3139 Hz at 10 bytes a cycle, 31390 samples a second.
+        const QString tone = dir->file(QStringLiteral("temp.wav"));
+        auto sampleRate = [&tone] {
+            QFile file(tone);
+            const QByteArray header = file.open(QIODevice::ReadOnly) ? file.read(28) : QByteArray();
+            return header.size() == 28 ? qFromLittleEndian<quint32>(header.constData() + 24) : 0u;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(sampleRate(), 31390u, 3000);
+        clickStop();
+
+        clickAt(254, 27); // "Settings"
+        QString dialog;
+        for (int i = 0; i < 50 && dialog.isEmpty(); ++i, QTest::qWait(100))
+            dialog = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Settings$")});
+        QVERIFY(!dialog.isEmpty());
+        QTest::qWait(500);
+        // xwininfo gives the client area's true place; the frame is what the window
+        // manager put around it: left, right, top, bottom.
+        const QString info = E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), dialog});
+        auto field = [&info](const char* name) {
+            return QRegularExpression(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+        };
+        const QStringList extents = E2e::run(QStringLiteral("xprop"), {QStringLiteral("-id"), dialog, QStringLiteral("_NET_FRAME_EXTENTS")})
+                                        .section(QLatin1Char('='), 1).split(QLatin1Char(','));
+        QCOMPARE(extents.size(), 4);
+        const int left = extents[0].trimmed().toInt(), right = extents[1].trimmed().toInt();
+        const int top = extents[2].trimmed().toInt(), bottom = extents[3].trimmed().toInt();
+        const QRect frame(field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
+                          field("Width") + left + right, field("Height") + top + bottom);
+        const Geometry main = geometry();
+        const QPoint off = frame.center() - QRect(main.x, main.y, main.width, main.height).center();
+        QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1, qPrintable(QStringLiteral("%1, %2 from the centre").arg(off.x()).arg(off.y())));
+        E2e::closeThroughWindowManager(QStringLiteral("Settings"));
+        QTest::qWait(300);
     }
 
     // The window manager's close runs the same unload as the close button, and

@@ -3,13 +3,22 @@
 #include "Version.h"
 #include "common/TestEnvironment.h"
 #include "mainwindow/AboutNotice.h"
+#include "mainwindow/SpeedBox.h"
 #include "mainwindow/frmAbout.h"
 #include "platform/Fonts.h"
+#include "settings/NumberText.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TypedLineEdit.h"
 #include "settings/frmSettings.h"
+#include "tone/DopplerModel.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -128,25 +137,131 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("after");
-        QTest::newRow("below") << "32" << "33";
-        QTest::newRow("above") << "36.5" << "36";
-        QTest::newRow("empty") << "" << "33";
-        QTest::newRow("not the hint's 33.4") << "33.2" << "33.2";
-        QTest::newRow("inside") << "35.9" << "35.9";
-        QTest::newRow("trailing point") << "34." << "34.";
+        QTest::addColumn<bool>("accessKey"); // Alt+O: OK without leaving the box
+        for (bool accessKey : {false, true}) {
+            const char* way = accessKey ? "Alt+O" : "click";
+            QTest::addRow("below, %s", way) << "32" << "33" << accessKey;
+            QTest::addRow("above, %s", way) << "40" << "36" << accessKey;
+            QTest::addRow("inside, %s", way) << "35.9" << "35.9" << accessKey;
+        }
+        QTest::newRow("above by a half") << "36.5" << "36" << false;
+        QTest::newRow("empty") << "" << "33" << false;
+        QTest::newRow("not the hint's 33.4") << "33.2" << "33.2" << false;
+        QTest::newRow("trailing point") << "34." << "34." << false;
     }
     void carrierClampOnFocusLoss()
     {
         QFETCH(QString, typed);
         QFETCH(QString, after);
+        QFETCH(bool, accessKey);
         frmSettings dialog(nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         dialog.Text3->setFocus();
         dialog.Text3->setText(typed);
-        // Leaving the box for OK clamps it before it is saved.
-        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        // Leaving the box for OK, or OK's access key, clamps it before it is saved.
+        if (accessKey)
+            QTest::keyClick(dialog.Text3, Qt::Key_O, Qt::AltModifier);
+        else
+            QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QTRY_VERIFY(!dialog.isVisible()); // a pressed access key clicks a moment later
         QCOMPARE(Settings::read(Settings::KaFreq), after);
+    }
+
+    // A stored carrier that is no entry of its list is shown as the list's default,
+    // and the tone is made from that same default.
+    void dialogAndToneUseTheSameCarrier_data()
+    {
+        QTest::addColumn<int>("band");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("used");
+        const int x = int(Doppler::Band::X), k = int(Doppler::Band::K);
+        QTest::newRow("X entry") << x << "9.41" << "9.41";
+        QTest::newRow("X hand-edited") << x << "99" << "10.525";
+        QTest::newRow("K entry") << k << "24.125" << "24.125";
+        QTest::newRow("K hand-edited") << k << "99" << "24.150";
+        QTest::newRow("K same number, other text") << k << "24.15" << "24.150";
+        QTest::newRow("K with a blank") << k << "24.125 " << "24.150";
+    }
+    void dialogAndToneUseTheSameCarrier()
+    {
+        QFETCH(int, band);
+        QFETCH(QString, stored);
+        QFETCH(QString, used);
+        const auto which = Doppler::Band(band);
+        Settings::write(which == Doppler::Band::X ? Settings::XFreq : Settings::KFreq, stored);
+        frmSettings dialog(nullptr);
+        QCOMPARE((which == Doppler::Band::X ? dialog.Combo1 : dialog.Combo2)->currentText(), used);
+        QCOMPARE(Doppler::carrierText(which), used);
+        QCOMPARE(Doppler::dopplerConstantFor(which), NumberText::toDouble(Doppler::DopplerConst(used)));
+    }
+
+    // Pasted text goes through the key filter of the speed boxes and of the Ka box,
+    // by the keyboard and by the context menu; the menu offers nothing else that
+    // could put a refused character in.
+    void pasteIsFiltered_data()
+    {
+        QTest::addColumn<bool>("carrierBox");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("selectAll");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("speed: letters dropped") << false << "" << false << "1a2b3c4" << "123";
+        QTest::newRow("speed: up to three") << false << "5" << false << "x9 9-9" << "599";
+        QTest::newRow("speed: nothing left") << false << "12" << true << "abc" << "12";
+        QTest::newRow("speed: replaces selection") << false << "12" << true << "7\n" << "7";
+        QTest::newRow("Ka: one point") << true << "" << false << "3.4.5x" << "3.45";
+        QTest::newRow("Ka: point already there") << true << "33." << false << "5.5" << "33.55";
+        QTest::newRow("Ka: point in the selection") << true << "34.5" << true << "3.6" << "36";
+        QTest::newRow("Ka: six at most") << true << "" << false << "35.123456" << "35.123";
+    }
+    void pasteIsFiltered()
+    {
+        QFETCH(bool, carrierBox);
+        QFETCH(QString, before);
+        QFETCH(bool, selectAll);
+        QFETCH(QString, pasted);
+        QFETCH(QString, after);
+        frmSettings dialog(nullptr);
+        SpeedBox speedBox(&dialog);
+        TypedLineEdit* box = carrierBox ? dialog.Text3 : &speedBox;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QGuiApplication::clipboard()->setText(pasted);
+
+        // Nothing in the menu but these.
+        const QStringList offered {QStringLiteral("edit-undo"), QStringLiteral("edit-redo"), QStringLiteral("edit-cut"),
+                                   QStringLiteral("edit-copy"), QStringLiteral("edit-paste"), QStringLiteral("edit-delete"),
+                                   QStringLiteral("select-all")};
+        for (int way = 0; way < 2; ++way) {
+            box->setFocus();
+            box->setText(before);
+            if (selectAll)
+                box->selectAll();
+            if (way == 0) {
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+                QApplication::sendEvent(box, &event);
+                QMenu* menu = box->findChild<QMenu*>();
+                QVERIFY(menu);
+                QAction* paste = nullptr;
+                for (QAction* action : menu->actions()) {
+                    QVERIFY2(action->isSeparator() || offered.contains(action->objectName()), qPrintable(action->text()));
+                    if (action->objectName() == QLatin1String("edit-paste"))
+                        paste = action;
+                }
+                QVERIFY(paste && paste->isEnabled());
+                paste->trigger();
+                menu->close();
+            }
+            QCOMPARE(box->text(), after);
+        }
+        // A locked box takes nothing.
+        box->setText(before);
+        box->setReadOnly(true);
+        box->pasteTyped();
+        QCOMPARE(box->text(), before);
     }
 
     void enterAndEscapeDoNothing()
@@ -199,6 +314,20 @@ private slots:
     {
         frmAbout about(nullptr);
         QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        // The notice wraps within the box: no line is wider than it, no horizontal bar.
+        QVERIFY(!about.Text1->horizontalScrollBar()->isVisible());
+        QCOMPARE(about.Text1->horizontalScrollBar()->maximum(), 0);
+        int wrapped = 0;
+        for (QTextBlock block = about.Text1->document()->begin(); block.isValid(); block = block.next()) {
+            QTextLayout* layout = block.layout();
+            wrapped += layout->lineCount() > 1;
+            for (int i = 0; i < layout->lineCount(); ++i)
+                QVERIFY(layout->lineAt(i).naturalTextWidth() <= about.Text1->viewport()->width());
+        }
+        QVERIFY(wrapped > 0);
+        about.hide();
         QCOMPARE(about.size(), QSize(384, 247));
         QCOMPARE(about.Label3->text(), QStringLiteral("v%1.%2.%3").arg(Platform::VersionMajor).arg(Platform::VersionMinor).arg(Platform::VersionRevision));
         QCOMPARE(frmAbout::versionText(), QStringLiteral("v1.0.0"));

@@ -1,6 +1,7 @@
 // The main window offscreen: its shape and layout, speed entry, band and play
 // controls, readout, mode, and the settings it brings back and keeps.
 
+#include "assets/Assets.h"
 #include "common/TestEnvironment.h"
 #include "platform/Fonts.h"
 #include "mainwindow/ForkOutline.h"
@@ -182,6 +183,45 @@ private slots:
             QVERIFY2(w->geometry().top() >= frmForksB::StationaryHeight, qPrintable(w->objectName()));
     }
 
+    // The unit captions keep a few pixels of face between their last letter and the
+    // outline of the notch beside them, whatever the unit.
+    void unitCaptionsClearTheNotch_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("caption");
+        for (const char* label : {"Label5", "Label8"})
+            for (const char* caption : {"MPH", "KPH"})
+                QTest::addRow("%s %s", label, caption) << label << caption;
+    }
+    void unitCaptionsClearTheNotch()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, caption);
+        load();
+        auto* unit = form->findChild<QLabel*>(label);
+        unit->setText(caption);
+        // The caption as drawn, and the skin beside it: count the face pixels between
+        // the last dark pixel of each row of letters and the notch's first dark pixel.
+        const QImage drawn = unit->grab().toImage();
+        const QImage skin(Assets::Skin);
+        const QColor face(132, 132, 132);
+        int clearance = INT_MAX;
+        for (int y = 0; y < drawn.height(); ++y) {
+            int last = -1;
+            for (int x = 0; x < drawn.width(); ++x)
+                if (qGray(drawn.pixel(x, y)) < 100)
+                    last = x;
+            if (last < 0)
+                continue;
+            int x = unit->x() + last + 1;
+            while (skin.pixelColor(x, unit->y() + y) == face)
+                ++x;
+            clearance = qMin(clearance, x - (unit->x() + last + 1));
+        }
+        QVERIFY(clearance != INT_MAX);
+        QVERIFY2(clearance >= 4, qPrintable(QStringLiteral("%1 px").arg(clearance)));
+    }
+
     void tabOrder()
     {
         load();
@@ -198,6 +238,13 @@ private slots:
         for (qsizetype i = 1; i < expected.size(); ++i)
             QCOMPARE(nextTabStop(expected[i - 1]), expected[i]);
         QCOMPARE(form->Label6->focusPolicy(), Qt::NoFocus);
+
+        // The first speed box has the first focus, its text selected for a new speed.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QCOMPARE(QApplication::focusWidget(), form->Text1);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("42"));
+        QCOMPARE(form->Text1->text(), QStringLiteral("42"));
     }
 
     void restoresAnEmptyStore()
@@ -495,6 +542,19 @@ private slots:
         QApplication::sendEvent(form.get(), &move);
         QTest::mouseRelease(form.get(), Qt::RightButton, {}, QPoint(260, 80));
         QCOMPARE(form->pos(), start + QPoint(20, 10));
+        // Released, the window stays; a move without the button that started the drag
+        // ends it too (its release went elsewhere).
+        QMouseEvent after(QEvent::MouseMove, QPointF(280, 90), QPointF(form->mapToGlobal(QPoint(280, 90))),
+                          Qt::NoButton, Qt::NoButton, {});
+        QApplication::sendEvent(form.get(), &after);
+        QCOMPARE(form->pos(), start + QPoint(20, 10));
+        QTest::mousePress(form.get(), Qt::MiddleButton, {}, QPoint(240, 70));
+        QMouseEvent withoutIt(QEvent::MouseMove, QPointF(250, 75), QPointF(form->mapToGlobal(QPoint(250, 75))),
+                              Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &withoutIt);
+        QApplication::sendEvent(form.get(), &after);
+        QCOMPARE(form->pos(), start + QPoint(20, 10));
+        QVERIFY(!QWidget::mouseGrabber());
 
         const QPoint before = form->pos();
         QTest::mousePress(form->Label7, Qt::LeftButton, {}, QPoint(5, 5)); // "Volume": no drag handle
@@ -503,6 +563,21 @@ private slots:
         QApplication::sendEvent(form.get(), &again);
         QTest::mouseRelease(form->Label7, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(form->pos(), before);
+    }
+
+    // Every tick of the volume slider is a dark mark on the grey face, not a faint dot.
+    void volumeTicksAreVisible()
+    {
+        load();
+        const QImage drawn = form->Slider1->grab().toImage();
+        const QList<int> ticks = form->Slider1->tickPositions();
+        QVERIFY(ticks.size() >= 65535 / 5000 + 1); // every 5000 from 0
+        for (int x : ticks) {
+            int dark = 0;
+            for (int y = drawn.height() / 2; y < drawn.height(); ++y)
+                dark += qGray(drawn.pixel(x, y)) < 64;
+            QVERIFY2(dark >= 3, qPrintable(QStringLiteral("x %1: %2 dark pixels").arg(x).arg(dark)));
+        }
     }
 
     void minimiseButton()
