@@ -4,6 +4,7 @@
 #include "mainwindow/frmForksB.h"
 #include "platform/AppDirectory.h"
 #include "platform/SingleInstance.h"
+#include "platform/WindowSystem.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ namespace Module1 {
 
 int Main(int argc, char* argv[])
 {
+    Platform::useX11UnlessUserChose();
     QApplication app(argc, argv);
     // A second start ends at once and silently; the running instance is not told.
     const Platform::SingleInstance instance(QStringLiteral("tinevox"));

@@ -4,6 +4,7 @@
 
 #include "platform/AppDirectory.h"
 #include "platform/ProgramLauncher.h"
+#include "platform/WindowSystem.h"
 #include "player/Form1.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 int main(int argc, char* argv[])
 {
     const Platform::ShowState showState = Platform::takeStartupShowState();
+    Platform::useX11UnlessUserChose();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
