@@ -43,9 +43,22 @@ PrivateSoundServer::~PrivateSoundServer()
     }
 }
 
+namespace {
+
+// pactl in the user's language translates its reports; the tests read them in English.
+void untranslated(QProcess& p)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    p.setProcessEnvironment(env);
+}
+
+} // namespace
+
 QString PrivateSoundServer::pactlOutput(const QStringList& args) const
 {
     QProcess p;
+    untranslated(p);
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start(QStringLiteral("pactl"), QStringList {QStringLiteral("--server=%1").arg(address())} + args);
     if (!p.waitForFinished(5000)) {
@@ -61,6 +74,7 @@ QString PrivateSoundServer::pactlOutput(const QStringList& args) const
 bool PrivateSoundServer::pactl(const QStringList& args) const
 {
     QProcess p;
+    untranslated(p);
     p.setStandardOutputFile(QProcess::nullDevice());
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start(QStringLiteral("pactl"), QStringList {QStringLiteral("--server=%1").arg(address())} + args);
