@@ -175,9 +175,30 @@ bool PrivateSoundServer::startSessionBus()
     return QFile::exists(path);
 }
 
+// The private session manager leaves the machine's devices alone: the real sound cards,
+// Bluetooth and cameras belong to the user's own session, if there is one.
+bool PrivateSoundServer::writeSessionManagerConfig() const
+{
+    const QDir config(QDir(scratch).filePath(QStringLiteral("config/wireplumber")));
+    const struct {
+        const char* folder;
+        const char* text;
+    } files[] {
+        {"main.lua.d", "alsa_monitor.enabled = false\nv4l2_monitor.enabled = false\nlibcamera_monitor.enabled = false\n"},
+        {"bluetooth.lua.d", "bluez_monitor.enabled = false\n"},
+    };
+    for (const auto& f : files) {
+        QFile file(config.filePath(QLatin1String(f.folder) + QStringLiteral("/80-no-devices.lua")));
+        if (!config.mkpath(QLatin1String(f.folder)) || !file.open(QIODevice::WriteOnly)
+            || file.write(f.text) != qint64(qstrlen(f.text)))
+            return false;
+    }
+    return true;
+}
+
 bool PrivateSoundServer::startPipeWire()
 {
-    if (!startSessionBus())
+    if (!writeSessionManagerConfig() || !startSessionBus())
         return false;
     const QString graph = QDir(runtimeDir).filePath(QStringLiteral("pipewire-0"));
     if (!launch(QStringLiteral("pipewire"), {}, QStringLiteral("pipewire.log"))

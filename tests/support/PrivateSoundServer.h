@@ -48,6 +48,7 @@ private:
     bool launch(const QString& program, const QStringList& args, const QString& log);
     bool startPipeWire();
     bool startSessionBus();
+    bool writeSessionManagerConfig() const;
     bool waitUntil(const std::function<bool()>& ready);
     QProcessEnvironment environment() const;
 
