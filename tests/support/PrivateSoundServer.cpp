@@ -161,6 +161,7 @@ bool PrivateSoundServer::startSessionBus()
     const QString path = QDir(scratch).filePath(QStringLiteral("bus"));
     QFile::remove(path);
     sessionBus = std::make_unique<QProcess>();
+    sessionBus->setProcessEnvironment(environment()); // what it may start lives in the scratch folder too
     sessionBus->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     sessionBus->setProcessChannelMode(QProcess::MergedChannels);
     sessionBus->setStandardOutputFile(QDir(scratch).filePath(QStringLiteral("bus.log")), QIODevice::Append);
