@@ -6,6 +6,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "tone/TonePlayback.h"
+#include "platform/WindowSystem.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ namespace Module1 {
 
 int Main(int argc, char* argv[])
 {
+    Platform::useX11UnlessUserChose();
     QApplication app(argc, argv);
     // A second start ends at once and silently; the running instance is not told.
     const Platform::SingleInstance instance(QStringLiteral("tinevox"));

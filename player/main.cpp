@@ -6,6 +6,7 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ToneFolder.h"
+#include "platform/WindowSystem.h"
 #include "player/Form1.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 int main(int argc, char* argv[])
 {
     const Platform::ShowState showState = Platform::takeStartupShowState();
+    Platform::useX11UnlessUserChose();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -4,14 +4,20 @@
 // their executable, windows by caption through xdotool.
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
 namespace E2e {
 
+// Runs a tool and returns its output, in the tool's untranslated words whatever the
+// user's language (pactl translates its reports).
 inline QString run(const QString& program, const QStringList& args)
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    p.setProcessEnvironment(env);
     p.start(program, args);
     if (!p.waitForFinished(10000))
         p.kill();

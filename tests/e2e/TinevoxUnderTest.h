@@ -11,9 +11,12 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
+#include <csignal>
+#include <sys/prctl.h>
 
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
@@ -31,6 +34,8 @@ protected:
     QString window;
     TestSupport::MonitorRecorder recorder;
     QHash<QString, QString> extraEnvironment; // for the next start
+    std::unique_ptr<QTemporaryDir> waylandRuntime;
+    std::unique_ptr<QProcess> compositor;
 
     QString tinevox() const { return dir->file(QStringLiteral("tinevox")); }
 
@@ -124,6 +129,49 @@ protected:
     }
 
 
+    // The pitches heard together once new streams have had time to be heard, lowest first;
+    // 0 for each one not heard.
+    std::vector<double> hearTones(int count)
+    {
+        if (!recorder.start())
+            return std::vector<double>(std::size_t(count), 0.0);
+        QTest::qWait(2500); // the null sink may take up to 2 s to let new streams be heard
+        // On a loaded machine the companion starts later still: listen a little longer.
+        TestSupport::PitchReport report;
+        for (int attempt = 0; attempt < 5 && report.tones.size() < std::size_t(count); ++attempt)
+            report = TestSupport::measurePitch(recorder.record(2000), TestSupport::MonitorRecorder::kRate, count);
+        recorder.stop();
+        std::vector<double> heard;
+        for (int i = 0; i < count; ++i)
+            heard.push_back(report.frequency(std::size_t(i)));
+        std::sort(heard.begin(), heard.end());
+        return heard;
+    }
+
+    // A Wayland session as most Debian desktops run one, for the next start: a headless
+    // compositor, and the session's variables that make Qt pick its Wayland plugin.
+    void enterWaylandSession()
+    {
+        waylandRuntime = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/tvwayland-XXXXXX")); // short socket path
+        QVERIFY(waylandRuntime->isValid());
+        QFile::setPermissions(waylandRuntime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), waylandRuntime->path());
+        compositor = std::make_unique<QProcess>();
+        compositor->setProcessEnvironment(env);
+        compositor->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        compositor->setProcessChannelMode(QProcess::MergedChannels);
+        compositor->setStandardOutputFile(waylandRuntime->filePath(QStringLiteral("weston.log")));
+        compositor->start(QStringLiteral("weston"), {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--no-config"),
+                                                     QStringLiteral("--idle-time=0"), QStringLiteral("--socket=wayland-tv")});
+        QVERIFY(compositor->waitForStarted());
+        const QString socket = waylandRuntime->filePath(QStringLiteral("wayland-tv"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket) || compositor->state() != QProcess::Running, 10000);
+        QVERIFY2(QFile::exists(socket), "the Wayland compositor did not start");
+        extraEnvironment.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
+        extraEnvironment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    }
+
     static void requireRig()
     {
         QVERIFY2(qEnvironmentVariableIsSet("DISPLAY") && qEnvironmentVariableIsSet("PULSE_SERVER"),
@@ -151,18 +199,18 @@ protected:
         program.reset();
         if (dir)
             E2e::killAll(dir->companion());
+        if (compositor) {
+            compositor->kill();
+            compositor->waitForFinished(5000);
+            compositor.reset();
+        }
+        waylandRuntime.reset();
     }
 
     // Both tones of moving mode, heard on the monitor at their exact pitches.
     void expectBothTones(double low, double high)
     {
-        QVERIFY(recorder.start());
-        QTest::qWait(2500); // the null sink may take up to 2 s to let new streams be heard
-        const std::vector<float> both = recorder.record(2000);
-        recorder.stop();
-        const TestSupport::PitchReport report = TestSupport::measurePitch(both, TestSupport::MonitorRecorder::kRate, 2);
-        std::vector<double> heard {report.frequency(0), report.frequency(1)};
-        std::sort(heard.begin(), heard.end());
+        const std::vector<double> heard = hearTones(2);
         QVERIFY2(qAbs(heard[0] - low) < 0.01 && qAbs(heard[1] - high) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
     }

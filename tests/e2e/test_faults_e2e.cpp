@@ -327,7 +327,9 @@ private slots:
         const long resident = residentKiB();
         for (int i = 0; i < 250; ++i) {
             cycle();
-            QVERIFY2(E2e::processesRunning(dir->companion()) <= 3, "companions pile up");
+            // Each companion ends soon after its STOP; how soon depends on the machine (a
+            // loaded single core starts and ends them slowly), so give them time.
+            QTRY_VERIFY2_WITH_TIMEOUT(E2e::processesRunning(dir->companion()) <= 3, "companions pile up", 10000);
         }
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
         QCOMPARE(Platform::countWindowsWithCaption(TonePlayback::CompanionCaption), 0);

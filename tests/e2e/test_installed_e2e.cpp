@@ -91,8 +91,9 @@ private slots:
         settings.close();
         giveToUser(settings.fileName());
 
-        server = std::make_unique<TestSupport::PrivateSoundServer>(scratch.filePath(QStringLiteral("sound")), true);
         QVERIFY(QDir().mkpath(scratch.filePath(QStringLiteral("sound"))));
+        server = std::make_unique<TestSupport::PrivateSoundServer>(scratch.filePath(QStringLiteral("sound")));
+        server->letEveryUserConnect();
         QVERIFY2(server->start(), "the private sound server did not start");
         qputenv("PULSE_SERVER", server->address().toLocal8Bit()); // the recorder's
     }

@@ -239,6 +239,34 @@ private slots:
         recorder.stop();
     }
 
+    // In a Wayland session both programs still make X windows: the main window is found
+    // on the X server, and STOP finds the companion by its caption and silences both tones.
+    void waylandSessionPlaysAndStopsBothTones()
+    {
+        Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        Settings::write(Settings::Speed, QStringLiteral("100"));
+        Settings::write(Settings::Speed2, QStringLiteral("50"));
+        enterWaylandSession();
+        if (QTest::currentTestFailed())
+            return;
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        clickGo();
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(QStringLiteral("RodIdedivOzaruDodeZovo"), false), 1, 5000);
+        const std::vector<double> heard = hearTones(2);
+        QVERIFY2(qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01,
+                 qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
+        qInfo("Wayland session: heard %.4f and %.4f Hz", heard[0], heard[1]);
+
+        clickStop();
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
+        QVERIFY(recorder.start());
+        QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "STOP left a tone playing");
+        recorder.stop();
+    }
+
     void storedLowerCaseUnitMeansKph()
     {
         Settings::write(Settings::Unit, QStringLiteral("mph"));

@@ -7,6 +7,7 @@
 #include "platform/PrivateFolder.h"
 #include "platform/SingleInstance.h"
 #include "platform/ToneFolder.h"
+#include "platform/WindowSystem.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -225,6 +226,32 @@ private slots:
         QCOMPARE(Platform::takeStartupShowState(), Platform::ShowState::Normal);
         qputenv(Platform::ShowStateVariable, "1");
         QCOMPARE(Platform::takeStartupShowState(), Platform::ShowState::Normal);
+    }
+    // X11 in every session, Wayland included, unless the user named a platform.
+    void windowSystem_data()
+    {
+        QTest::addColumn<bool>("set");
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<QByteArray>("used");
+        QTest::newRow("unset") << false << QByteArray() << QByteArray("xcb");
+        QTest::newRow("empty") << true << QByteArray() << QByteArray("xcb");
+        QTest::newRow("wayland") << true << QByteArray("wayland") << QByteArray("wayland");
+        QTest::newRow("offscreen") << true << QByteArray("offscreen") << QByteArray("offscreen");
+    }
+    void windowSystem()
+    {
+        QFETCH(bool, set);
+        QFETCH(QByteArray, chosen);
+        QFETCH(QByteArray, used);
+        const QByteArray before = qgetenv("QT_QPA_PLATFORM");
+        if (set)
+            qputenv("QT_QPA_PLATFORM", chosen);
+        else
+            qunsetenv("QT_QPA_PLATFORM");
+        Platform::useX11UnlessUserChose();
+        const QByteArray after = qgetenv("QT_QPA_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", before);
+        QCOMPARE(after, used);
     }
 };
 

@@ -6,11 +6,30 @@
 #include "tools/draw_assets/Drawings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
+
+// The lettering is drawn with the Liberation Sans of Debian's fonts-liberation. Many
+// desktops also have fonts-liberation2, a different design under the same name, which
+// fontconfig would prefer; so the tool is shown that one folder of fonts and no other.
+constexpr char LetteringFonts[] = "/usr/share/fonts/truetype/liberation";
+
+bool seeOnlyTheLetteringFonts(const QTemporaryDir& scratch)
+{
+    QFile config(scratch.filePath(QStringLiteral("fonts.conf")));
+    if (!scratch.isValid() || !config.open(QIODevice::WriteOnly))
+        return false;
+    QTextStream(&config) << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+                         << "<fontconfig><dir>" << LetteringFonts << "</dir><cachedir>"
+                         << scratch.filePath(QStringLiteral("cache")) << "</cachedir></fontconfig>\n";
+    qputenv("FONTCONFIG_FILE", QFile::encodeName(config.fileName()));
+    return true;
+}
 
 bool write(const QImage& image, const QString& path)
 {
@@ -25,6 +44,11 @@ bool write(const QImage& image, const QString& path)
 
 int main(int argc, char** argv)
 {
+    const QTemporaryDir fontScratch;
+    if (!seeOnlyTheLetteringFonts(fontScratch)) {
+        QTextStream(stderr) << "cannot write a font configuration\n";
+        return 1;
+    }
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 2) {
