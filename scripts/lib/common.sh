@@ -5,7 +5,7 @@ TINEVOX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpulse-dev libsoxr-dev
                 libx11-dev fonts-liberation fonts-terminus-otb)
-TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl clang libclang-rt-14-dev)
+TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl desktop-file-utils clang libclang-rt-14-dev)
 
 say() { printf 'tinevox: %s\n' "$*" >&2; }
 
