@@ -8,8 +8,9 @@
 # TINEVOX_INSTALL_BINDIR and TINEVOX_INSTALL_APPLICATIONS_DIR (relative to the prefix
 # or absolute).
 
-cmake_path(ABSOLUTE_PATH TINEVOX_INSTALL_BINDIR BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}" NORMALIZE
-           OUTPUT_VARIABLE launcher_dir)
+# A relative prefix is taken from the folder the install runs in, as the files are.
+get_filename_component(prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+cmake_path(ABSOLUTE_PATH TINEVOX_INSTALL_BINDIR BASE_DIRECTORY "${prefix}" NORMALIZE OUTPUT_VARIABLE launcher_dir)
 cmake_path(APPEND launcher_dir tinevox OUTPUT_VARIABLE launcher)
 
 # The Exec key takes a command line: a path with a space or another reserved character
@@ -24,6 +25,6 @@ endif()
 string(REPLACE "\\" "\\\\" TINEVOX_DESKTOP_EXEC "${exec}")
 
 configure_file("${TINEVOX_DESKTOP_TEMPLATE}" "${TINEVOX_DESKTOP_WORK}/tinevox.desktop" @ONLY)
-cmake_path(ABSOLUTE_PATH TINEVOX_INSTALL_APPLICATIONS_DIR BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}" NORMALIZE
+cmake_path(ABSOLUTE_PATH TINEVOX_INSTALL_APPLICATIONS_DIR BASE_DIRECTORY "${prefix}" NORMALIZE
            OUTPUT_VARIABLE applications_dir)
 file(INSTALL DESTINATION "${applications_dir}" TYPE FILE FILES "${TINEVOX_DESKTOP_WORK}/tinevox.desktop")

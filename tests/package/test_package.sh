@@ -49,6 +49,9 @@ staged="$scratch/stage/opt/tine vox/share/applications/tinevox.desktop"
 expect "staged desktop entry names the final path" exec_is "$staged" '"/opt/tine vox/bin/tinevox"'
 expect "staged desktop entry is valid" entry_is_valid "$staged"
 expect "nothing installed outside the staging folder" test ! -e "/opt/tine vox"
+# A prefix given relative to the folder the install runs in.
+(cd "$scratch" && cmake --install "$build" --prefix relative >/dev/null)
+expect "relative prefix gives a full path" exec_is "$scratch/relative/share/applications/tinevox.desktop" "$scratch/relative/bin/tinevox"
 
 (cd "$scratch" && cpack --config "$build/CPackConfig.cmake" -B "$scratch/deb" >/dev/null)
 deb=$(ls "$scratch"/deb/*.deb)
