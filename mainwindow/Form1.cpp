@@ -2,15 +2,16 @@
 
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmForksB.h"
-#include "platform/AppDirectory.h"
+#include "platform/DocumentOpener.h"
 #include "platform/FileSystem.h"
 #include "settings/SettingsKeys.h"
 
-#include <QDesktopServices>
+#include <QFileInfo>
 #include <QMenu>
-#include <QUrl>
+#include <QMessageBox>
 
-Form1::Form1(frmForksB& mainWindow) : QWidget(nullptr), main(mainWindow)
+Form1::Form1(frmForksB& mainWindow, const QString& applicationDirectory)
+    : QWidget(nullptr), main(mainWindow), appDir(applicationDirectory)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tinevox"));
@@ -50,10 +51,23 @@ void Form1::mnuMoving_Click()
 
 void Form1::mnuHelpContents_Click()
 {
-    const QString path = Platform::applicationDirectory() + QStringLiteral("/readme.txt");
-    if (!Platform::pathExists(path))
+    const QString path = QFileInfo(appDir + QStringLiteral("/readme.txt")).absoluteFilePath();
+    if (!Platform::pathExists(path)) {
+        reportReadMeNotOpened(QStringLiteral("The read-me file is missing:\n%1").arg(path));
         return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+    Platform::openDocument(path, this, [this, path] {
+        reportReadMeNotOpened(
+            QStringLiteral("No program on this desktop opens the read-me file. Any text editor shows it:\n%1").arg(path));
+    });
+}
+
+// The user asked for the read-me and would otherwise see nothing happen.
+void Form1::reportReadMeNotOpened(const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), message, QMessageBox::Ok, &main);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void Form1::mnuAbout_Click()

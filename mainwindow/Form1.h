@@ -11,7 +11,8 @@ class frmForksB;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(frmForksB& mainWindow);
+    // The read-me file lies in applicationDirectory.
+    Form1(frmForksB& mainWindow, const QString& applicationDirectory);
 
     QMenu* mnuMode = nullptr;
     QAction* mnuStationary = nullptr;
@@ -27,5 +28,8 @@ public slots:
     void mnuAbout_Click();
 
 private:
+    void reportReadMeNotOpened(const QString& message);
+
     frmForksB& main;
+    const QString appDir;
 };

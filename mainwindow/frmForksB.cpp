@@ -3,6 +3,7 @@
 #include "mainwindow/frmForksB.h"
 
 #include "assets/Assets.h"
+#include "mainwindow/ForkPalette.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/SpeedBox.h"
 #include "platform/AppDirectory.h"
@@ -22,13 +23,15 @@
 frmForksB::frmForksB(const QString& applicationDirectory)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       skin(Assets::Skin),
-      menuForm(std::make_unique<Form1>(*this)),
+      menuForm(std::make_unique<Form1>(*this, applicationDirectory)),
       playback(*this, applicationDirectory)
 {
     setObjectName(QStringLiteral("frmForksB"));
     setWindowTitle(QStringLiteral("Tinevox"));
     setWindowIcon(QIcon(Assets::Icon));
     setFixedSize(Width, MovingHeight);
+    // Before the controls, which take their colours from the window.
+    setPalette(ForkPalette::make());
     createControls();
 
     connect(Option1, &QRadioButton::clicked, this, &frmForksB::Option1_Click);

@@ -7,8 +7,9 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpulse
                 libx11-dev fonts-liberation fonts-terminus-otb)
 # procps: pgrep/pkill. weston, qt6-wayland: a Wayland session for the programs to ignore.
 # pipewire, pipewire-pulse, wireplumber, dbus-daemon: a private PipeWire server to play on.
-TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl procps clang libclang-rt-14-dev
-               qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon)
+# desktop-file-utils: checks the installed desktop entry.
+TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl procps desktop-file-utils clang
+               libclang-rt-14-dev qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon)
 
 say() { printf 'tinevox: %s\n' "$*" >&2; }
 

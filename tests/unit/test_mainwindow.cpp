@@ -6,6 +6,7 @@
 #include "platform/Fonts.h"
 #include "mainwindow/ForkOutline.h"
 #include "mainwindow/Form1.h"
+#include "mainwindow/frmAbout.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/frmForksB.h"
 #include "settings/SettingsKeys.h"
@@ -20,8 +21,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtEndian>
 #include <QtTest>
@@ -40,15 +43,17 @@ QRect rectAt(const QByteArray& data, int offset)
 }
 
 // Closes the next message box once it is shown, keeping its text and title.
+// Stops looking when it goes.
 struct MessageBoxCatcher {
     QString text;
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     Qt::TextFormat format = Qt::AutoText;
     int seen = 0;
+    QObject alive;
     void arm()
     {
-        QTimer::singleShot(0, [this] {
+        QTimer::singleShot(0, &alive, [this] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                     text = box->text();
@@ -65,7 +70,45 @@ struct MessageBoxCatcher {
     }
 };
 
+// A dark desktop in the extreme: every colour of every role and state inverted, so
+// that any colour the window takes from the desktop shows.
+QPalette inverted(const QPalette& source)
+{
+    QPalette palette = source;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const QColor c = source.color(group, QPalette::ColorRole(role));
+            palette.setColor(group, QPalette::ColorRole(role),
+                             QColor(255 - c.red(), 255 - c.green(), 255 - c.blue(), c.alpha()));
+        }
+    }
+    return palette;
+}
+
+enum class Look { Stationary, MovingWithVolume, Frozen, MenuLabelPressed };
+
+void putOn(frmForksB& window, Look look)
+{
+    switch (look) {
+    case Look::Stationary:
+        window.menus().mnuStationary->trigger();
+        break;
+    case Look::MovingWithVolume:
+        window.menus().mnuMoving->trigger();
+        window.Slider1->setValue(40000);
+        break;
+    case Look::Frozen:
+        window.DisableGUI();
+        break;
+    case Look::MenuLabelPressed:
+        QTest::mousePress(window.Label4, Qt::RightButton, {}, QPoint(-5, -5));
+        break;
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Look)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -654,6 +697,100 @@ private slots:
         QTest::qWait(50);
         QVERIFY(!opened);
         form->Command2->click();
+    }
+
+    void looksTheSameUnderAnyTheme_data()
+    {
+        QTest::addColumn<Look>("look");
+        QTest::newRow("stationary") << Look::Stationary;
+        QTest::newRow("moving, volume up") << Look::MovingWithVolume;
+        QTest::newRow("frozen while a tone plays") << Look::Frozen;
+        QTest::newRow("menu label pressed") << Look::MenuLabelPressed;
+    }
+
+    // The fork window sets every colour it shows: under a dark desktop it looks pixel for
+    // pixel as under the default, whether made under it or switched while open. Dialogs
+    // follow the desktop.
+    void looksTheSameUnderAnyTheme()
+    {
+        QFETCH(Look, look);
+        const auto shown = [&] {
+            load();
+            putOn(*form, look);
+            form->show();
+            return QTest::qWaitForWindowExposed(form.get());
+        };
+        const QPalette desktop = QApplication::palette();
+        QVERIFY(shown());
+        const QImage underDefault = form->grab().toImage();
+
+        const QPalette dark = inverted(desktop);
+        QApplication::setPalette(dark);
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(desktop); });
+        QCOMPARE(form->grab().toImage(), underDefault);
+        form->Form_Unload();
+        form.reset();
+        QVERIFY(shown());
+        QCOMPARE(form->grab().toImage(), underDefault);
+
+        frmAbout about(form.get());
+        QCOMPARE(about.palette().color(QPalette::Window), dark.color(QPalette::Window));
+        frmSettings settings(form.get());
+        QCOMPARE(settings.palette().color(QPalette::Base), dark.color(QPalette::Base));
+    }
+
+    void readMeThatCannotBeOpenedIsReported_data()
+    {
+        QTest::addColumn<bool>("fileThere");
+        QTest::addColumn<QString>("launcher"); // what the desktop's launcher does; empty: there is none
+        QTest::addColumn<QString>("message");  // how the message begins; empty: no message
+        QTest::newRow("opened") << true << "exit 0" << QString();
+        QTest::newRow("no program takes it") << true << "exit 3" << "No program";
+        QTest::newRow("launcher dies") << true << "kill -9 $$" << "No program";
+        QTest::newRow("no launcher") << true << QString() << "No program";
+        QTest::newRow("file missing") << false << "exit 0" << "The read-me file is missing";
+    }
+
+    // Help > ReadMe hands the read-me's full path to the desktop's launcher (xdg-open, a
+    // stand-in here); when that cannot open it, a plain-text message gives the full path.
+    void readMeThatCannotBeOpenedIsReported()
+    {
+        QFETCH(bool, fileThere);
+        QFETCH(QString, launcher);
+        QFETCH(QString, message);
+        load();
+        const QString readMe = dir->file(QStringLiteral("readme.txt"));
+        if (fileThere) {
+            QFile file(readMe);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("read me\n") > 0);
+        }
+        QTemporaryDir bin(TestEnvironment::scratchRoot() + QStringLiteral("/bin-XXXXXX"));
+        const QString asked = bin.filePath(QStringLiteral("asked"));
+        if (!launcher.isEmpty()) {
+            QFile script(bin.filePath(QStringLiteral("xdg-open")));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" >'%1'\n%2\n").arg(asked, launcher).toLocal8Bit());
+            script.close();
+            QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+
+        MessageBoxCatcher catcher;
+        catcher.arm();
+        form->menus().mnuHelpContents->trigger();
+        if (message.isEmpty()) {
+            QTRY_COMPARE(TestEnvironment::readAll(asked), readMe.toLocal8Bit());
+            QTest::qWait(300);
+            QCOMPARE(catcher.seen, 0);
+            return;
+        }
+        QTRY_COMPARE(catcher.seen, 1);
+        QVERIFY2(catcher.text.startsWith(message) && catcher.text.endsWith(QLatin1Char('\n') + readMe),
+                 qPrintable(catcher.text));
+        QCOMPARE(catcher.icon, QMessageBox::Warning);
+        QCOMPARE(QFile::exists(asked), fileThere && !launcher.isEmpty());
     }
 
     void missingCompanionEndsTheProgram()
