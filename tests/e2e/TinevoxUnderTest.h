@@ -213,6 +213,7 @@ protected:
         const std::vector<double> heard = hearTones(2);
         QVERIFY2(qAbs(heard[0] - low) < 0.01 && qAbs(heard[1] - high) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
+        qInfo("heard %.4f and %.4f Hz", heard[0], heard[1]);
     }
 
     // Clicks the controls by their place on the skin.
