@@ -143,7 +143,10 @@ private slots:
     // text in the message, the program does not grow, and the window is editable again.
     void markupSpeedIsShownAsText()
     {
-        Settings::write(Settings::Speed, QStringLiteral("<img src=\"/dev/zero\">"));
+        // The second box: the first has the focus at start, and GO takes the focus from it,
+        // which turns what it holds into a speed.
+        Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        Settings::write(Settings::Speed2, QStringLiteral("<img src=\"/dev/zero\">"));
         startProgram();
         if (QTest::currentTestFailed())
             return;

@@ -203,6 +203,9 @@ bool PrivateSoundServer::startPipeWire()
     if (!writeSessionManagerConfig() || !startSessionBus())
         return false;
     const QString graph = QDir(runtimeDir).filePath(QStringLiteral("pipewire-0"));
+    // A killed server leaves its socket behind: the session manager must not find that
+    // one and give up before the new server listens.
+    QFile::remove(graph);
     if (!launch(QStringLiteral("pipewire"), {}, QStringLiteral("pipewire.log"))
         || !waitUntil([&] { return QFile::exists(graph); })
         || !launch(QStringLiteral("wireplumber"), {}, QStringLiteral("wireplumber.log"))
