@@ -36,7 +36,7 @@ TerminationSignals::TerminationSignals(std::initializer_list<int> furtherSignals
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = SA_RESTART;
     for (int signalNumber : handled)
         ::sigaction(signalNumber, &action, nullptr);
 }

@@ -12,8 +12,9 @@ namespace Platform {
 // Turns the requests to end that come as signals (SIGTERM from a logout, `kill` or a task
 // manager, SIGINT from Ctrl+C, SIGHUP from a closed terminal, and SIGTERM when a tied
 // parent dies) into a Qt signal on the GUI thread, so that the program can end as a
-// close does. The handler only writes the signal's number into a pipe. Each handler
-// takes one signal: a second SIGTERM while the first is handled ends the program at once.
+// close does. The handler only writes the signal's number into a pipe. It stays in place
+// for every signal that follows: a tied child is told of its parent's end once for each
+// of the parent's threads, and a second notice must not kill it before it has cleaned up.
 // One object at a time; destroying it restores the default actions.
 class TerminationSignals : public QObject {
     Q_OBJECT
