@@ -12,16 +12,20 @@
 
 namespace Platform {
 
-bool startProgram(const QString& path, ShowState state, qint64* pid)
+QProcessEnvironment environmentWithShowState(ShowState state)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QString::fromLatin1(ShowStateVariable));
     if (state == ShowState::Hidden)
         env.insert(QString::fromLatin1(ShowStateVariable), QStringLiteral("0"));
+    return env;
+}
 
+bool startProgram(const QString& path, ShowState state, qint64* pid)
+{
     QProcess process;
     process.setProgram(path);
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(environmentWithShowState(state));
     process.setWorkingDirectory(QFileInfo(path).absolutePath());
     process.setStandardInputFile(QProcess::nullDevice());
     return process.startDetached(pid);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 
 #include <csignal>
@@ -12,6 +13,9 @@ enum class ShowState { Normal, Hidden };
 // The environment variable that carries the start-up show state to a child: "0" means
 // hidden, as a hidden start-up show state does on other desktops.
 inline constexpr char ShowStateVariable[] = "TINEVOX_SHOW_STATE";
+
+// This process's environment with the show state for a child in it.
+QProcessEnvironment environmentWithShowState(ShowState state);
 
 // Starts the program at path, detached, with no arguments, in its own directory.
 // Returns false when it could not be started (missing, not executable); otherwise its

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QElapsedTimer>
-#include <QProcessEnvironment>
 #include <QThread>
 
 #include <algorithm>
@@ -40,11 +39,7 @@ void prepare(PreparedStart& start, const QString& path, ShowState state)
 {
     start.program = QFile::encodeName(path);
     start.directory = QFile::encodeName(QFileInfo(path).absolutePath());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QString::fromLatin1(ShowStateVariable));
-    if (state == ShowState::Hidden)
-        env.insert(QString::fromLatin1(ShowStateVariable), QStringLiteral("0"));
-    for (const QString& entry : env.toStringList())
+    for (const QString& entry : environmentWithShowState(state).toStringList())
         start.environmentTexts.push_back(entry.toLocal8Bit());
     for (QByteArray& text : start.environmentTexts)
         start.environment.push_back(text.data());
