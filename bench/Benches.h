@@ -6,7 +6,7 @@
 
 namespace Bench {
 
-// The largest tone file: WriteWave beside a plain write of its bytes and beside sox.
+// The largest tone file: writeToneFile beside a plain write of its bytes and beside sox.
 void benchWriter(Table& table);
 // CPU of the sound service per second of audio, one tone and two, beside sox's play.
 void benchSoundCpu(Table& table, const QString& builtAppDir);

@@ -1,4 +1,4 @@
-// From GO to the first audio handed to the sound server: Tone() is called as the GO
+// From GO to the first audio handed to the sound server: playTone() is called as the GO
 // button calls it, and isStreaming() polled every 0.1 ms until the server has asked for
 // and been given the first buffer. One playback serves all runs, as one window does; its
 // first GO also connects to the server and is shown apart.
@@ -18,7 +18,7 @@ constexpr int PauseMs = 100; // between STOP and the next GO, as a hand would le
 
 void firstBuffer(Table& table, const QString& builtAppDir, const ToneChoice& tone)
 {
-    const Module1::TonePlan plan = planFor(tone);
+    const WaveWriter::TonePlan plan = planFor(tone);
     Playback playback(builtAppDir, tone, false);
     std::vector<double> toStream, toReturn;
     double first = 0;

@@ -27,7 +27,7 @@ Playback::Playback(const QString& builtAppDir, const ToneChoice& tone, bool movi
 
 Playback::~Playback()
 {
-    playback->Unload();
+    playback->unload();
     for (qint64 pid : processesRunning(companionPath()))
         endProcess(pid);
 }
@@ -40,7 +40,7 @@ QString Playback::companionPath() const
 void Playback::go()
 {
     try {
-        if (playback->Tone() != TonePlayback::Outcome::Playing)
+        if (playback->playTone() != TonePlayback::Outcome::Playing)
             throw Failure(QStringLiteral("GO did not start a playback"));
     } catch (const ToneError& e) {
         throw Failure(QStringLiteral("GO failed: %1").arg(e.message()));
@@ -75,7 +75,7 @@ qint64 Playback::waitForCompanion(int timeoutMs)
 
 void Playback::stop()
 {
-    playback->Stop();
+    playback->stop();
     if (!runEventsUntil([this] { return processesRunning(companionPath()).empty(); }, 5000))
         throw Failure(QStringLiteral("the companion still runs 5 s after STOP"));
 }

@@ -19,7 +19,7 @@ public:
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;
 
-    // Tone(), as GO does; throws Failure when it does not end up playing.
+    // playTone(), as GO does; throws Failure when it does not end up playing.
     void go();
     bool streaming() const;
     bool waitUntilStreaming(int timeoutMs) const;

@@ -5,15 +5,15 @@
 
 namespace Bench {
 
-Module1::TonePlan planFor(const ToneChoice& tone, bool second)
+WaveWriter::TonePlan planFor(const ToneChoice& tone, bool second)
 {
     Settings::write(Settings::Accuracy, tone.accuracy);
     const double frequency =
         Doppler::toneFrequency(Doppler::dopplerConstantFor(tone.band), second ? tone.secondSpeed : tone.speed);
-    return Module1::planTone(TonePlayback::ToneSeconds, frequency, tone.accuracy);
+    return WaveWriter::planTone(TonePlayback::ToneSeconds, frequency, tone.accuracy);
 }
 
-QString describe(const Module1::TonePlan& plan)
+QString describe(const WaveWriter::TonePlan& plan)
 {
     return QStringLiteral("%1 Hz at %2 samples/s").arg(plan.frequency, 0, 'f', 0).arg(grouped(plan.sampleRate));
 }

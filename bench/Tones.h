@@ -23,9 +23,9 @@ inline const ToneChoice LargestTone {Doppler::Band::Ka, QStringLiteral("199"), Q
 inline const ToneChoice TypicalTone {Doppler::Band::X, QStringLiteral("65"), QStringLiteral("40"), QStringLiteral("10")};
 
 // Stores the tone's "Accuracy" and works out its file as the writer will.
-Module1::TonePlan planFor(const ToneChoice& tone, bool second = false);
+WaveWriter::TonePlan planFor(const ToneChoice& tone, bool second = false);
 // "20060 Hz at 2,006,000 samples/s"
-QString describe(const Module1::TonePlan& plan);
+QString describe(const WaveWriter::TonePlan& plan);
 
 // What the main window would hand a playback, held fixed.
 struct BenchInputs : ToneInputs {
@@ -35,7 +35,7 @@ struct BenchInputs : ToneInputs {
     std::optional<Doppler::Band> selectedBand() const override { return tone.band; }
     QString firstSpeedText() const override { return tone.speed; }
     QString secondSpeedText() const override { return tone.secondSpeed; }
-    bool MovingMode() const override { return moving; }
+    bool isMovingMode() const override { return moving; }
 };
 
 } // namespace Bench

@@ -6,7 +6,7 @@
 #include "bench/Measure.h"
 #include "bench/Tones.h"
 #include "tone/WaveWriter.h"
-#include "tone/frmProgress.h"
+#include "tone/ToneProgressDialog.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,14 +30,14 @@ QByteArray readFile(const QString& path)
 }
 
 // As GO calls it: with the one progress dialog that the playback keeps from tone to tone.
-double timeWriteWave(const Module1::TonePlan& plan, const QString& path, frmProgress& dialog)
+double timeToneWriter(const WaveWriter::TonePlan& plan, const QString& path, ToneProgressDialog& dialog)
 {
     QFile::remove(path);
-    Module1::WriteContext context;
+    WaveWriter::WriteContext context;
     context.progress = &dialog;
     QElapsedTimer t;
     t.start();
-    Module1::WriteWave(TonePlayback::ToneSeconds, plan.frequency, path, context);
+    WaveWriter::writeToneFile(TonePlayback::ToneSeconds, plan.frequency, path, context);
     return elapsedMs(t);
 }
 
@@ -53,7 +53,7 @@ double timePlainWrite(const QByteArray& bytes, const QString& path)
     return elapsedMs(t);
 }
 
-double timeSox(const Module1::TonePlan& plan, const QString& path)
+double timeSox(const WaveWriter::TonePlan& plan, const QString& path)
 {
     QFile::remove(path);
     // The rate goes before "-n", on the generated input: after it, it would be the output's,
@@ -84,21 +84,21 @@ void benchWriter(Table& table)
     const QString plainPath = dir.filePath(QStringLiteral("plain.wav"));
     const QString soxPath = dir.filePath(QStringLiteral("sox.wav"));
 
-    const Module1::TonePlan plan = planFor(LargestTone);
+    const WaveWriter::TonePlan plan = planFor(LargestTone);
     if (plan.frequency != 20060 || plan.sampleRate != 2006000 || plan.dataSize + 44 != 1003044)
         throw Failure(QStringLiteral("the largest tone is not what it should be: %1, %2 bytes")
                           .arg(describe(plan)).arg(plan.dataSize + 44));
 
-    frmProgress dialog;
+    ToneProgressDialog dialog;
     // The first run pays for loading fonts and styles and for making the dialog's window.
-    timeWriteWave(plan, path, dialog);
+    timeToneWriter(plan, path, dialog);
     const QByteArray bytes = readFile(path);
     if (bytes.size() != plan.dataSize + 44)
         throw Failure(QStringLiteral("WriteWave wrote %1 bytes, not %2").arg(bytes.size()).arg(plan.dataSize + 44));
 
     std::vector<double> writer, plain, sox;
     for (int i = 0; i < WriterRuns; ++i) {
-        writer.push_back(timeWriteWave(plan, path, dialog));
+        writer.push_back(timeToneWriter(plan, path, dialog));
         plain.push_back(timePlainWrite(bytes, plainPath));
     }
     if (readFile(path) != bytes)

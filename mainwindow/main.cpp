@@ -1,7 +1,7 @@
-// Module1::Main, the program's start: one instance per user, then the main window.
+// The program's start: one instance per user, then the main window.
 
 #include "platform/Fonts.h"
-#include "mainwindow/frmForksB.h"
+#include "mainwindow/ForkWindow.h"
 #include "platform/AppDirectory.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -10,9 +10,7 @@
 
 #include <QApplication>
 
-namespace Module1 {
-
-int Main(int argc, char* argv[])
+int main(int argc, char* argv[])
 {
     Platform::useX11UnlessUserChose();
     QApplication app(argc, argv);
@@ -24,19 +22,12 @@ int Main(int argc, char* argv[])
     TonePlayback::endLeftoversOfEarlierRun(Platform::applicationDirectory());
 
     Fonts::installSubstitutes();
-    frmForksB form(Platform::applicationDirectory());
-    if (!form.Form_Load())
+    ForkWindow window(Platform::applicationDirectory());
+    if (!window.load())
         return 1;
     // Ended by the system (a logout, kill, Ctrl+C): the same shut-down as a close.
     Platform::TerminationSignals endRequests;
-    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &form, &QWidget::close);
-    form.show();
+    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &window, &QWidget::close);
+    window.show();
     return QApplication::exec();
-}
-
-} // namespace Module1
-
-int main(int argc, char* argv[])
-{
-    return Module1::Main(argc, argv);
 }

@@ -7,7 +7,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/ToneFolder.h"
 #include "platform/WindowSystem.h"
-#include "player/Form1.h"
+#include "player/CompanionWindow.h"
 
 #include <QApplication>
 
@@ -18,20 +18,20 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    Form1 form(Platform::toneFolder(Platform::applicationDirectory()).path);
+    CompanionWindow window(Platform::toneFolder(Platform::applicationDirectory()).path);
     // Ended by a signal: the same as a close. Started by Tinevox, it is told when Tinevox
     // ends; if Tinevox died without its own shut-down, its tone file is left for this
     // player to delete too (a normal shut-down has deleted it already).
     Platform::TerminationSignals endRequests {Platform::ParentEndedSignal};
-    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &form, [&](int signalNumber) {
+    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &window, [&](int signalNumber) {
         if (signalNumber == Platform::ParentEndedSignal)
-            form.deleteMainProgramsTone();
-        form.close();
+            window.deleteMainProgramsTone();
+        window.close();
     });
-    form.Form_Load();
+    window.load();
     if (showState == Platform::ShowState::Hidden)
-        form.winId(); // the window exists with its caption, never mapped
+        window.winId(); // the window exists with its caption, never mapped
     else
-        form.show();
+        window.show();
     return QApplication::exec();
 }

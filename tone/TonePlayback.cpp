@@ -6,11 +6,10 @@
 #include "platform/ToneFolder.h"
 #include "platform/WindowCaption.h"
 #include "settings/SettingsKeys.h"
-#include "tone/Module2.h"
 #include "settings/NumberText.h"
 #include "tone/ToneError.h"
 #include "tone/WaveWriter.h"
-#include "tone/frmProgress.h"
+#include "tone/ToneProgressDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,7 +65,7 @@ TonePlayback::~TonePlayback()
         return;
     sound.stop();
     closeStartedCompanions(true);
-    KillOld();
+    deleteToneFiles();
 }
 
 QString TonePlayback::firstTonePath() const
@@ -84,13 +83,13 @@ QString TonePlayback::companionPath() const
     return Platform::pathInDirectory(appDir, CompanionFile);
 }
 
-void TonePlayback::KillOld()
+void TonePlayback::deleteToneFiles()
 {
     Platform::deleteFileIgnoringErrors(firstTonePath());
     Platform::deleteFileIgnoringErrors(secondTonePath());
 }
 
-TonePlayback::Outcome TonePlayback::Tone()
+TonePlayback::Outcome TonePlayback::playTone()
 {
     if (playing || writing)
         return Outcome::Absorbed;
@@ -100,7 +99,7 @@ TonePlayback::Outcome TonePlayback::Tone()
 
     try {
         const double constant = Doppler::dopplerConstantFor(inputs.selectedBand());
-        KillOld();
+        deleteToneFiles();
 
         // Every tone of this playback is checked before any file is written, so a tone
         // that cannot be made leaves nothing behind.
@@ -109,15 +108,15 @@ TonePlayback::Outcome TonePlayback::Tone()
         const QString accuracy = Settings::read(Settings::Accuracy);
         std::optional<double> second;
         try {
-            Module1::planTone(ToneSeconds, first, accuracy);
+            WaveWriter::planTone(ToneSeconds, first, accuracy);
         } catch (const ToneError& e) {
             throw namingTheCause(e, true, firstSpeed, first);
         }
-        if (inputs.MovingMode()) {
+        if (inputs.isMovingMode()) {
             const QString secondSpeed = inputs.secondSpeedText();
             second = Doppler::toneFrequency(constant, secondSpeed);
             try {
-                Module1::planTone(ToneSeconds, *second, accuracy);
+                WaveWriter::planTone(ToneSeconds, *second, accuracy);
             } catch (const ToneError& e) {
                 throw namingTheCause(e, false, secondSpeed, *second);
             }
@@ -137,7 +136,7 @@ TonePlayback::Outcome TonePlayback::Tone()
 
         sound.play(firstTonePath());
         qint64 companionPid = 0;
-        if (inputs.MovingMode() && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
+        if (inputs.isMovingMode() && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
             throw ToneError(ToneError::Kind::PlayerNotStarted,
                 tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
                    "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
@@ -150,13 +149,13 @@ TonePlayback::Outcome TonePlayback::Tone()
         writing = false;
         playing = false;
         sound.stop();
-        KillOld();
+        deleteToneFiles();
         return Outcome::Abandoned;
     } catch (...) {
         writing = false;
         playing = false;
         sound.stop();
-        KillOld();
+        deleteToneFiles();
         throw;
     }
 }
@@ -165,13 +164,13 @@ void TonePlayback::writeTone(double frequency, const QString& path)
 {
     if (abandonRequested)
         throw WriteAbandoned();
-    Module1::WriteContext context;
+    WaveWriter::WriteContext context;
     context.mainWindow = inputs.mainWindow();
     context.abandoned = [this] { return abandonRequested; };
     if (!progress)
-        progress = std::make_unique<frmProgress>();
+        progress = std::make_unique<ToneProgressDialog>();
     context.progress = progress.get();
-    Module1::WriteWave(ToneSeconds, frequency, path, context);
+    WaveWriter::writeToneFile(ToneSeconds, frequency, path, context);
     if (abandonRequested)
         throw WriteAbandoned();
 }
@@ -182,25 +181,25 @@ void TonePlayback::abandonWrite()
         abandonRequested = true;
 }
 
-void TonePlayback::Stop()
+void TonePlayback::stop()
 {
     playing = false;
     abandonWrite();
     sound.stop();
-    KillOld();
-    if (inputs.MovingMode())
-        Module2::CloseByCaption(CompanionCaption);
+    deleteToneFiles();
+    if (inputs.isMovingMode())
+        Platform::postCloseByCaption(CompanionCaption);
     closeStartedCompanions(false);
 }
 
-void TonePlayback::Unload()
+void TonePlayback::unload()
 {
     abandonWrite();
     sound.stop();
-    if (inputs.MovingMode())
-        Module2::CloseByCaption(CompanionCaption);
+    if (inputs.isMovingMode())
+        Platform::postCloseByCaption(CompanionCaption);
     closeStartedCompanions(true);
-    KillOld();
+    deleteToneFiles();
 }
 
 namespace {

@@ -13,16 +13,16 @@
 #include <vector>
 
 class QWidget;
-class frmProgress;
+class ToneProgressDialog;
 
 // What a playback reads from the main window at the moment it needs it.
 class ToneInputs {
 public:
     virtual ~ToneInputs() = default;
     virtual std::optional<Doppler::Band> selectedBand() const = 0;
-    virtual QString firstSpeedText() const = 0;   // Text1
-    virtual QString secondSpeedText() const = 0;  // Text2
-    virtual bool MovingMode() const = 0;
+    virtual QString firstSpeedText() const = 0;   // firstSpeedBox
+    virtual QString secondSpeedText() const = 0;  // secondSpeedBox
+    virtual bool isMovingMode() const = 0;
     virtual const QWidget* mainWindow() const { return nullptr; }
 };
 
@@ -56,26 +56,26 @@ public:
 
     // Starts a playback. Throws ToneError, with a message for the user, when the tone
     // cannot be made or played; nothing is then left playing, no tone file is left and
-    // TonePlaying() is false again.
-    Outcome Tone();
+    // isTonePlaying() is false again.
+    Outcome playTone();
 
     // The stop button: clear the flag, stop the sound, delete the tone files and, in
     // moving mode, close the companion. A write under way is abandoned.
-    void Stop();
+    void stop();
 
     // The closing of the main window (after the settings are saved): stop the sound,
     // close the companion in moving mode, delete the tone files. A write under way is
     // abandoned. The flag is left as it is.
-    void Unload();
+    void unload();
 
     // Deletes "temp.wav" and then "temp2.wav", ignoring every failure.
-    void KillOld();
+    void deleteToneFiles();
 
     // At start, before anything plays: ends the hidden companions of this installation
     // that an earlier run left playing and deletes the tone files it left.
     static void endLeftoversOfEarlierRun(const QString& applicationDirectory);
 
-    bool TonePlaying() const { return playing; }
+    bool isTonePlaying() const { return playing; }
     bool isWriting() const { return writing; }
 
     // Empty when there is no usable tone folder.
@@ -102,8 +102,8 @@ private:
     const QString appDir;
     QString toneDir; // where the tone files go; empty when no folder can be used
     Platform::LoopedSound sound;
-    std::unique_ptr<frmProgress> progress; // the one progress dialog, made at the first write
-    bool playing = false;         // TonePlaying
+    std::unique_ptr<ToneProgressDialog> progress; // the one progress dialog, made at the first write
+    bool playing = false;         // isTonePlaying
     bool writing = false;         // a tone file is being written
     bool abandonRequested = false;
 

@@ -5,7 +5,7 @@
 #include "settings/SettingsKeys.h"
 #include "settings/NumberText.h"
 #include "tone/ToneError.h"
-#include "tone/frmProgress.h"
+#include "tone/ToneProgressDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +16,7 @@
 #include <cmath>
 #include <optional>
 
-namespace Module1 {
+namespace WaveWriter {
 
 namespace {
 
@@ -33,7 +33,7 @@ void putLittleEndian(QByteArray& out, std::uint32_t value, int size)
 
 QString accuracyMessage(const QString& accuracy)
 {
-    return QCoreApplication::translate("WriteWave",
+    return QCoreApplication::translate("WaveWriter",
                "The setting \"Bytes per Cycle\" holds \"%1\", which gives no usable sample "
                "rate. Choose 5, 10, 25, 50 or 100 in Settings.")
         .arg(accuracy);
@@ -48,14 +48,14 @@ constexpr double LargestOfferedBytesPerCycle = 100;
     if (plan.bytesPerCycle > LargestOfferedBytesPerCycle)
         throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
     throw ToneError(ToneError::Kind::TooHigh,
-        QCoreApplication::translate("WriteWave", "A tone of %1 Hz is too high to play.")
+        QCoreApplication::translate("WaveWriter", "A tone of %1 Hz is too high to play.")
             .arg(NumberText::wholeNumber(plan.frequency)));
 }
 
 [[noreturn]] void fileError(const QString& path, int errorNumber)
 {
     throw ToneError(ToneError::Kind::FileNotWritten,
-        QCoreApplication::translate("WriteWave",
+        QCoreApplication::translate("WaveWriter",
             "The tone file \"%1\" cannot be written: %2.\n\nTinevox writes its tone files into "
             "its own folder.")
             .arg(QDir::toNativeSeparators(path), Platform::fileErrorInWords(errorNumber)));
@@ -99,7 +99,7 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy)
     plan.frequency = NumberText::roundHalfEven(frequency);
     if (!(plan.frequency >= 1.0)) {
         throw ToneError(ToneError::Kind::NoFrequency,
-            QCoreApplication::translate("WriteWave", "A tone of %1 Hz cannot be played.")
+            QCoreApplication::translate("WaveWriter", "A tone of %1 Hz cannot be played.")
                 .arg(NumberText::wholeNumber(std::isfinite(plan.frequency) ? plan.frequency : 0.0)));
     }
 
@@ -142,7 +142,7 @@ QByteArray cycleBytes(std::int64_t samplesPerCycle)
     return cycle;
 }
 
-void WriteWave(double duration, double frequency, const QString& path, const WriteContext& context)
+void writeToneFile(double duration, double frequency, const QString& path, const WriteContext& context)
 {
     const TonePlan plan = planTone(duration, frequency, Settings::read(Settings::Accuracy));
     // A tone shorter than one cycle has no data at all, however long a cycle would be.
@@ -164,8 +164,8 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
     const QByteArray block = cycle.repeated(static_cast<qsizetype>(blockCycles));
     std::int64_t pendingCycles = 0;
 
-    std::optional<frmProgress> ownDialog;
-    frmProgress& progress = context.progress ? *context.progress : ownDialog.emplace();
+    std::optional<ToneProgressDialog> ownDialog;
+    ToneProgressDialog& progress = context.progress ? *context.progress : ownDialog.emplace();
     progress.restart();
     const auto hideDialog = qScopeGuard([&progress] { progress.hide(); });
     QElapsedTimer sinceYield;
@@ -205,4 +205,4 @@ void WriteWave(double duration, double frequency, const QString& path, const Wri
         fileError(path, file.error());
 }
 
-} // namespace Module1
+} // namespace WaveWriter

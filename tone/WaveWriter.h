@@ -7,13 +7,13 @@
 #include <functional>
 
 class QWidget;
-class frmProgress;
+class ToneProgressDialog;
 
 // The tone writer: an 8-bit mono PCM sine, about as long as asked, cut to a whole
 // number of cycles so that it loops without a click. The sample rate is chosen per
 // tone so that one cycle holds exactly "Accuracy" bytes; the pitch R / N is then the
 // rounded frequency exactly.
-namespace Module1 {
+namespace WaveWriter {
 
 // The 44-byte header, fields in file order; written little-endian, no padding.
 struct WaveHeader {
@@ -56,12 +56,12 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy);
 // The N bytes of one cycle: phase in whole degrees, pi taken as 3.14.
 QByteArray cycleBytes(std::int64_t samplesPerCycle);
 
-// How WriteWave meets the rest of the program while it writes.
+// How writeToneFile meets the rest of the program while it writes.
 struct WriteContext {
     const QWidget* mainWindow = nullptr;     // the progress dialog is placed near it
     // The dialog to show, kept by the caller from one tone to the next so that its
     // window is made once; without it a dialog is made for this write alone.
-    frmProgress* progress = nullptr;
+    ToneProgressDialog* progress = nullptr;
     std::function<bool()> abandoned;         // asked after each yield to the event loop
     std::function<void(float)> onProgress;   // every step's value, for tests
 };
@@ -71,7 +71,7 @@ struct WriteContext {
 // ToneError with a message for the user when the tone cannot be made or the file
 // cannot be written, and WriteAbandoned when context.abandoned() answers true or the
 // dialog's Cancel is pressed; in both cases the partial file is deleted.
-void WriteWave(double duration, double frequency, const QString& path,
+void writeToneFile(double duration, double frequency, const QString& path,
                const WriteContext& context = {});
 
-} // namespace Module1
+} // namespace WaveWriter

@@ -13,5 +13,5 @@ struct FixedInputs : ToneInputs {
     std::optional<Doppler::Band> selectedBand() const override { return band; }
     QString firstSpeedText() const override { return speed1; }
     QString secondSpeedText() const override { return speed2; }
-    bool MovingMode() const override { return moving; }
+    bool isMovingMode() const override { return moving; }
 };

@@ -122,7 +122,7 @@ protected:
 
     void typeSpeed(const QString& speed)
     {
-        clickAt(318, 137); // Text1
+        clickAt(318, 137); // the first speed box
         xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), speed});
         QTest::qWait(200);

@@ -319,9 +319,9 @@ private slots:
         inputs.moving = true;
         TonePlayback playback(inputs, dir->path());
         auto cycle = [&] {
-            QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+            QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
             QTest::qWait(10);
-            playback.Stop();
+            playback.stop();
         };
         for (int i = 0; i < 50; ++i)
             cycle();

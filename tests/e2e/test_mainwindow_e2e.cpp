@@ -226,7 +226,7 @@ private slots:
         QVERIFY2(qAbs(heard[0] - 1008) < 0.01 && qAbs(heard[1] - 5544) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
 
-        clickAt(270 + 50, 324 + 30); // Text2: cannot change while playing
+        clickAt(270 + 50, 324 + 30); // the second speed box: cannot change while playing
         xdotool({QStringLiteral("type"), QStringLiteral("9")});
         clickAt(765, 30); // close while both play
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);

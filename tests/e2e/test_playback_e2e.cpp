@@ -95,7 +95,7 @@ private slots:
         inputs.speed1 = speed;
 
         TonePlayback playback(inputs, dir->path());
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QCOMPARE(qFromLittleEndian<quint32>(TestEnvironment::readAll(temp()).constData() + 24), static_cast<quint32>(rate));
 
         QVERIFY(recorder.start());
@@ -110,7 +110,7 @@ private slots:
         QVERIFY2(report.minBlockAmplitude > 0.9, qPrintable(QString::number(report.minBlockAmplitude)));
         QVERIFY2(report.maxPhaseDeviation < 0.1, qPrintable(QString::number(report.maxPhaseDeviation)));
 
-        playback.Stop();
+        playback.stop();
         expectSilenceAndNothingLeft();
     }
 
@@ -118,7 +118,7 @@ private slots:
     {
         inputs.moving = true; // X band: 100 mph is 3139 Hz, 50 mph is 1569 Hz
         TonePlayback playback(inputs, dir->path());
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
         QCOMPARE(E2e::windowsNamed(Caption, true), 0); // the companion's window is never seen
@@ -136,7 +136,7 @@ private slots:
         QVERIFY2(qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
 
-        playback.Stop();
+        playback.stop();
         expectSilenceAndNothingLeft();
     }
 
@@ -144,13 +144,13 @@ private slots:
     {
         inputs.moving = true;
         TonePlayback playback(inputs, dir->path());
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(500, 6000).empty());
         recorder.stop();
-        playback.Unload();
-        QVERIFY(playback.TonePlaying()); // the unload leaves the flag alone
+        playback.unload();
+        QVERIFY(playback.isTonePlaying()); // the unload leaves the flag alone
         expectSilenceAndNothingLeft();
     }
 
@@ -159,7 +159,7 @@ private slots:
         inputs.moving = true;
         {
             TonePlayback playback(inputs, dir->path());
-            QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
+            QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
             QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
         }
         expectSilenceAndNothingLeft();
@@ -167,7 +167,7 @@ private slots:
 
     void oneCloseRequestLeavesTheOtherPlayerPlaying()
     {
-        Module1::WriteWave(0.5, 1569, temp2());
+        WaveWriter::writeToneFile(0.5, 1569, temp2());
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);

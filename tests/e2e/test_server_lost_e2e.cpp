@@ -8,7 +8,7 @@
 #include "PitchMeter.h"
 #include "PrivateSoundServer.h"
 #include "e2e/TinevoxUnderTest.h"
-#include "platform/WaveOutVolume.h"
+#include "platform/SinkVolume.h"
 #include "settings/SettingsKeys.h"
 
 #include <QRegularExpression>
@@ -152,26 +152,26 @@ private slots:
     // where it started sets both channels a few steps above the volume it read.
     void volumeSliderReadsAndSetsTheSink()
     {
-        using Platform::WaveOutVolume;
+        using Platform::SinkVolume;
         QVERIFY(server->pactl({QStringLiteral("set-sink-volume"), QStringLiteral("tvnull"), QStringLiteral("20000"),
                                QStringLiteral("20000")}));
         const QList<quint32> before = sinkVolumes();
         QCOMPARE(before.size(), 2);
-        const int read = WaveOutVolume::fromServerVolume(before[0]);
+        const int read = SinkVolume::fromServerVolume(before[0]);
         startProgram();
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(sinkVolumes(), before); // reading writes nothing
 
         const Geometry g = geometry();
-        xdotool({QStringLiteral("mousemove"), QString::number(g.x + 620), QString::number(g.y + 237), // Slider1
+        xdotool({QStringLiteral("mousemove"), QString::number(g.x + 620), QString::number(g.y + 237), // the volume slider
                  QStringLiteral("click"), QStringLiteral("4")});
         QTRY_VERIFY_WITH_TIMEOUT(sinkVolumes() != before, 3000);
         const QList<quint32> after = sinkVolumes();
         const auto message = QStringLiteral("read %1 (%2), then set %3 / %4").arg(read).arg(before[0]).arg(after[0]).arg(after[1]);
         QVERIFY2(after.size() == 2 && after[0] == after[1], qPrintable(message));
-        QVERIFY2(after[0] > WaveOutVolume::toServerVolume(quint16(read))
-                     && after[0] <= WaveOutVolume::toServerVolume(quint16(read + 5)), // at most a page step
+        QVERIFY2(after[0] > SinkVolume::toServerVolume(quint16(read))
+                     && after[0] <= SinkVolume::toServerVolume(quint16(read + 5)), // at most a page step
                  qPrintable(message));
         qInfo("%s", qPrintable(message));
     }

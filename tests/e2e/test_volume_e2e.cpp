@@ -1,9 +1,9 @@
-// The wave-out volume on the rig's sound server: what pactl shows is what we read, and
+// The sink volume on the rig's sound server: what pactl shows is what we read, and
 // what we write is what pactl then shows.
 
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
-#include "platform/WaveOutVolume.h"
+#include "platform/SinkVolume.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -44,38 +44,38 @@ private slots:
 
     void mapping()
     {
-        QCOMPARE(Platform::WaveOutVolume::toServerVolume(0), 0u);
-        QCOMPARE(Platform::WaveOutVolume::toServerVolume(65535), 65536u); // normal volume
-        QCOMPARE(Platform::WaveOutVolume::fromServerVolume(65536), 65535);
-        QCOMPARE(Platform::WaveOutVolume::fromServerVolume(100000), 65535); // louder than normal
+        QCOMPARE(Platform::SinkVolume::toServerVolume(0), 0u);
+        QCOMPARE(Platform::SinkVolume::toServerVolume(65535), 65536u); // normal volume
+        QCOMPARE(Platform::SinkVolume::fromServerVolume(65536), 65535);
+        QCOMPARE(Platform::SinkVolume::fromServerVolume(100000), 65535); // louder than normal
         for (quint32 v : {0u, 1u, 5u, 15u, 16u, 100u, 5000u, 32767u, 65534u, 65535u})
-            QCOMPARE(Platform::WaveOutVolume::fromServerVolume(Platform::WaveOutVolume::toServerVolume(static_cast<quint16>(v))), v);
+            QCOMPARE(Platform::SinkVolume::fromServerVolume(Platform::SinkVolume::toServerVolume(static_cast<quint16>(v))), v);
     }
 
     void readsBothChannels()
     {
         setSinkVolumes(0, 65536);
-        Platform::WaveOutVolume volume;
+        Platform::SinkVolume volume;
         QCOMPARE(volume.get(), 0xFFFF0000u);
         setSinkVolumes(65536, 1000);
         QCOMPARE(volume.get() & 0xFFFF, 65535u);
-        QCOMPARE(volume.get() >> 16, static_cast<quint32>(Platform::WaveOutVolume::fromServerVolume(1000)));
+        QCOMPARE(volume.get() >> 16, static_cast<quint32>(Platform::SinkVolume::fromServerVolume(1000)));
     }
 
     void writesBothChannels()
     {
-        Platform::WaveOutVolume volume;
+        Platform::SinkVolume volume;
         for (quint32 v : {100u, 5u, 0u, 65535u}) {
             volume.set(v | v << 16);
             volume.flush();
-            const quint32 server = Platform::WaveOutVolume::toServerVolume(static_cast<quint16>(v));
+            const quint32 server = Platform::SinkVolume::toServerVolume(static_cast<quint16>(v));
             QCOMPARE(sinkVolumes(), (QList<quint32> {server, server}));
         }
         // A burst of changes, as a dragged slider makes: the last one stands.
         for (quint32 v = 1000; v <= 30000; v += 1000)
             volume.set(v | v << 16);
         volume.flush();
-        const quint32 last = Platform::WaveOutVolume::toServerVolume(30000);
+        const quint32 last = Platform::SinkVolume::toServerVolume(30000);
         QCOMPARE(sinkVolumes(), (QList<quint32> {last, last}));
     }
 
@@ -83,7 +83,7 @@ private slots:
     {
         setSinkVolumes(20000, 40000);
         {
-            Platform::WaveOutVolume volume;
+            Platform::SinkVolume volume;
             volume.get();
         }
         QCOMPARE(sinkVolumes(), (QList<quint32> {20000, 40000}));
@@ -94,7 +94,7 @@ private slots:
         const QByteArray server = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:/nonexistent/tinevox/native");
         {
-            Platform::WaveOutVolume volume;
+            Platform::SinkVolume volume;
             QElapsedTimer t;
             t.start();
             QCOMPARE(volume.get(), 0u);

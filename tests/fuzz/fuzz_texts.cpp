@@ -43,12 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const double frequency = value * 31.3890218012089;
     try {
-        const Module1::TonePlan plan = Module1::planTone(0.5, frequency, accuracy);
+        const WaveWriter::TonePlan plan = WaveWriter::planTone(0.5, frequency, accuracy);
         if (plan.sampleRate < 1 || plan.samplesPerCycle < 1 || plan.dataSize % plan.samplesPerCycle != 0
             || plan.dataSize > plan.totalSamples || plan.cycles * plan.samplesPerCycle != plan.dataSize)
             std::abort();
         if (plan.samplesPerCycle <= 4096)
-            Module1::cycleBytes(plan.samplesPerCycle);
+            WaveWriter::cycleBytes(plan.samplesPerCycle);
     } catch (const ToneError& e) {
         if (e.message().isEmpty())
             std::abort();

@@ -1,15 +1,16 @@
 // The settings dialog and the About dialog, offscreen.
 
 #include "Version.h"
+#include "common/WindowControls.h"
 #include "common/TestEnvironment.h"
 #include "mainwindow/AboutNotice.h"
 #include "mainwindow/SpeedBox.h"
-#include "mainwindow/frmAbout.h"
+#include "mainwindow/AboutDialog.h"
 #include "platform/Fonts.h"
 #include "settings/NumberText.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TypedLineEdit.h"
-#include "settings/frmSettings.h"
+#include "settings/SettingsDialog.h"
 #include "tone/DopplerModel.h"
 
 #include <QApplication>
@@ -47,22 +48,22 @@ private slots:
 
     void emptyStoreShowsTheDefaults()
     {
-        frmSettings dialog(nullptr);
+        SettingsDialog dialog(nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
         QCOMPARE(dialog.size(), QSize(267, 387));
-        QCOMPARE(dialog.Combo1->currentText(), QStringLiteral("10.525"));
-        QCOMPARE(dialog.Combo2->currentText(), QStringLiteral("24.150"));
-        QCOMPARE(dialog.Text3->text(), QStringLiteral("33.8"));
-        QCOMPARE(dialog.Combo3->currentText(), QStringLiteral("10"));
-        QVERIFY(dialog.Option1->isChecked());
-        QVERIFY(!dialog.Check1->isChecked());
-        QCOMPARE(dialog.Combo1->count(), 3);
-        QCOMPARE(dialog.Combo3->itemText(4), QStringLiteral("100"));
-        QVERIFY(!dialog.Combo1->isEditable());
+        QCOMPARE(settingsControls(dialog).xCarrierList->currentText(), QStringLiteral("10.525"));
+        QCOMPARE(settingsControls(dialog).kCarrierList->currentText(), QStringLiteral("24.150"));
+        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("33.8"));
+        QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("10"));
+        QVERIFY(settingsControls(dialog).mphButton->isChecked());
+        QVERIFY(!settingsControls(dialog).showFrequencyBox->isChecked());
+        QCOMPARE(settingsControls(dialog).xCarrierList->count(), 3);
+        QCOMPARE(settingsControls(dialog).bytesPerCycleList->itemText(4), QStringLiteral("100"));
+        QVERIFY(!settingsControls(dialog).xCarrierList->isEditable());
         QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
 
         // OK without changes writes exactly these six values.
-        dialog.Command1->click();
+        settingsControls(dialog).okButton->click();
         QCOMPARE(storedKeys().size(), 6);
         QCOMPARE(Settings::read(Settings::XFreq), QStringLiteral("10.525"));
         QCOMPARE(Settings::read(Settings::KFreq), QStringLiteral("24.150"));
@@ -80,33 +81,33 @@ private slots:
         Settings::write(Settings::Unit, QStringLiteral("mph"));
         Settings::write(Settings::ShowFreq, QStringLiteral("1"));
         {
-            frmSettings dialog(nullptr);
-            QCOMPARE(dialog.Combo1->currentText(), QStringLiteral("9.9"));
-            QCOMPARE(dialog.Combo2->currentText(), QStringLiteral("24.125"));
-            QCOMPARE(dialog.Combo3->currentText(), QStringLiteral("100"));
-            QVERIFY(dialog.Option2->isChecked()); // anything but "MPH" is KPH
-            QVERIFY(dialog.Check1->isChecked());
+            SettingsDialog dialog(nullptr);
+            QCOMPARE(settingsControls(dialog).xCarrierList->currentText(), QStringLiteral("9.9"));
+            QCOMPARE(settingsControls(dialog).kCarrierList->currentText(), QStringLiteral("24.125"));
+            QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("100"));
+            QVERIFY(settingsControls(dialog).kphButton->isChecked()); // anything but "MPH" is KPH
+            QVERIFY(settingsControls(dialog).showFrequencyBox->isChecked());
         }
         Settings::write(Settings::XFreq, QStringLiteral("11"));
         Settings::write(Settings::Accuracy, QStringLiteral("7"));
         Settings::write(Settings::ShowFreq, QStringLiteral("yes"));
-        frmSettings dialog(nullptr);
-        QCOMPARE(dialog.Combo1->currentText(), QStringLiteral("10.525")); // the list's default entry
-        QCOMPARE(dialog.Combo3->currentText(), QStringLiteral("10"));
-        QVERIFY(!dialog.Check1->isChecked());
+        SettingsDialog dialog(nullptr);
+        QCOMPARE(settingsControls(dialog).xCarrierList->currentText(), QStringLiteral("10.525")); // the list's default entry
+        QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("10"));
+        QVERIFY(!settingsControls(dialog).showFrequencyBox->isChecked());
     }
 
     void cancelAndCloseWriteNothing()
     {
         for (int way = 0; way < 2; ++way) {
             TestEnvironment::clearSettings();
-            frmSettings dialog(nullptr);
-            dialog.Combo1->setCurrentIndex(2);
-            dialog.Option2->setChecked(true);
-            dialog.Check1->setChecked(true);
-            dialog.Text3->setText(QStringLiteral("35"));
+            SettingsDialog dialog(nullptr);
+            settingsControls(dialog).xCarrierList->setCurrentIndex(2);
+            settingsControls(dialog).kphButton->setChecked(true);
+            settingsControls(dialog).showFrequencyBox->setChecked(true);
+            settingsControls(dialog).kaCarrierBox->setText(QStringLiteral("35"));
             if (way == 0)
-                dialog.Command2->click();
+                settingsControls(dialog).cancelButton->click();
             else
                 dialog.close();
             QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
@@ -115,22 +116,22 @@ private slots:
 
     void carrierBoxFilter()
     {
-        frmSettings dialog(nullptr);
+        SettingsDialog dialog(nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        dialog.Text3->setFocus();
-        dialog.Text3->clear();
-        QTest::keyClicks(dialog.Text3, QStringLiteral("3a4.5.6-"));
-        QCOMPARE(dialog.Text3->text(), QStringLiteral("34.56")); // letters, signs, a second point refused
+        settingsControls(dialog).kaCarrierBox->setFocus();
+        settingsControls(dialog).kaCarrierBox->clear();
+        QTest::keyClicks(settingsControls(dialog).kaCarrierBox, QStringLiteral("3a4.5.6-"));
+        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("34.56")); // letters, signs, a second point refused
         // A point is refused even when the selected text holding the first would go.
-        dialog.Text3->selectAll();
-        QTest::keyClick(dialog.Text3, '.');
-        QCOMPARE(dialog.Text3->text(), QStringLiteral("34.56"));
-        QTest::keyClicks(dialog.Text3, QStringLiteral("7")); // replaces the selection
-        QTest::keyClicks(dialog.Text3, QStringLiteral("4.12345"));
-        QCOMPARE(dialog.Text3->text(), QStringLiteral("74.123")); // six characters at most
-        QTest::keyClick(dialog.Text3, Qt::Key_Backspace);
-        QCOMPARE(dialog.Text3->text(), QStringLiteral("74.12"));
+        settingsControls(dialog).kaCarrierBox->selectAll();
+        QTest::keyClick(settingsControls(dialog).kaCarrierBox, '.');
+        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("34.56"));
+        QTest::keyClicks(settingsControls(dialog).kaCarrierBox, QStringLiteral("7")); // replaces the selection
+        QTest::keyClicks(settingsControls(dialog).kaCarrierBox, QStringLiteral("4.12345"));
+        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("74.123")); // six characters at most
+        QTest::keyClick(settingsControls(dialog).kaCarrierBox, Qt::Key_Backspace);
+        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("74.12"));
     }
 
     void carrierClampOnFocusLoss_data()
@@ -154,16 +155,16 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, after);
         QFETCH(bool, accessKey);
-        frmSettings dialog(nullptr);
+        SettingsDialog dialog(nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        dialog.Text3->setFocus();
-        dialog.Text3->setText(typed);
+        settingsControls(dialog).kaCarrierBox->setFocus();
+        settingsControls(dialog).kaCarrierBox->setText(typed);
         // Leaving the box for OK, or OK's access key, clamps it before it is saved.
         if (accessKey)
-            QTest::keyClick(dialog.Text3, Qt::Key_O, Qt::AltModifier);
+            QTest::keyClick(settingsControls(dialog).kaCarrierBox, Qt::Key_O, Qt::AltModifier);
         else
-            QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+            QTest::mouseClick(settingsControls(dialog).okButton, Qt::LeftButton);
         QTRY_VERIFY(!dialog.isVisible()); // a pressed access key clicks a moment later
         QCOMPARE(Settings::read(Settings::KaFreq), after);
     }
@@ -190,8 +191,8 @@ private slots:
         QFETCH(QString, used);
         const auto which = Doppler::Band(band);
         Settings::write(which == Doppler::Band::X ? Settings::XFreq : Settings::KFreq, stored);
-        frmSettings dialog(nullptr);
-        QCOMPARE((which == Doppler::Band::X ? dialog.Combo1 : dialog.Combo2)->currentText(), used);
+        SettingsDialog dialog(nullptr);
+        QCOMPARE((which == Doppler::Band::X ? settingsControls(dialog).xCarrierList : settingsControls(dialog).kCarrierList)->currentText(), used);
         QCOMPARE(Doppler::carrierText(which), used);
         QCOMPARE(Doppler::dopplerConstantFor(which), NumberText::toDouble(Doppler::DopplerConst(used)));
     }
@@ -222,9 +223,9 @@ private slots:
         QFETCH(bool, selectAll);
         QFETCH(QString, pasted);
         QFETCH(QString, after);
-        frmSettings dialog(nullptr);
+        SettingsDialog dialog(nullptr);
         SpeedBox speedBox(&dialog);
-        TypedLineEdit* box = carrierBox ? dialog.Text3 : &speedBox;
+        TypedLineEdit* box = carrierBox ? settingsControls(dialog).kaCarrierBox : &speedBox;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QGuiApplication::clipboard()->setText(pasted);
@@ -266,16 +267,16 @@ private slots:
 
     void enterAndEscapeDoNothing()
     {
-        frmSettings dialog(nullptr);
+        SettingsDialog dialog(nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
             QTest::keyClick(&dialog, static_cast<Qt::Key>(key));
             QVERIFY(dialog.isVisible());
         }
-        QVERIFY(!dialog.Command1->isDefault() && !dialog.Command1->autoDefault());
+        QVERIFY(!settingsControls(dialog).okButton->isDefault() && !settingsControls(dialog).okButton->autoDefault());
         QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
-        QCOMPARE(dialog.focusWidget(), dialog.Option1); // opens in the unit group
+        QCOMPARE(dialog.focusWidget(), settingsControls(dialog).mphButton); // opens in the unit group
     }
 };
 
@@ -312,46 +313,46 @@ private slots:
 
     void dialog()
     {
-        frmAbout about(nullptr);
+        AboutDialog about(nullptr);
         QCOMPARE(about.windowTitle(), QStringLiteral("About"));
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         // The notice wraps within the box: no line is wider than it, no horizontal bar.
-        QVERIFY(!about.Text1->horizontalScrollBar()->isVisible());
-        QCOMPARE(about.Text1->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(!aboutControls(about).noticeBox->horizontalScrollBar()->isVisible());
+        QCOMPARE(aboutControls(about).noticeBox->horizontalScrollBar()->maximum(), 0);
         int wrapped = 0;
-        for (QTextBlock block = about.Text1->document()->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock block = aboutControls(about).noticeBox->document()->begin(); block.isValid(); block = block.next()) {
             QTextLayout* layout = block.layout();
             wrapped += layout->lineCount() > 1;
             for (int i = 0; i < layout->lineCount(); ++i)
-                QVERIFY(layout->lineAt(i).naturalTextWidth() <= about.Text1->viewport()->width());
+                QVERIFY(layout->lineAt(i).naturalTextWidth() <= aboutControls(about).noticeBox->viewport()->width());
         }
         QVERIFY(wrapped > 0);
         about.hide();
         QCOMPARE(about.size(), QSize(384, 247));
-        QCOMPARE(about.Label3->text(), QStringLiteral("v%1.%2.%3").arg(Platform::VersionMajor).arg(Platform::VersionMinor).arg(Platform::VersionRevision));
-        QCOMPARE(frmAbout::versionText(), QStringLiteral("v1.0.0"));
-        QCOMPARE(about.Label1->text(), QStringLiteral("Tinevox"));
-        QVERIFY(about.Text1->isReadOnly());
+        QCOMPARE(aboutControls(about).versionLabel->text(), QStringLiteral("v%1.%2.%3").arg(Platform::VersionMajor).arg(Platform::VersionMinor).arg(Platform::VersionRevision));
+        QCOMPARE(AboutDialog::versionText(), QStringLiteral("v1.0.0"));
+        QCOMPARE(aboutControls(about).titleLabel->text(), QStringLiteral("Tinevox"));
+        QVERIFY(aboutControls(about).noticeBox->isReadOnly());
         const QString shown = AboutNotice::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        QCOMPARE(about.Text1->toPlainText(), shown);
+        QCOMPARE(aboutControls(about).noticeBox->toPlainText(), shown);
 
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
-        QCOMPARE(about.focusWidget(), about.Command1);
+        QCOMPARE(about.focusWidget(), aboutControls(about).okButton);
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(about.isVisible());
-        about.Text1->setFocus();
-        QTest::keyClick(about.Text1, Qt::Key_Return);
+        aboutControls(about).noticeBox->setFocus();
+        QTest::keyClick(aboutControls(about).noticeBox, Qt::Key_Return);
         QVERIFY(about.isVisible());
-        QCOMPARE(about.Text1->toPlainText(), shown);
-        about.Command1->setFocus();
-        QTest::keyClick(about.Command1, Qt::Key_Return);
+        QCOMPARE(aboutControls(about).noticeBox->toPlainText(), shown);
+        aboutControls(about).okButton->setFocus();
+        QTest::keyClick(aboutControls(about).okButton, Qt::Key_Return);
         QVERIFY(!about.isVisible());
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
-        about.Command1->setFocus();
-        QTest::keyClick(about.Command1, Qt::Key_Space);
+        aboutControls(about).okButton->setFocus();
+        QTest::keyClick(aboutControls(about).okButton, Qt::Key_Space);
         QVERIFY(!about.isVisible());
     }
 };

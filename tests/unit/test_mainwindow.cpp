@@ -2,15 +2,16 @@
 // controls, readout, mode, and the settings it brings back and keeps.
 
 #include "assets/Assets.h"
+#include "common/WindowControls.h"
 #include "common/TestEnvironment.h"
 #include "platform/Fonts.h"
 #include "mainwindow/ForkOutline.h"
-#include "mainwindow/Form1.h"
-#include "mainwindow/frmAbout.h"
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/SpeedBox.h"
-#include "mainwindow/frmForksB.h"
+#include "mainwindow/ForkWindow.h"
 #include "settings/SettingsKeys.h"
-#include "settings/frmSettings.h"
+#include "settings/SettingsDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -87,21 +88,21 @@ QPalette inverted(const QPalette& source)
 
 enum class Look { Stationary, MovingWithVolume, Frozen, MenuLabelPressed };
 
-void putOn(frmForksB& window, Look look)
+void putOn(ForkWindow& window, Look look)
 {
     switch (look) {
     case Look::Stationary:
-        window.menus().mnuStationary->trigger();
+        window.menus().stationaryAction->trigger();
         break;
     case Look::MovingWithVolume:
-        window.menus().mnuMoving->trigger();
-        window.Slider1->setValue(40000);
+        window.menus().movingAction->trigger();
+        forkControls(window).volumeSlider->setValue(40000);
         break;
     case Look::Frozen:
-        window.DisableGUI();
+        window.lockSpeedEntry();
         break;
     case Look::MenuLabelPressed:
-        QTest::mousePress(window.Label4, Qt::RightButton, {}, QPoint(-5, -5));
+        QTest::mousePress(forkControls(window).modeLabel, Qt::RightButton, {}, QPoint(-5, -5));
         break;
     }
 }
@@ -114,23 +115,23 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestEnvironment::AppDir> dir;
-    std::unique_ptr<frmForksB> form;
+    std::unique_ptr<ForkWindow> form;
 
     void load()
     {
-        form = std::make_unique<frmForksB>(dir->path());
-        QVERIFY(form->Form_Load());
+        form = std::make_unique<ForkWindow>(dir->path());
+        QVERIFY(form->load());
     }
 
     QList<QWidget*> upperForkControls() const
     {
-        return {form->Frame1, form->Command9, form->Command5, form->Command1, form->Command2, form->Text1,
-                form->Command3, form->Command4, form->Slider1, form->Label9, form->Label6, form->Label4,
-                form->Label2, form->Image2, form->Label7, form->Label3, form->Label5, form->Label1};
+        return {forkControls(form).bandFrame, forkControls(form).minimiseButton, forkControls(form).closeButton, forkControls(form).goButton, forkControls(form).stopButton, forkControls(form).firstSpeedBox,
+                forkControls(form).firstSpeedUpButton, forkControls(form).firstSpeedDownButton, forkControls(form).volumeSlider, forkControls(form).helpLabel, forkControls(form).firstFrequencyLabel, forkControls(form).modeLabel,
+                forkControls(form).creditLabel, forkControls(form).radarGunPicture, forkControls(form).volumeLabel, forkControls(form).settingsLabel, forkControls(form).firstUnitLabel, forkControls(form).titleLabel};
     }
     QList<QWidget*> lowerForkControls() const
     {
-        return {form->Command7, form->Command8, form->Text2, form->Label11, form->Label8};
+        return {forkControls(form).secondSpeedDownButton, forkControls(form).secondSpeedUpButton, forkControls(form).secondSpeedBox, forkControls(form).secondFrequencyLabel, forkControls(form).secondUnitLabel};
     }
 
 private slots:
@@ -145,14 +146,14 @@ private slots:
     void cleanup()
     {
         if (form)
-            form->Form_Unload();
+            form->unload();
         form.reset();
     }
 
     void regionBytes()
     {
         load();
-        const QByteArray& data = form->RgnData;
+        const QByteArray& data = form->outlineRegion();
         QCOMPARE(data.size(), 2560);
         QCOMPARE(longAt(data, 0), 32);
         QCOMPARE(longAt(data, 4), 1);
@@ -187,32 +188,32 @@ private slots:
         QCOMPARE(form->width(), 792);
         QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(form->windowTitle(), QStringLiteral("Tinevox"));
-        QCOMPARE(form->Text1->geometry(), QRect(267, 105, 103, 65));
-        QCOMPARE(form->Text2->geometry(), QRect(270, 324, 103, 65));
-        QCOMPARE(form->Command1->geometry(), QRect(333, 219, 94, 55));
-        QCOMPARE(form->Command2->geometry(), QRect(231, 219, 94, 55));
-        QCOMPARE(form->Slider1->geometry(), QRect(501, 216, 238, 42));
-        QCOMPARE(form->Option3->geometry(), QRect(6, 45, 37, 19));
-        QCOMPARE(form->Option1->text(), QStringLiteral("X "));
-        QCOMPARE(form->Label1->text(), QStringLiteral("Tinevox"));
-        QCOMPARE(form->Label4->text(), QStringLiteral("Mode"));
-        QCOMPARE(form->Label3->text(), QStringLiteral("Settings"));
-        QCOMPARE(form->Label9->text(), QStringLiteral("Help"));
-        QCOMPARE(form->Label7->text(), QStringLiteral("Volume"));
-        QCOMPARE(form->Command5->text(), QStringLiteral("X"));
-        QCOMPARE(form->Command9->text(), QStringLiteral("_"));
-        QCOMPARE(form->Slider1->maximum(), 65535);
-        QCOMPARE(form->Slider1->pageStep(), 5);
-        QCOMPARE(form->Slider1->tickInterval(), 5000);
-        QCOMPARE(form->Label4->palette().color(QPalette::Window), QColor(132, 132, 132));
+        QCOMPARE(forkControls(form).firstSpeedBox->geometry(), QRect(267, 105, 103, 65));
+        QCOMPARE(forkControls(form).secondSpeedBox->geometry(), QRect(270, 324, 103, 65));
+        QCOMPARE(forkControls(form).goButton->geometry(), QRect(333, 219, 94, 55));
+        QCOMPARE(forkControls(form).stopButton->geometry(), QRect(231, 219, 94, 55));
+        QCOMPARE(forkControls(form).volumeSlider->geometry(), QRect(501, 216, 238, 42));
+        QCOMPARE(forkControls(form).bandKa->geometry(), QRect(6, 45, 37, 19));
+        QCOMPARE(forkControls(form).bandX->text(), QStringLiteral("X "));
+        QCOMPARE(forkControls(form).titleLabel->text(), QStringLiteral("Tinevox"));
+        QCOMPARE(forkControls(form).modeLabel->text(), QStringLiteral("Mode"));
+        QCOMPARE(forkControls(form).settingsLabel->text(), QStringLiteral("Settings"));
+        QCOMPARE(forkControls(form).helpLabel->text(), QStringLiteral("Help"));
+        QCOMPARE(forkControls(form).volumeLabel->text(), QStringLiteral("Volume"));
+        QCOMPARE(forkControls(form).closeButton->text(), QStringLiteral("X"));
+        QCOMPARE(forkControls(form).minimiseButton->text(), QStringLiteral("_"));
+        QCOMPARE(forkControls(form).volumeSlider->maximum(), 65535);
+        QCOMPARE(forkControls(form).volumeSlider->pageStep(), 5);
+        QCOMPARE(forkControls(form).volumeSlider->tickInterval(), 5000);
+        QCOMPARE(forkControls(form).modeLabel->palette().color(QPalette::Window), QColor(132, 132, 132));
         // The designed faces where the machine has them (many have Microsoft's core
         // fonts), else the stand-ins meant for them, never some other fallback.
         QVERIFY2(QStringList({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")})
-                     .contains(QFontInfo(form->Text1->font()).family()),
-                 qPrintable(QFontInfo(form->Text1->font()).family()));
+                     .contains(QFontInfo(forkControls(form).firstSpeedBox->font()).family()),
+                 qPrintable(QFontInfo(forkControls(form).firstSpeedBox->font()).family()));
         QVERIFY2(QStringList({QStringLiteral("Impact"), QStringLiteral("Liberation Sans Narrow")})
-                     .contains(QFontInfo(form->Label1->font()).family()),
-                 qPrintable(QFontInfo(form->Label1->font()).family()));
+                     .contains(QFontInfo(forkControls(form).titleLabel->font()).family()),
+                 qPrintable(QFontInfo(forkControls(form).titleLabel->font()).family()));
     }
 
     // No control reaches outside a fork, so the shape never cuts one; the stationary
@@ -226,9 +227,9 @@ private slots:
             QVERIFY2(QRegion(r).subtracted(mask).isEmpty(), qPrintable(w->objectName()));
         }
         for (QWidget* w : upperForkControls())
-            QVERIFY2(w->geometry().bottom() < frmForksB::StationaryHeight, qPrintable(w->objectName()));
+            QVERIFY2(w->geometry().bottom() < ForkWindow::StationaryHeight, qPrintable(w->objectName()));
         for (QWidget* w : lowerForkControls())
-            QVERIFY2(w->geometry().top() >= frmForksB::StationaryHeight, qPrintable(w->objectName()));
+            QVERIFY2(w->geometry().top() >= ForkWindow::StationaryHeight, qPrintable(w->objectName()));
     }
 
     // The unit captions keep a few pixels of face between their last letter and the
@@ -273,9 +274,9 @@ private slots:
     void tabOrder()
     {
         load();
-        const QList<QWidget*> expected {form->Text1, form->Command4, form->Command3, form->Command2, form->Command1,
-                                        form->Command5, form->Slider1, form->Text2, form->Command8, form->Command7,
-                                        form->Command9, form->Option4, form->Option3, form->Option2, form->Option1};
+        const QList<QWidget*> expected {forkControls(form).firstSpeedBox, forkControls(form).firstSpeedDownButton, forkControls(form).firstSpeedUpButton, forkControls(form).stopButton, forkControls(form).goButton,
+                                        forkControls(form).closeButton, forkControls(form).volumeSlider, forkControls(form).secondSpeedBox, forkControls(form).secondSpeedUpButton, forkControls(form).secondSpeedDownButton,
+                                        forkControls(form).minimiseButton, forkControls(form).bandKu, forkControls(form).bandKa, forkControls(form).bandK, forkControls(form).bandX};
         // The next control that the Tab key reaches: labels and frames are passed over.
         auto nextTabStop = [](QWidget* w) {
             do
@@ -285,31 +286,31 @@ private slots:
         };
         for (qsizetype i = 1; i < expected.size(); ++i)
             QCOMPARE(nextTabStop(expected[i - 1]), expected[i]);
-        QCOMPARE(form->Label6->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(forkControls(form).firstFrequencyLabel->focusPolicy(), Qt::NoFocus);
 
         // The first speed box has the first focus, its text selected for a new speed.
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QCOMPARE(QApplication::focusWidget(), form->Text1);
+        QCOMPARE(QApplication::focusWidget(), forkControls(form).firstSpeedBox);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("42"));
-        QCOMPARE(form->Text1->text(), QStringLiteral("42"));
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("42"));
     }
 
     void restoresAnEmptyStore()
     {
         load();
-        QVERIFY(form->Option1->isChecked());
-        QCOMPARE(form->Label5->text(), QStringLiteral("MPH"));
-        QCOMPARE(form->Label8->text(), QStringLiteral("MPH"));
-        QCOMPARE(form->height(), frmForksB::StationaryHeight);
-        QVERIFY(!form->MovingMode());
-        QVERIFY(form->menus().mnuStationary->isChecked());
-        QVERIFY(!form->menus().mnuMoving->isChecked());
-        QCOMPARE(form->Text1->text(), QStringLiteral("10"));
-        QCOMPARE(form->Text2->text(), QStringLiteral("10"));
-        QVERIFY(form->Label6->isHidden());
-        QVERIFY(form->Label11->isHidden());
-        QCOMPARE(form->Label6->text(), QStringLiteral("314 Hz"));
+        QVERIFY(forkControls(form).bandX->isChecked());
+        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("MPH"));
+        QCOMPARE(forkControls(form).secondUnitLabel->text(), QStringLiteral("MPH"));
+        QCOMPARE(form->height(), ForkWindow::StationaryHeight);
+        QVERIFY(!form->isMovingMode());
+        QVERIFY(form->menus().stationaryAction->isChecked());
+        QVERIFY(!form->menus().movingAction->isChecked());
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("10"));
+        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("10"));
+        QVERIFY(forkControls(form).firstFrequencyLabel->isHidden());
+        QVERIFY(forkControls(form).secondFrequencyLabel->isHidden());
+        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("314 Hz"));
         QVERIFY(!QFile::exists(TestEnvironment::settingsFile())); // loading writes nothing
     }
 
@@ -322,33 +323,33 @@ private slots:
         Settings::write(Settings::Speed2, QStringLiteral("12.5"));
         Settings::write(Settings::ShowFreq, QStringLiteral("1"));
         load();
-        QVERIFY(form->Option4->isChecked());
-        QCOMPARE(form->Label5->text(), QStringLiteral("KPH"));
-        QCOMPARE(form->Label8->text(), QStringLiteral("KPH"));
-        QVERIFY(form->MovingMode()); // only "Stationary" means stationary
-        QCOMPARE(form->height(), frmForksB::MovingHeight);
-        QVERIFY(form->menus().mnuMoving->isChecked());
-        QCOMPARE(form->Text1->text(), QStringLiteral("250")); // no range check at load
-        QCOMPARE(form->Text2->text(), QStringLiteral("12.5"));
-        QVERIFY(!form->Label6->isHidden());
+        QVERIFY(forkControls(form).bandKu->isChecked());
+        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("KPH"));
+        QCOMPARE(forkControls(form).secondUnitLabel->text(), QStringLiteral("KPH"));
+        QVERIFY(form->isMovingMode()); // only "Stationary" means stationary
+        QCOMPARE(form->height(), ForkWindow::MovingHeight);
+        QVERIFY(form->menus().movingAction->isChecked());
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("250")); // no range check at load
+        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("12.5"));
+        QVERIFY(!forkControls(form).firstFrequencyLabel->isHidden());
         // Ku, 250 kph: 155.35 mph times 40.1123366485757
-        QCOMPARE(form->Label6->text(), QStringLiteral("6231 Hz"));
+        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("6231 Hz"));
     }
 
     void unrecognisedBandKeepsX()
     {
         Settings::write(Settings::Band, QStringLiteral("x"));
         load();
-        QVERIFY(form->Option1->isChecked());
+        QVERIFY(forkControls(form).bandX->isChecked());
     }
 
     void savesBandAndSpeeds()
     {
         load();
-        form->Option3->click();
-        form->Text1->setText(QString());
-        form->Text2->setText(QStringLiteral("007"));
-        form->Form_Unload();
+        forkControls(form).bandKa->click();
+        forkControls(form).firstSpeedBox->setText(QString());
+        forkControls(form).secondSpeedBox->setText(QStringLiteral("007"));
+        form->unload();
         QCOMPARE(Settings::read(Settings::Band), QStringLiteral("Ka"));
         QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("0"));
         QCOMPARE(Settings::read(Settings::Speed2), QStringLiteral("7"));
@@ -358,23 +359,23 @@ private slots:
     void modeMenu()
     {
         load();
-        form->Text2->setText(QStringLiteral("77"));
-        form->menus().mnuMoving->trigger();
-        QCOMPARE(form->height(), frmForksB::MovingHeight);
-        QVERIFY(form->menus().mnuMoving->isChecked() && !form->menus().mnuStationary->isChecked());
+        forkControls(form).secondSpeedBox->setText(QStringLiteral("77"));
+        form->menus().movingAction->trigger();
+        QCOMPARE(form->height(), ForkWindow::MovingHeight);
+        QVERIFY(form->menus().movingAction->isChecked() && !form->menus().stationaryAction->isChecked());
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Moving"));
-        form->menus().mnuStationary->trigger();
-        QCOMPARE(form->height(), frmForksB::StationaryHeight);
-        QVERIFY(form->menus().mnuStationary->isChecked() && !form->menus().mnuMoving->isChecked());
+        form->menus().stationaryAction->trigger();
+        QCOMPARE(form->height(), ForkWindow::StationaryHeight);
+        QVERIFY(form->menus().stationaryAction->isChecked() && !form->menus().movingAction->isChecked());
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Stationary"));
         // Choosing the checked entry again still writes the setting.
         QFile::remove(TestEnvironment::settingsFile());
-        form->menus().mnuStationary->trigger();
-        QVERIFY(form->menus().mnuStationary->isChecked());
+        form->menus().stationaryAction->trigger();
+        QVERIFY(form->menus().stationaryAction->isChecked());
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Stationary"));
         QVERIFY(QFile::exists(TestEnvironment::settingsFile()));
-        form->menus().mnuMoving->trigger();
-        QCOMPARE(form->Text2->text(), QStringLiteral("77")); // back with its contents
+        form->menus().movingAction->trigger();
+        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("77")); // back with its contents
     }
 
     void keyFilterAndLength()
@@ -382,19 +383,19 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        form->Text1->setFocus();
-        form->Text1->clear();
-        QTest::keyClicks(form->Text1, QStringLiteral("a1-. 2x34"));
-        QCOMPARE(form->Text1->text(), QStringLiteral("123"));
-        QTest::keyClick(form->Text1, Qt::Key_Backspace);
-        QCOMPARE(form->Text1->text(), QStringLiteral("12"));
+        forkControls(form).firstSpeedBox->setFocus();
+        forkControls(form).firstSpeedBox->clear();
+        QTest::keyClicks(forkControls(form).firstSpeedBox, QStringLiteral("a1-. 2x34"));
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("123"));
+        QTest::keyClick(forkControls(form).firstSpeedBox, Qt::Key_Backspace);
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("12"));
         QVERIFY(!SpeedBox::admits(QLatin1Char('-')) && SpeedBox::admits(QChar(8)) && SpeedBox::admits(QLatin1Char('0')));
         // Text set by the program may be longer, and can still be shortened by typing.
-        form->Text1->setText(QStringLiteral("12.5"));
-        QCOMPARE(form->Text1->text(), QStringLiteral("12.5"));
-        form->Text1->end(false);
-        QTest::keyClick(form->Text1, Qt::Key_Backspace);
-        QCOMPARE(form->Text1->text(), QStringLiteral("12."));
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("12.5"));
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("12.5"));
+        forkControls(form).firstSpeedBox->end(false);
+        QTest::keyClick(forkControls(form).firstSpeedBox, Qt::Key_Backspace);
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("12."));
     }
 
     void rangeRuleOnFocusLoss_data()
@@ -414,11 +415,11 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        for (SpeedBox* box : {form->Text1, form->Text2}) {
+        for (SpeedBox* box : {forkControls(form).firstSpeedBox, forkControls(form).secondSpeedBox}) {
             box->setFocus();
             box->clear();
             QTest::keyClicks(box, typed);
-            form->Command1->setFocus(); // the focus moves on
+            forkControls(form).goButton->setFocus(); // the focus moves on
             QCOMPARE(box->text(), after);
         }
     }
@@ -428,56 +429,56 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        form->Text1->setFocus();
-        form->Text1->setText(QStringLiteral("250"));
-        QTest::mouseClick(form->Command4, Qt::LeftButton);
-        QCOMPARE(form->Text1->text(), QStringLiteral("198"));
+        forkControls(form).firstSpeedBox->setFocus();
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("250"));
+        QTest::mouseClick(forkControls(form).firstSpeedDownButton, Qt::LeftButton);
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("198"));
     }
 
     void steps()
     {
         load();
-        form->Text1->setText(QStringLiteral("199"));
-        QSignalSpy changes(form->Text1, &QLineEdit::textChanged);
-        form->Command3->click();
-        QCOMPARE(form->Text1->text(), QStringLiteral("199"));
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("199"));
+        QSignalSpy changes(forkControls(form).firstSpeedBox, &QLineEdit::textChanged);
+        forkControls(form).firstSpeedUpButton->click();
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("199"));
         QCOMPARE(changes.size(), 2); // 200 for an instant, then corrected
-        form->Text1->setText(QStringLiteral("1"));
-        form->Command4->click();
-        QCOMPARE(form->Text1->text(), QStringLiteral("1"));
-        form->Text2->setText(QString());
-        form->Command8->click();
-        QCOMPARE(form->Text2->text(), QStringLiteral("1"));
-        form->Text2->setText(QString());
-        form->Command7->click();
-        QCOMPARE(form->Text2->text(), QStringLiteral("-1")); // no lower clamp
-        for (QPushButton* b : {form->Command7, form->Command8}) {
-            form->Text2->setText(QStringLiteral("250"));
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("1"));
+        forkControls(form).firstSpeedDownButton->click();
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("1"));
+        forkControls(form).secondSpeedBox->setText(QString());
+        forkControls(form).secondSpeedUpButton->click();
+        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("1"));
+        forkControls(form).secondSpeedBox->setText(QString());
+        forkControls(form).secondSpeedDownButton->click();
+        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("-1")); // no lower clamp
+        for (QPushButton* b : {forkControls(form).secondSpeedDownButton, forkControls(form).secondSpeedUpButton}) {
+            forkControls(form).secondSpeedBox->setText(QStringLiteral("250"));
             b->click();
-            QCOMPARE(form->Text2->text(), QStringLiteral("199"));
+            QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("199"));
         }
-        form->Text1->setText(QStringLiteral("12.5"));
-        form->Command3->click();
-        QCOMPARE(form->Text1->text(), QStringLiteral("13.5"));
-        form->Command4->click();
-        form->Command4->click();
-        QCOMPARE(form->Text1->text(), QStringLiteral("11.5"));
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("12.5"));
+        forkControls(form).firstSpeedUpButton->click();
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("13.5"));
+        forkControls(form).firstSpeedDownButton->click();
+        forkControls(form).firstSpeedDownButton->click();
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("11.5"));
     }
 
     void readoutFollowsEveryChange()
     {
         load();
-        form->Text1->setText(QStringLiteral("100"));
-        QCOMPARE(form->Label6->text(), QStringLiteral("3139 Hz"));
-        form->Option2->click();
-        QCOMPARE(form->Label6->text(), QStringLiteral("7202 Hz"));
-        form->Option1->click();
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("100"));
+        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("3139 Hz"));
+        forkControls(form).bandK->click();
+        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("7202 Hz"));
+        forkControls(form).bandX->click();
         Settings::write(Settings::Unit, QStringLiteral("KPH"));
-        form->ShowFreq();
-        QCOMPARE(form->Label6->text(), QStringLiteral("1951 Hz"));
-        form->Text2->setText(QString());
-        QCOMPARE(form->Label11->text(), QStringLiteral("0 Hz"));
-        QVERIFY(form->Label6->isHidden()); // refreshed while hidden too
+        form->showFrequencies();
+        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
+        forkControls(form).secondSpeedBox->setText(QString());
+        QCOMPARE(forkControls(form).secondFrequencyLabel->text(), QStringLiteral("0 Hz"));
+        QVERIFY(forkControls(form).firstFrequencyLabel->isHidden()); // refreshed while hidden too
     }
 
     // Stored speeds and carriers of any size: the caption is never "inf" nor wider
@@ -497,9 +498,9 @@ private slots:
         QFETCH(QString, speed);
         Settings::write(Settings::XFreq, carrier);
         load();
-        form->Text1->setText(speed);
-        form->Text2->setText(speed);
-        for (QLabel* label : {form->Label6, form->Label11}) {
+        forkControls(form).firstSpeedBox->setText(speed);
+        forkControls(form).secondSpeedBox->setText(speed);
+        for (QLabel* label : {forkControls(form).firstFrequencyLabel, forkControls(form).secondFrequencyLabel}) {
             const QString caption = label->text();
             QVERIFY2(!caption.contains(QStringLiteral("inf")) && !caption.contains(QStringLiteral("nan")), qPrintable(caption));
             QVERIFY2(label->fontMetrics().horizontalAdvance(caption) <= label->contentsRect().width(), qPrintable(caption));
@@ -511,53 +512,53 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        form->Text1->setText(QStringLiteral("100"));
-        form->Command1->click();
-        QVERIFY(form->TonePlaying());
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("100"));
+        forkControls(form).goButton->click();
+        QVERIFY(form->isTonePlaying());
         QVERIFY(QFile::exists(dir->file(QStringLiteral("temp.wav"))));
-        for (QWidget* w : {static_cast<QWidget*>(form->Command3), static_cast<QWidget*>(form->Command4),
-                           static_cast<QWidget*>(form->Command7), static_cast<QWidget*>(form->Command8),
-                           static_cast<QWidget*>(form->Frame1)})
+        for (QWidget* w : {static_cast<QWidget*>(forkControls(form).firstSpeedUpButton), static_cast<QWidget*>(forkControls(form).firstSpeedDownButton),
+                           static_cast<QWidget*>(forkControls(form).secondSpeedDownButton), static_cast<QWidget*>(forkControls(form).secondSpeedUpButton),
+                           static_cast<QWidget*>(forkControls(form).bandFrame)})
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        QVERIFY(!form->Option2->isEnabled());
-        QVERIFY(form->Command1->isEnabled() && form->Command2->isEnabled() && form->Slider1->isEnabled());
+        QVERIFY(!forkControls(form).bandK->isEnabled());
+        QVERIFY(forkControls(form).goButton->isEnabled() && forkControls(form).stopButton->isEnabled() && forkControls(form).volumeSlider->isEnabled());
         // A locked box keeps focus and selection, but typing does not change it.
         form->activateWindow(); // the offscreen platform hands activation to the progress dialog
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        form->Text1->setFocus();
-        form->Text1->selectAll();
-        QTest::keyClicks(form->Text1, QStringLiteral("5"));
-        QCOMPARE(form->Text1->text(), QStringLiteral("100"));
-        QVERIFY(form->Text1->hasFocus());
-        QVERIFY(form->Text1->hasSelectedText());
+        forkControls(form).firstSpeedBox->setFocus();
+        forkControls(form).firstSpeedBox->selectAll();
+        QTest::keyClicks(forkControls(form).firstSpeedBox, QStringLiteral("5"));
+        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("100"));
+        QVERIFY(forkControls(form).firstSpeedBox->hasFocus());
+        QVERIFY(forkControls(form).firstSpeedBox->hasSelectedText());
         // A second GO changes nothing; STOP returns everything.
-        form->Command1->click();
-        QVERIFY(form->TonePlaying());
-        form->Command2->click();
-        QVERIFY(!form->TonePlaying());
-        QVERIFY(form->Command3->isEnabled() && form->Frame1->isEnabled() && !form->Text1->isReadOnly());
+        forkControls(form).goButton->click();
+        QVERIFY(form->isTonePlaying());
+        forkControls(form).stopButton->click();
+        QVERIFY(!form->isTonePlaying());
+        QVERIFY(forkControls(form).firstSpeedUpButton->isEnabled() && forkControls(form).bandFrame->isEnabled() && !forkControls(form).firstSpeedBox->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
     }
 
     void toneThatCannotBeMadeIsShown()
     {
         load();
-        form->Text1->setText(QString());
+        forkControls(form).firstSpeedBox->setText(QString());
         MessageBoxCatcher catcher;
         catcher.arm();
-        form->Command1->click();
+        forkControls(form).goButton->click();
         QCOMPARE(catcher.seen, 1);
         QVERIFY2(catcher.text.contains(QStringLiteral("first speed box is empty")), qPrintable(catcher.text));
         QCOMPARE(catcher.icon, QMessageBox::Warning);
-        QVERIFY(!form->TonePlaying());
-        QVERIFY(form->Command3->isEnabled() && !form->Text1->isReadOnly());
+        QVERIFY(!form->isTonePlaying());
+        QVERIFY(forkControls(form).firstSpeedUpButton->isEnabled() && !forkControls(form).firstSpeedBox->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
 
         // A stored speed that looks like markup is quoted as it is, never rendered.
         const QString markup = QStringLiteral("<h1 style=\"color:red\">9</h1>");
-        form->Text1->setText(markup);
+        forkControls(form).firstSpeedBox->setText(markup);
         catcher.arm();
-        form->Command1->click();
+        forkControls(form).goButton->click();
         QCOMPARE(catcher.seen, 2);
         QCOMPARE(catcher.format, Qt::PlainText);
         QVERIFY2(catcher.text.contains(markup), qPrintable(catcher.text));
@@ -567,7 +568,7 @@ private slots:
     {
         load();
         const QColor grey(132, 132, 132);
-        for (QLabel* label : {form->Label3, form->Label4, form->Label9}) {
+        for (QLabel* label : {forkControls(form).settingsLabel, forkControls(form).modeLabel, forkControls(form).helpLabel}) {
             QTest::mousePress(label, Qt::RightButton, {}, QPoint(-5, -5)); // outside: no click follows
             QCOMPARE(label->palette().color(QPalette::Window), form->palette().color(QPalette::Button));
             QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(-5, -5));
@@ -605,11 +606,11 @@ private slots:
         QVERIFY(!QWidget::mouseGrabber());
 
         const QPoint before = form->pos();
-        QTest::mousePress(form->Label7, Qt::LeftButton, {}, QPoint(5, 5)); // "Volume": no drag handle
+        QTest::mousePress(forkControls(form).volumeLabel, Qt::LeftButton, {}, QPoint(5, 5)); // "Volume": no drag handle
         QMouseEvent again(QEvent::MouseMove, QPointF(300, 100), QPointF(form->mapToGlobal(QPoint(300, 100))),
                           Qt::NoButton, Qt::LeftButton, {});
         QApplication::sendEvent(form.get(), &again);
-        QTest::mouseRelease(form->Label7, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(forkControls(form).volumeLabel, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(form->pos(), before);
     }
 
@@ -617,8 +618,8 @@ private slots:
     void volumeTicksAreVisible()
     {
         load();
-        const QImage drawn = form->Slider1->grab().toImage();
-        const QList<int> ticks = form->Slider1->tickPositions();
+        const QImage drawn = forkControls(form).volumeSlider->grab().toImage();
+        const QList<int> ticks = forkControls(form).volumeSlider->tickPositions();
         QVERIFY(ticks.size() >= 65535 / 5000 + 1); // every 5000 from 0
         for (int x : ticks) {
             int dark = 0;
@@ -633,7 +634,7 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->Command9->click();
+        forkControls(form).minimiseButton->click();
         QVERIFY(form->windowState() & Qt::WindowMinimized);
     }
 
@@ -642,11 +643,11 @@ private slots:
         const QByteArray server = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:/nonexistent/tinevox/native");
         load();
-        QCOMPARE(form->Slider1->value(), 0);
-        form->Slider1->setValue(30000);
-        form->Slider1->setValue(65535);
-        QCOMPARE(form->Slider1->value(), 65535);
-        form->Form_Unload();
+        QCOMPARE(forkControls(form).volumeSlider->value(), 0);
+        forkControls(form).volumeSlider->setValue(30000);
+        forkControls(form).volumeSlider->setValue(65535);
+        QCOMPARE(forkControls(form).volumeSlider->value(), 65535);
+        form->unload();
         form.reset();
         if (server.isEmpty())
             qunsetenv("PULSE_SERVER");
@@ -659,44 +660,44 @@ private slots:
     void settingsDialogUpdatesTheWindow()
     {
         load();
-        form->Text1->setText(QStringLiteral("100"));
-        auto withDialog = [](std::function<void(frmSettings&)> act) {
+        forkControls(form).firstSpeedBox->setText(QStringLiteral("100"));
+        auto withDialog = [](std::function<void(SettingsDialog&)> act) {
             QTimer::singleShot(0, [act] {
                 for (QWidget* w : QApplication::topLevelWidgets())
-                    if (auto* dialog = qobject_cast<frmSettings*>(w); dialog && dialog->isVisible())
+                    if (auto* dialog = qobject_cast<SettingsDialog*>(w); dialog && dialog->isVisible())
                         act(*dialog);
             });
         };
-        withDialog([](frmSettings& d) {
-            d.Option2->setChecked(true);
-            d.Check1->setChecked(true);
-            d.Command1->click();
+        withDialog([](SettingsDialog& d) {
+            settingsControls(d).kphButton->setChecked(true);
+            settingsControls(d).showFrequencyBox->setChecked(true);
+            settingsControls(d).okButton->click();
         });
-        QTest::mouseClick(form->Label3, Qt::LeftButton);
-        QCOMPARE(form->Label5->text(), QStringLiteral("KPH"));
-        QCOMPARE(form->Label8->text(), QStringLiteral("KPH"));
-        QVERIFY(!form->Label6->isHidden());
-        QCOMPARE(form->Label6->text(), QStringLiteral("1951 Hz"));
+        QTest::mouseClick(forkControls(form).settingsLabel, Qt::LeftButton);
+        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("KPH"));
+        QCOMPARE(forkControls(form).secondUnitLabel->text(), QStringLiteral("KPH"));
+        QVERIFY(!forkControls(form).firstFrequencyLabel->isHidden());
+        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
 
-        withDialog([](frmSettings& d) {
-            d.Option1->setChecked(true);
-            d.Command2->click(); // Cancel: nothing changes
+        withDialog([](SettingsDialog& d) {
+            settingsControls(d).mphButton->setChecked(true);
+            settingsControls(d).cancelButton->click(); // Cancel: nothing changes
         });
-        QTest::mouseClick(form->Label3, Qt::LeftButton);
-        QCOMPARE(form->Label5->text(), QStringLiteral("KPH"));
+        QTest::mouseClick(forkControls(form).settingsLabel, Qt::LeftButton);
+        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("KPH"));
 
         // While a tone plays the label only looks pressed.
-        form->Command1->click();
-        QVERIFY(form->TonePlaying());
+        forkControls(form).goButton->click();
+        QVERIFY(form->isTonePlaying());
         bool opened = false;
-        withDialog([&opened](frmSettings& d) {
+        withDialog([&opened](SettingsDialog& d) {
             opened = true;
-            d.Command2->click();
+            settingsControls(d).cancelButton->click();
         });
-        QTest::mouseClick(form->Label3, Qt::LeftButton);
+        QTest::mouseClick(forkControls(form).settingsLabel, Qt::LeftButton);
         QTest::qWait(50);
         QVERIFY(!opened);
-        form->Command2->click();
+        forkControls(form).stopButton->click();
     }
 
     void looksTheSameUnderAnyTheme_data()
@@ -728,14 +729,14 @@ private slots:
         QApplication::setPalette(dark);
         const auto restore = qScopeGuard([&] { QApplication::setPalette(desktop); });
         QCOMPARE(form->grab().toImage(), underDefault);
-        form->Form_Unload();
+        form->unload();
         form.reset();
         QVERIFY(shown());
         QCOMPARE(form->grab().toImage(), underDefault);
 
-        frmAbout about(form.get());
+        AboutDialog about(form.get());
         QCOMPARE(about.palette().color(QPalette::Window), dark.color(QPalette::Window));
-        frmSettings settings(form.get());
+        SettingsDialog settings(form.get());
         QCOMPARE(settings.palette().color(QPalette::Base), dark.color(QPalette::Base));
     }
 
@@ -779,7 +780,7 @@ private slots:
 
         MessageBoxCatcher catcher;
         catcher.arm();
-        form->menus().mnuHelpContents->trigger();
+        form->menus().readMeAction->trigger();
         if (message.isEmpty()) {
             QTRY_COMPARE(TestEnvironment::readAll(asked), readMe.toLocal8Bit());
             QTest::qWait(300);
@@ -796,10 +797,10 @@ private slots:
     void missingCompanionEndsTheProgram()
     {
         TestEnvironment::AppDir empty(false);
-        frmForksB window(empty.path());
+        ForkWindow window(empty.path());
         MessageBoxCatcher catcher;
         catcher.arm();
-        QVERIFY(!window.Form_Load());
+        QVERIFY(!window.load());
         QCOMPARE(catcher.text, QStringLiteral("Error: Data or files are missing or corrupt.\r\nPlease re-install Tinevox!"));
         QCOMPARE(catcher.title, QStringLiteral("Error"));
         QCOMPARE(catcher.icon, QMessageBox::Warning);
@@ -807,9 +808,9 @@ private slots:
 
         // A folder of that name passes.
         QVERIFY(QDir(empty.path()).mkdir(QStringLiteral("echolet.dll")));
-        frmForksB again(empty.path());
-        QVERIFY(again.Form_Load());
-        again.Form_Unload();
+        ForkWindow again(empty.path());
+        QVERIFY(again.load());
+        again.unload();
     }
 };
 

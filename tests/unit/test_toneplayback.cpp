@@ -1,12 +1,13 @@
 // Tone playback without a sound server: which files a playback writes and removes,
 // how it fails, and how it is absorbed, stopped and abandoned.
 
+#include "common/ProgressControls.h"
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
 #include "tone/TonePlayback.h"
-#include "tone/frmProgress.h"
+#include "tone/ToneProgressDialog.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -60,19 +61,19 @@ private slots:
     {
         touch(temp2()); // left from an earlier moving playback
         TonePlayback playback(inputs, dir->path());
-        QVERIFY(!playback.TonePlaying());
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
-        QVERIFY(playback.TonePlaying());
+        QVERIFY(!playback.isTonePlaying());
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QVERIFY(playback.isTonePlaying());
         QCOMPARE(sampleRateOf(temp()), 31390u);
         QVERIFY(!QFile::exists(temp2()));
 
         // A second play request changes nothing.
         const QDateTime written = QFileInfo(temp()).lastModified();
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Absorbed);
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Absorbed);
         QCOMPARE(QFileInfo(temp()).lastModified(), written);
 
-        playback.Stop();
-        QVERIFY(!playback.TonePlaying());
+        playback.stop();
+        QVERIFY(!playback.isTonePlaying());
         QVERIFY(!QFile::exists(temp()));
     }
 
@@ -81,9 +82,9 @@ private slots:
         Settings::write(Settings::Unit, QStringLiteral("KPH"));
         Settings::write(Settings::Accuracy, QStringLiteral("100"));
         TonePlayback playback(inputs, dir->path());
-        playback.Tone();
+        playback.playTone();
         QCOMPARE(sampleRateOf(temp()), 195100u); // 1951 Hz at 100 bytes per cycle
-        playback.Stop();
+        playback.stop();
     }
 
     void stopWithoutPlaybackRemovesLeftovers()
@@ -91,11 +92,11 @@ private slots:
         touch(temp());
         touch(temp2());
         TonePlayback playback(inputs, dir->path());
-        playback.Stop();
+        playback.stop();
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
-        QVERIFY(!playback.TonePlaying());
-        playback.Unload();
+        QVERIFY(!playback.isTonePlaying());
+        playback.unload();
     }
 
     void toneThatCannotBeMadeReturnsToIdle_data()
@@ -147,12 +148,12 @@ private slots:
 
         TonePlayback playback(inputs, dir->path());
         try {
-            playback.Tone();
+            playback.playTone();
             QFAIL("a tone that cannot be made was played");
         } catch (const ToneError& e) {
             QVERIFY2(e.message().contains(mentions), qPrintable(e.message()));
         }
-        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!playback.isTonePlaying());
         QVERIFY(!playback.isWriting());
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
@@ -162,8 +163,8 @@ private slots:
         Settings::write(Settings::Accuracy, QStringLiteral("10"));
         Settings::write(Settings::XFreq, QStringLiteral("10.525"));
         inputs.moving = false;
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
-        playback.Stop();
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        playback.stop();
     }
 
     void companionThatCannotStartIsReported()
@@ -171,20 +172,20 @@ private slots:
         inputs.moving = true; // no echolet.dll in this folder
         TonePlayback playback(inputs, dir->path());
         try {
-            playback.Tone();
+            playback.playTone();
             QFAIL("moving mode played without its companion");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::PlayerNotStarted);
             QVERIFY(e.message().contains(QStringLiteral("echolet.dll")));
         }
-        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!playback.isTonePlaying());
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
 
         // A folder named like the companion passes the start-up check but cannot run.
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("echolet.dll")));
-        QVERIFY_THROWS_EXCEPTION(ToneError, playback.Tone());
-        QVERIFY(!playback.TonePlaying());
+        QVERIFY_THROWS_EXCEPTION(ToneError, playback.playTone());
+        QVERIFY(!playback.isTonePlaying());
     }
 
     // Neither the application directory nor the user's own folder can take the tone
@@ -198,14 +199,14 @@ private slots:
         blocker.close();
         TonePlayback playback(inputs, dir->file(QStringLiteral("missing")));
         try {
-            playback.Tone();
+            playback.playTone();
             QFAIL("played without a tone file");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
             QVERIFY2(e.message().contains(dir->file(QStringLiteral("missing"))) && e.message().contains(blocker.fileName()),
                      qPrintable(e.message()));
         }
-        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!playback.isTonePlaying());
         qputenv("XDG_RUNTIME_DIR", savedRuntime);
     }
 
@@ -222,21 +223,21 @@ private slots:
         TonePlayback::Outcome nested = TonePlayback::Outcome::Playing;
         bool sawWriting = false;
         QTimer::singleShot(0, [&] {
-            sawWriting = playback.isWriting() && playback.TonePlaying();
-            playback.Stop();
-            nested = playback.Tone();
+            sawWriting = playback.isWriting() && playback.isTonePlaying();
+            playback.stop();
+            nested = playback.playTone();
         });
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Abandoned);
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Abandoned);
         QVERIFY(sawWriting);
         QCOMPARE(nested, TonePlayback::Outcome::Absorbed);
-        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!playback.isTonePlaying());
         QVERIFY(!playback.isWriting());
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
         // Idle again: the next request plays.
         inputs.moving = false;
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Playing);
-        playback.Stop();
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        playback.stop();
     }
 
     void closeWhileWritingAbandons()
@@ -245,10 +246,10 @@ private slots:
         inputs.band = Doppler::Band::Ka;
         inputs.speed1 = QStringLiteral("199");
         TonePlayback playback(inputs, dir->path());
-        QTimer::singleShot(0, [&] { playback.Unload(); });
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Abandoned);
+        QTimer::singleShot(0, [&] { playback.unload(); });
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Abandoned);
         QVERIFY(!QFile::exists(temp()));
-        QVERIFY(!playback.TonePlaying());
+        QVERIFY(!playback.isTonePlaying());
     }
 
     void cancelWhileWritingAbandons()
@@ -259,12 +260,12 @@ private slots:
         TonePlayback playback(inputs, dir->path());
         QTimer::singleShot(0, [] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* progress = qobject_cast<frmProgress*>(w))
-                    progress->Command1->click();
+                if (auto* progress = qobject_cast<ToneProgressDialog*>(w))
+                    progressControls(progress).cancelButton->click();
             }
         });
-        QCOMPARE(playback.Tone(), TonePlayback::Outcome::Abandoned);
-        QVERIFY(!playback.TonePlaying());
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Abandoned);
+        QVERIFY(!playback.isTonePlaying());
         QVERIFY(!QFile::exists(temp()));
     }
 };

@@ -1,11 +1,12 @@
 // The tone writer: every byte of a tone file, its sizes, and what it refuses.
 
+#include "common/ProgressControls.h"
 #include "common/TestEnvironment.h"
 #include "platform/ReplacingFile.h"
 #include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
 #include "tone/WaveWriter.h"
-#include "tone/frmProgress.h"
+#include "tone/ToneProgressDialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -58,10 +59,10 @@ private slots:
 
     void oneCycle()
     {
-        QCOMPARE(Module1::cycleBytes(10), bytes({202, 248, 248, 202, 127, 53, 6, 6, 52, 127}));
-        QCOMPARE(Module1::cycleBytes(5), bytes({248, 202, 53, 6, 127}));
+        QCOMPARE(WaveWriter::cycleBytes(10), bytes({202, 248, 248, 202, 127, 53, 6, 6, 52, 127}));
+        QCOMPARE(WaveWriter::cycleBytes(5), bytes({248, 202, 53, 6, 127}));
         // The last sample lies at 360 degrees; with pi as 3.14 that is just below 127.
-        const QByteArray hundred = Module1::cycleBytes(100);
+        const QByteArray hundred = WaveWriter::cycleBytes(100);
         QCOMPARE(hundred.size(), 100);
         QCOMPARE(static_cast<unsigned char>(hundred.back()), 127);
         for (char b : hundred)
@@ -70,7 +71,7 @@ private slots:
 
     void thousandHertzFileByteForByte()
     {
-        Module1::WriteWave(0.5, 1000, path);
+        WaveWriter::writeToneFile(0.5, 1000, path);
         const QByteArray file = TestEnvironment::readAll(path);
         QCOMPARE(file.size(), 5044);
         QCOMPARE(file.left(4), QByteArray("RIFF"));
@@ -85,7 +86,7 @@ private slots:
         QCOMPARE(u16(file, 34), 8);
         QCOMPARE(file.mid(36, 4), QByteArray("data"));
         QCOMPARE(u32(file, 40), 5000u);
-        const QByteArray cycle = Module1::cycleBytes(10);
+        const QByteArray cycle = WaveWriter::cycleBytes(10);
         for (int c = 0; c < 500; ++c)
             QCOMPARE(file.mid(44 + c * 10, 10), cycle);
     }
@@ -117,7 +118,7 @@ private slots:
         QFETCH(int, total);
         QFETCH(int, data);
         QFETCH(int, cycles);
-        const Module1::TonePlan plan = Module1::planTone(0.5, frequency, accuracy);
+        const WaveWriter::TonePlan plan = WaveWriter::planTone(0.5, frequency, accuracy);
         QCOMPARE(plan.sampleRate, rate);
         QCOMPARE(plan.samplesPerCycle, perCycle);
         QCOMPARE(plan.totalSamples, total);
@@ -128,18 +129,18 @@ private slots:
         int steps = 0;
         float last = 0;
         bool rising = true;
-        Module1::WriteContext context;
+        WaveWriter::WriteContext context;
         context.onProgress = [&](float value) {
             rising = rising && value > last;
             last = value;
             ++steps;
         };
-        Module1::WriteWave(0.5, frequency, path, context);
+        WaveWriter::writeToneFile(0.5, frequency, path, context);
         const QByteArray file = TestEnvironment::readAll(path);
         QCOMPARE(file.size(), 44 + data);
         QCOMPARE(u32(file, 24), static_cast<quint32>(rate));
         // Every cycle the same bytes, across all the blocks they are written in.
-        QVERIFY(file.mid(44) == Module1::cycleBytes(perCycle).repeated(cycles));
+        QVERIFY(file.mid(44) == WaveWriter::cycleBytes(perCycle).repeated(cycles));
         // One progress step per cycle, every one shown, ending at 100.
         QCOMPARE(steps, cycles);
         QVERIFY(rising);
@@ -153,9 +154,9 @@ private slots:
                                         QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("100000000")}) {
             Settings::write(Settings::Accuracy, accuracy);
             int steps = 0;
-            Module1::WriteContext context;
+            WaveWriter::WriteContext context;
             context.onProgress = [&](float) { ++steps; };
-            Module1::WriteWave(0.5, 1.2, path, context);
+            WaveWriter::writeToneFile(0.5, 1.2, path, context);
             const QByteArray file = TestEnvironment::readAll(path);
             QCOMPARE(file.size(), 44);
             QCOMPARE(u32(file, 4), 36u);
@@ -192,7 +193,7 @@ private slots:
         QFETCH(int, kind);
         Settings::write(Settings::Accuracy, accuracy);
         try {
-            Module1::WriteWave(0.5, frequency, path);
+            WaveWriter::writeToneFile(0.5, frequency, path);
             QFAIL("a tone that cannot be made was written");
         } catch (const ToneError& e) {
             QCOMPARE(static_cast<int>(e.kind()), kind);
@@ -225,7 +226,7 @@ private slots:
         else
             QVERIFY(QFile::link(victim, path));
 
-        Module1::WriteWave(0.5, 1000, path);
+        WaveWriter::writeToneFile(0.5, 1000, path);
         QVERIFY(!QFileInfo(path).isSymLink());
         QCOMPARE(TestEnvironment::readAll(path).size(), 5044);
         if (plant == QLatin1String("dangling"))
@@ -239,15 +240,15 @@ private slots:
     void fileLargerThanThePlayerTakesIsRefused()
     {
         // 80 MHz is still played, but two seconds of it would not be.
-        QCOMPARE(Module1::planTone(0.5, 20060, QStringLiteral("4000")).sampleRate, 80240000);
-        QVERIFY_THROWS_EXCEPTION(ToneError, Module1::planTone(2.0, 20060, QStringLiteral("4000")));
+        QCOMPARE(WaveWriter::planTone(0.5, 20060, QStringLiteral("4000")).sampleRate, 80240000);
+        QVERIFY_THROWS_EXCEPTION(ToneError, WaveWriter::planTone(2.0, 20060, QStringLiteral("4000")));
     }
 
     void unwritablePlaceIsReportedForTheUser()
     {
         const QString missing = dir->file(QStringLiteral("no such folder/temp.wav"));
         try {
-            Module1::WriteWave(0.5, 1000, missing);
+            WaveWriter::writeToneFile(0.5, 1000, missing);
             QFAIL("no error for a file that cannot be written");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
@@ -271,7 +272,7 @@ private slots:
         small.rlim_cur = 100000;
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
         try {
-            Module1::WriteWave(0.5, 20060, path);
+            WaveWriter::writeToneFile(0.5, 20060, path);
             QFAIL("a write beyond the limit was not reported");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
@@ -297,9 +298,9 @@ private slots:
     {
         Settings::write(Settings::Accuracy, QStringLiteral("100"));
         int asked = 0;
-        Module1::WriteContext context;
+        WaveWriter::WriteContext context;
         context.abandoned = [&] { return ++asked >= 1; };
-        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, Module1::WriteWave(0.5, 20060, path, context));
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(0.5, 20060, path, context));
         QVERIFY(asked >= 1);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
     }
@@ -310,11 +311,11 @@ private slots:
         // The first yield shows the dialog; a click on its Cancel then abandons the file.
         QTimer::singleShot(0, [] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* progress = qobject_cast<frmProgress*>(w))
-                    progress->Command1->click();
+                if (auto* progress = qobject_cast<ToneProgressDialog*>(w))
+                    progressControls(progress).cancelButton->click();
             }
         });
-        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, Module1::WriteWave(0.5, 20060, path));
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(0.5, 20060, path));
         QVERIFY(!QFile::exists(path));
     }
 
@@ -323,20 +324,20 @@ private slots:
     void aKeptDialogServesTheNextFile()
     {
         Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        frmProgress dialog;
-        Module1::WriteContext context;
+        ToneProgressDialog dialog;
+        WaveWriter::WriteContext context;
         context.progress = &dialog;
-        QTimer::singleShot(0, [&] { dialog.Command1->click(); });
-        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, Module1::WriteWave(0.5, 20060, path, context));
+        QTimer::singleShot(0, [&] { progressControls(dialog).cancelButton->click(); });
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(0.5, 20060, path, context));
         QVERIFY(!dialog.isVisible());
 
         int dialogs = 0;
         context.onProgress = [&](float) {
             dialogs = 0;
             for (QWidget* w : QApplication::topLevelWidgets())
-                dialogs += qobject_cast<frmProgress*>(w) ? 1 : 0;
+                dialogs += qobject_cast<ToneProgressDialog*>(w) ? 1 : 0;
         };
-        Module1::WriteWave(0.5, 1000, path, context);
+        WaveWriter::writeToneFile(0.5, 1000, path, context);
         QCOMPARE(QFileInfo(path).size(), 50044);
         QCOMPARE(dialogs, 1);
         QVERIFY(!dialog.isVisible());
@@ -349,7 +350,7 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(100000, 'x'));
         old.close();
-        Module1::WriteWave(0.5, 1000, path);
+        WaveWriter::writeToneFile(0.5, 1000, path);
         QCOMPARE(QFileInfo(path).size(), 5044);
     }
 };
@@ -360,39 +361,39 @@ class TestProgressDialog : public QObject {
 private slots:
     void layout()
     {
-        frmProgress dialog;
+        ToneProgressDialog dialog;
         QCOMPARE(dialog.size(), QSize(312, 56));
         QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
         QVERIFY((dialog.windowFlags() & Qt::WindowType_Mask) == Qt::Tool);
-        QCOMPARE(dialog.Label1->text(), QStringLiteral("Generating Test Tone, Please Wait..."));
-        QCOMPARE(dialog.Label1->geometry(), QRect(12, 9, 289, 22));
-        QVERIFY(dialog.Label1->font().bold());
-        QCOMPARE(dialog.Label1->font().pointSizeF(), 9.75);
-        QCOMPARE(dialog.ProgressBar1->geometry(), QRect(9, 30, 295, 22));
+        QCOMPARE(progressControls(dialog).captionLabel->text(), QStringLiteral("Generating Test Tone, Please Wait..."));
+        QCOMPARE(progressControls(dialog).captionLabel->geometry(), QRect(12, 9, 289, 22));
+        QVERIFY(progressControls(dialog).captionLabel->font().bold());
+        QCOMPARE(progressControls(dialog).captionLabel->font().pointSizeF(), 9.75);
+        QCOMPARE(progressControls(dialog).progressBar->geometry(), QRect(9, 30, 295, 22));
         // The Cancel button lies below the lower edge.
-        QVERIFY(dialog.Command1->geometry().top() >= dialog.height());
+        QVERIFY(progressControls(dialog).cancelButton->geometry().top() >= dialog.height());
     }
 
     void everyStepShows()
     {
-        frmProgress dialog;
+        ToneProgressDialog dialog;
         dialog.setProgressValue(100.0f * 1 / 10030);
         dialog.showProgress();
-        const int first = dialog.ProgressBar1->value();
+        const int first = progressControls(dialog).progressBar->value();
         dialog.setProgressValue(100.0f * 2 / 10030);
         dialog.showProgress();
-        QVERIFY(dialog.ProgressBar1->value() > first);
+        QVERIFY(progressControls(dialog).progressBar->value() > first);
         dialog.setProgressValue(100.0f);
         QCOMPARE(dialog.progressValue(), 100.0f);
         dialog.showProgress();
-        QCOMPARE(dialog.ProgressBar1->value(), dialog.ProgressBar1->maximum());
+        QCOMPARE(progressControls(dialog).progressBar->value(), progressControls(dialog).progressBar->maximum());
     }
 
     void placedRelativeToTheMainWindow()
     {
         QWidget main;
         main.setGeometry(100, 50, 528, 443);
-        frmProgress dialog;
+        ToneProgressDialog dialog;
         dialog.placeNear(&main);
         const QRect frame = main.frameGeometry();
         // (main width - dialog width) / 2 + main left + 3500 twips; main top + 1800 twips.

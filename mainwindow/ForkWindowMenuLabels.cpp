@@ -1,39 +1,39 @@
 // The three labels of the top row: "Mode" and "Help" pop up their menus, "Settings"
 // opens the settings dialog. None of them acts while a tone plays.
 
-#include "mainwindow/Form1.h"
-#include "mainwindow/frmForksB.h"
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/ForkWindow.h"
 #include "settings/SettingsKeys.h"
-#include "settings/frmSettings.h"
+#include "settings/SettingsDialog.h"
 
 #include <QCursor>
 #include <QMenu>
 
-void frmForksB::Label3_Click()
+void ForkWindow::onSettingsLabelClicked()
 {
-    if (TonePlaying())
+    if (isTonePlaying())
         return;
     {
-        frmSettings dialog(this);
+        SettingsDialog dialog(this);
         dialog.exec();
     }
     // Whichever way it closed: bring the readout, its visibility and the unit
     // captions up to date from the store.
-    ShowFreq();
+    showFrequencies();
     setReadoutsVisible(Settings::showFreqIsOn(Settings::read(Settings::ShowFreq)));
     setUnitCaptions(Settings::unitIsMph(Settings::read(Settings::Unit)) ? QStringLiteral("MPH") : QStringLiteral("KPH"));
 }
 
-void frmForksB::Label4_Click()
+void ForkWindow::onModeLabelClicked()
 {
-    if (TonePlaying())
+    if (isTonePlaying())
         return;
-    menuForm->mnuMode->exec(QCursor::pos());
+    mainMenus->modeMenu->exec(QCursor::pos());
 }
 
-void frmForksB::Label9_Click()
+void ForkWindow::onHelpLabelClicked()
 {
-    if (TonePlaying())
+    if (isTonePlaying())
         return;
-    menuForm->mnuHelp->exec(QCursor::pos());
+    mainMenus->helpMenu->exec(QCursor::pos());
 }

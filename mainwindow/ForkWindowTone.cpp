@@ -2,7 +2,7 @@
 
 #include "mainwindow/SpeedBox.h"
 #include "platform/Twips.h"
-#include "mainwindow/frmForksB.h"
+#include "mainwindow/ForkWindow.h"
 #include "settings/NumberText.h"
 #include "tone/FrequencyReadout.h"
 #include "tone/ToneError.h"
@@ -11,70 +11,65 @@
 #include <QMessageBox>
 #include <QRadioButton>
 
-std::optional<Doppler::Band> frmForksB::selectedBand() const
+std::optional<Doppler::Band> ForkWindow::selectedBand() const
 {
-    if (Option1->isChecked())
+    if (bandX->isChecked())
         return Doppler::Band::X;
-    if (Option2->isChecked())
+    if (bandK->isChecked())
         return Doppler::Band::K;
-    if (Option3->isChecked())
+    if (bandKa->isChecked())
         return Doppler::Band::Ka;
-    if (Option4->isChecked())
+    if (bandKu->isChecked())
         return Doppler::Band::Ku;
     return std::nullopt;
 }
 
-QString frmForksB::firstSpeedText() const
+QString ForkWindow::firstSpeedText() const
 {
-    return Text1->text();
+    return firstSpeedBox->text();
 }
 
-QString frmForksB::secondSpeedText() const
+QString ForkWindow::secondSpeedText() const
 {
-    return Text2->text();
+    return secondSpeedBox->text();
 }
 
-bool frmForksB::MovingMode() const
+bool ForkWindow::isMovingMode() const
 {
     return height() * Twips::PerPixel == MovingHeightTwips;
 }
 
-void frmForksB::setHeightTwips(int twips)
+void ForkWindow::setHeightTwips(int twips)
 {
     setFixedHeight(Twips::toPixels(twips));
 }
 
-void frmForksB::Option1_Click() { ShowFreq(); }
-void frmForksB::Option2_Click() { ShowFreq(); }
-void frmForksB::Option3_Click() { ShowFreq(); }
-void frmForksB::Option4_Click() { ShowFreq(); }
-
-void frmForksB::ShowFreq()
+void ForkWindow::showFrequencies()
 {
     const double constant = Doppler::dopplerConstantFor(selectedBand());
     auto show = [&](QLabel* label, const QString& speed) {
         label->setText(FrequencyReadout::caption(Doppler::toneFrequency(constant, speed), label->fontMetrics(),
                                                  label->contentsRect().width()));
     };
-    show(Label6, Text1->text());
-    show(Label11, Text2->text());
+    show(firstFrequencyLabel, firstSpeedBox->text());
+    show(secondFrequencyLabel, secondSpeedBox->text());
 }
 
-void frmForksB::Command1_Click()
+void ForkWindow::onGoClicked()
 {
-    DisableGUI();
-    Tone();
+    lockSpeedEntry();
+    playTone();
 }
 
-void frmForksB::Tone()
+void ForkWindow::playTone()
 {
     try {
-        if (playback.Tone() == TonePlayback::Outcome::Abandoned)
-            EnableGUI();
+        if (playback.playTone() == TonePlayback::Outcome::Abandoned)
+            unlockSpeedEntry();
     } catch (const ToneError& error) {
         // Nothing plays and no tone file is left: say what to change, and let the
         // user change it.
-        EnableGUI();
+        unlockSpeedEntry();
         emit toneFailed(error.message());
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), error.message(), QMessageBox::Ok, this);
         // The message quotes stored and typed texts, which are never markup.
@@ -83,13 +78,8 @@ void frmForksB::Tone()
     }
 }
 
-void frmForksB::KillOld()
+void ForkWindow::onStopClicked()
 {
-    playback.KillOld();
-}
-
-void frmForksB::Command2_Click()
-{
-    playback.Stop();
-    EnableGUI();
+    playback.stop();
+    unlockSpeedEntry();
 }

@@ -1,4 +1,4 @@
-#include "player/Form1.h"
+#include "player/CompanionWindow.h"
 
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
@@ -6,7 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
-Form1::Form1(const QString& toneFolder) : directory(toneFolder)
+CompanionWindow::CompanionWindow(const QString& toneFolder) : directory(toneFolder)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Caption);
@@ -14,39 +14,39 @@ Form1::Form1(const QString& toneFolder) : directory(toneFolder)
     resize(220, 62);
 }
 
-QString Form1::tonePath() const
+QString CompanionWindow::tonePath() const
 {
     return directory.isEmpty() ? QString() : Platform::pathInDirectory(directory, ToneFile);
 }
 
-void Form1::deleteMainProgramsTone()
+void CompanionWindow::deleteMainProgramsTone()
 {
     if (!directory.isEmpty())
         Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(directory, MainProgramsToneFile));
 }
 
-void Form1::Form_Load()
+void CompanionWindow::load()
 {
     sound.play(tonePath());
 }
 
-void Form1::KillFile()
+void CompanionWindow::deleteToneFile()
 {
     Platform::deleteFileIgnoringErrors(tonePath());
 }
 
-void Form1::Form_Unload()
+void CompanionWindow::unload()
 {
     if (unloaded)
         return;
     unloaded = true;
     sound.stop();
-    KillFile();
+    deleteToneFile();
 }
 
-void Form1::closeEvent(QCloseEvent* event)
+void CompanionWindow::closeEvent(QCloseEvent* event)
 {
-    Form_Unload();
+    unload();
     event->accept();
     // A hidden window's close does not count as the last window closing: end here.
     QCoreApplication::quit();

@@ -9,7 +9,7 @@ class QCloseEvent;
 
 // The companion's only window. Its caption is how Tinevox finds it again: a close
 // request to the window captioned "RodIdedivOzaruDodeZovo" ends the second tone.
-class Form1 : public QWidget {
+class CompanionWindow : public QWidget {
     Q_OBJECT
 public:
     static inline const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
@@ -17,13 +17,13 @@ public:
     static inline const QString MainProgramsToneFile = QStringLiteral("temp.wav");
 
     // toneFolder: where Tinevox writes the tone files; empty when there is none (silence).
-    explicit Form1(const QString& toneFolder);
+    explicit CompanionWindow(const QString& toneFolder);
 
     // Starts looping the tone file; a missing or unplayable file stays silent.
-    void Form_Load();
+    void load();
 
     // Deletes the tone file, ignoring every failure.
-    void KillFile();
+    void deleteToneFile();
 
     QString tonePath() const;
 
@@ -34,7 +34,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Unload();
+    void unload();
 
     const QString directory;
     Platform::LoopedSound sound;

@@ -8,16 +8,16 @@ class QPushButton;
 
 // The small borderless dialog shown while a tone file is written: a caption and a bar
 // that moves one step per cycle written.
-class frmProgress : public QWidget {
+class ToneProgressDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit frmProgress(QWidget* parent = nullptr);
+    explicit ToneProgressDialog(QWidget* parent = nullptr);
 
+    // Back to an empty bar and no cancel, for the next tone file.
+    void restart();
     // The bar spans 0 to 100. Every step's value is taken at once; the bar itself is
     // brought up to date with showProgress(), when the event loop gets to paint it, so
     // that thousands of steps cost no thousands of repaints.
-    // Back to an empty bar and no cancel, for the next tone file.
-    void restart();
     void setProgressValue(float value);
     void showProgress();
     float progressValue() const { return value; }
@@ -28,14 +28,13 @@ public:
 
     bool cancelRequested() const { return cancelled; }
 
-    QLabel* Label1 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QPushButton* Command1 = nullptr;
-
 private slots:
-    void Command1_Click();
+    void onCancelClicked();
 
 private:
     float value = 0.0f;
     bool cancelled = false;
+    QLabel* captionLabel = nullptr;
+    QProgressBar* progressBar = nullptr;
+    QPushButton* cancelButton = nullptr;
 };

@@ -5,7 +5,7 @@
 
 namespace Platform {
 
-// The sound card's wave-out volume as one 32-bit word of two 16-bit channels: the
+// The sound card's volume as one 32-bit word of two 16-bit channels: the
 // low half is the left channel, the high half the right; 0 is silent, 65535 full.
 // Backed by the default sink's front-left and front-right volume on the sound server,
 // mapped linearly onto 0..65535 (normal volume is 65535; louder than normal reads as
@@ -13,12 +13,12 @@ namespace Platform {
 //
 // Without a sound server get() answers 0 and set() does nothing; a server that
 // appears later is used from then on.
-class WaveOutVolume {
+class SinkVolume {
 public:
-    WaveOutVolume();
-    ~WaveOutVolume();
-    WaveOutVolume(const WaveOutVolume&) = delete;
-    WaveOutVolume& operator=(const WaveOutVolume&) = delete;
+    SinkVolume();
+    ~SinkVolume();
+    SinkVolume(const SinkVolume&) = delete;
+    SinkVolume& operator=(const SinkVolume&) = delete;
 
     // The current volume word; waits briefly for the server's answer.
     std::uint32_t get();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mainwindow/VolumeSlider.h"
-#include "platform/WaveOutVolume.h"
+#include "platform/SinkVolume.h"
 #include "settings/MainWindowSettings.h"
 #include "tone/TonePlayback.h"
 
@@ -15,14 +15,14 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class Form1;
+class MainMenus;
 class SpeedBox;
 
 // The main window: two grey tuning forks cut to their outline, with every control on
 // a fork's face. The upper fork carries the first speed, the band, GO and STOP, the
 // volume, the title and the three menu labels; the lower fork, shown only in moving
 // mode, carries the second speed. The mode is the window's height.
-class frmForksB : public QWidget, public ToneInputs, public RestorableWindow {
+class ForkWindow : public QWidget, public ToneInputs, public RestorableWindow {
     Q_OBJECT
 public:
     static constexpr int Width = 792;
@@ -30,42 +30,29 @@ public:
     static constexpr int StationaryHeight = 286; // 4300 twips
     static constexpr int MovingHeightTwips = 6645;
     static constexpr int StationaryHeightTwips = 4300;
-    static constexpr int RgnDataSize = 2560;
+    static constexpr int OutlineRegionSize = 2560; // bytes: header and rectangles
 
-    explicit frmForksB(const QString& applicationDirectory);
-    ~frmForksB() override;
+    explicit ForkWindow(const QString& applicationDirectory);
+    ~ForkWindow() override;
 
     // Start-up steps before the window is shown. False when the program must end:
     // the companion is missing (the user has been told).
-    bool Form_Load();
+    bool load();
     // Shut-down steps; runs once, however the window is closed.
-    void Form_Unload();
+    void unload();
 
-    bool FileExists(const QString& sFile) const;
-
-    // Tone engine
-    void Tone();
-    void KillOld();
-    bool TonePlaying() const { return playback.TonePlaying(); }
-    void ShowFreq();
-    bool MovingMode() const override;
+    // The frequency readouts, brought up to date from the band and the speeds.
+    void showFrequencies();
+    bool isTonePlaying() const { return playback.isTonePlaying(); }
+    bool isMovingMode() const override;
     void setHeightTwips(int twips);
 
-    // Speed entry
-    void DisableGUI();
-    void EnableGUI();
+    // While a tone plays the speeds, their step buttons and the band cannot change.
+    void lockSpeedEntry();
+    void unlockSpeedEntry();
 
-    // Settings kept between runs
-    void LoadSettings();
-    void SaveSettings();
-
-    // Volume
-    void InitVolume();
-    void SetVolume();
-
-    // Shape
-    void FillRegionData();
-    QByteArray RgnData;
+    // The outline's rectangle list, as the window's mask was made from it.
+    const QByteArray& outlineRegion() const { return outline; }
 
     // ToneInputs: what a playback reads at the moment it needs it.
     std::optional<Doppler::Band> selectedBand() const override;
@@ -85,58 +72,7 @@ public:
     QString secondSpeed() const override { return secondSpeedText(); }
 
     const TonePlayback& tonePlayback() const { return playback; }
-    Form1& menus() { return *menuForm; }
-
-    // Controls, by their designed names.
-    QFrame* Frame1 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QRadioButton* Option3 = nullptr;
-    QRadioButton* Option4 = nullptr;
-    QPushButton* Command9 = nullptr;
-    QPushButton* Command7 = nullptr;
-    QPushButton* Command8 = nullptr;
-    SpeedBox* Text2 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    SpeedBox* Text1 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    VolumeSlider* Slider1 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label1 = nullptr;
-
-public slots:
-    void Option1_Click();
-    void Option2_Click();
-    void Option3_Click();
-    void Option4_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command7_Click();
-    void Command8_Click();
-    void Command9_Click();
-    void Text1_Change();
-    void Text2_Change();
-    void Text1_LostFocus();
-    void Text2_LostFocus();
-    void Slider1_Change();
-    void Label3_Click();
-    void Label4_Click();
-    void Label9_Click();
+    MainMenus& menus() { return *mainMenus; }
 
 signals:
     // A tone that could not be made was reported to the user.
@@ -150,7 +86,30 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+private slots:
+    void onGoClicked();
+    void onStopClicked();
+    void onFirstSpeedUpClicked();
+    void onFirstSpeedDownClicked();
+    void onSecondSpeedUpClicked();
+    void onSecondSpeedDownClicked();
+    void onFirstSpeedFocusLost();
+    void onSecondSpeedFocusLost();
+    void onCloseClicked();
+    void onMinimiseClicked();
+    void onVolumeSliderChanged();
+    void onSettingsLabelClicked();
+    void onModeLabelClicked();
+    void onHelpLabelClicked();
+
 private:
+    void playTone();
+    void restoreSettings();
+    void saveSettings();
+    void showSinkVolume();
+    void writeSinkVolume();
+    void fillOutlineRegion();
+    QRadioButton* buttonOfBand(RestorableWindow::Band band) const;
     void createControls();
     void applyShape();
     void startDrag(Qt::MouseButton button, const QPointF& globalPosition);
@@ -160,13 +119,43 @@ private:
     bool isMenuLabel(QObject* object) const;
 
     QPixmap skin;
-    std::unique_ptr<Form1> menuForm;
+    std::unique_ptr<MainMenus> mainMenus;
     TonePlayback playback;
-    Platform::WaveOutVolume volume;
+    Platform::SinkVolume volume;
     bool unloaded = false;
     // A move by hand: for buttons other than the left, and for desktops without a
     // window manager that moves windows. It lasts while dragButton is held.
     bool movingByHand = false;
     Qt::MouseButton dragButton = Qt::NoButton;
     QPoint grabOffset;
+    QByteArray outline;
+
+    // The controls; each also carries its designed name as its object name.
+    QFrame* bandFrame = nullptr;
+    QRadioButton* bandX = nullptr;
+    QRadioButton* bandK = nullptr;
+    QRadioButton* bandKa = nullptr;
+    QRadioButton* bandKu = nullptr;
+    SpeedBox* firstSpeedBox = nullptr;
+    QPushButton* firstSpeedUpButton = nullptr;
+    QPushButton* firstSpeedDownButton = nullptr;
+    SpeedBox* secondSpeedBox = nullptr;
+    QPushButton* secondSpeedUpButton = nullptr;
+    QPushButton* secondSpeedDownButton = nullptr;
+    QPushButton* goButton = nullptr;
+    QPushButton* stopButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    QPushButton* minimiseButton = nullptr;
+    VolumeSlider* volumeSlider = nullptr;
+    QLabel* titleLabel = nullptr;
+    QLabel* creditLabel = nullptr;
+    QLabel* radarGunPicture = nullptr;
+    QLabel* modeLabel = nullptr;
+    QLabel* settingsLabel = nullptr;
+    QLabel* helpLabel = nullptr;
+    QLabel* firstUnitLabel = nullptr;
+    QLabel* secondUnitLabel = nullptr;
+    QLabel* firstFrequencyLabel = nullptr;
+    QLabel* secondFrequencyLabel = nullptr;
+    QLabel* volumeLabel = nullptr;
 };

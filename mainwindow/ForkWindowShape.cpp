@@ -2,7 +2,7 @@
 // buttons and the pressed look of the menu labels.
 
 #include "mainwindow/ForkOutline.h"
-#include "mainwindow/frmForksB.h"
+#include "mainwindow/ForkWindow.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -66,35 +66,35 @@ void setBackColour(QLabel* label, const QColor& colour)
 
 } // namespace
 
-void frmForksB::FillRegionData()
+void ForkWindow::fillOutlineRegion()
 {
     const auto& rects = ForkOutline::rects;
-    putLong(RgnData, 0, 32);
-    putLong(RgnData, 4, 1);
-    putLong(RgnData, 8, static_cast<qint32>(rects.size()));
-    putLong(RgnData, 12, static_cast<qint32>(rects.size() * 16));
-    putLong(RgnData, 16, ForkOutline::bounds.left);
-    putLong(RgnData, 20, ForkOutline::bounds.top);
-    putLong(RgnData, 24, ForkOutline::bounds.right);
-    putLong(RgnData, 28, ForkOutline::bounds.bottom);
+    putLong(outline, 0, 32);
+    putLong(outline, 4, 1);
+    putLong(outline, 8, static_cast<qint32>(rects.size()));
+    putLong(outline, 12, static_cast<qint32>(rects.size() * 16));
+    putLong(outline, 16, ForkOutline::bounds.left);
+    putLong(outline, 20, ForkOutline::bounds.top);
+    putLong(outline, 24, ForkOutline::bounds.right);
+    putLong(outline, 28, ForkOutline::bounds.bottom);
     qsizetype at = 32;
     for (const ForkOutline::Rect& r : rects) {
-        putLong(RgnData, at, r.left);
-        putLong(RgnData, at + 4, r.top);
-        putLong(RgnData, at + 8, r.right);
-        putLong(RgnData, at + 12, r.bottom);
+        putLong(outline, at, r.left);
+        putLong(outline, at + 4, r.top);
+        putLong(outline, at + 8, r.right);
+        putLong(outline, at + 12, r.bottom);
         at += 16;
     }
 }
 
-void frmForksB::applyShape()
+void ForkWindow::applyShape()
 {
-    RgnData = QByteArray(RgnDataSize, '\0');
-    FillRegionData();
-    setMask(regionFromData(RgnData));
+    outline = QByteArray(OutlineRegionSize, '\0');
+    fillOutlineRegion();
+    setMask(regionFromData(outline));
 }
 
-void frmForksB::paintEvent(QPaintEvent*)
+void ForkWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawPixmap(0, 0, skin);
@@ -102,10 +102,10 @@ void frmForksB::paintEvent(QPaintEvent*)
 
 // Drag by the face, the radar-gun picture or the title, with any mouse button; a
 // press on any other control does not move the window.
-void frmForksB::mousePressEvent(QMouseEvent* event)
+void ForkWindow::mousePressEvent(QMouseEvent* event)
 {
     QWidget* under = childAt(event->position().toPoint());
-    if (under && under != Image2 && under != Label1)
+    if (under && under != radarGunPicture && under != titleLabel)
         return;
     if (movingByHand)
         return; // a second button during a drag changes nothing
@@ -116,7 +116,7 @@ void frmForksB::mousePressEvent(QMouseEvent* event)
 // keeps the window on the pointer after a right-button move), so only the left button
 // hands the move over; any other button, and a desktop whose window manager does not
 // move windows, moves the window here for as long as that button is held.
-void frmForksB::startDrag(Qt::MouseButton button, const QPointF& globalPosition)
+void ForkWindow::startDrag(Qt::MouseButton button, const QPointF& globalPosition)
 {
     if (button == Qt::LeftButton) {
         if (QWindow* window = windowHandle(); window && window->startSystemMove())
@@ -128,14 +128,14 @@ void frmForksB::startDrag(Qt::MouseButton button, const QPointF& globalPosition)
     grabMouse();
 }
 
-void frmForksB::endDrag()
+void ForkWindow::endDrag()
 {
     movingByHand = false;
     dragButton = Qt::NoButton;
     releaseMouse();
 }
 
-void frmForksB::mouseMoveEvent(QMouseEvent* event)
+void ForkWindow::mouseMoveEvent(QMouseEvent* event)
 {
     if (!movingByHand)
         return;
@@ -148,30 +148,30 @@ void frmForksB::mouseMoveEvent(QMouseEvent* event)
     move(event->globalPosition().toPoint() - grabOffset);
 }
 
-void frmForksB::mouseReleaseEvent(QMouseEvent* event)
+void ForkWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     if (movingByHand && event->button() == dragButton)
         endDrag();
 }
 
-void frmForksB::Command5_Click()
+void ForkWindow::onCloseClicked()
 {
     close();
 }
 
-void frmForksB::Command9_Click()
+void ForkWindow::onMinimiseClicked()
 {
     setWindowState(windowState() | Qt::WindowMinimized);
 }
 
-bool frmForksB::isMenuLabel(QObject* object) const
+bool ForkWindow::isMenuLabel(QObject* object) const
 {
-    return object == Label3 || object == Label4 || object == Label9;
+    return object == settingsLabel || object == modeLabel || object == helpLabel;
 }
 
 // The three menu labels look pressed while the mouse is down on them, whatever the
 // button and whether or not a tone plays; the click follows the release.
-bool frmForksB::eventFilter(QObject* watched, QEvent* event)
+bool ForkWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (!isMenuLabel(watched))
         return QWidget::eventFilter(watched, event);
@@ -184,12 +184,12 @@ bool frmForksB::eventFilter(QObject* watched, QEvent* event)
         setBackColour(label, FaceGrey);
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (label->rect().contains(mouse->position().toPoint())) {
-            if (label == Label3)
-                Label3_Click();
-            else if (label == Label4)
-                Label4_Click();
+            if (label == settingsLabel)
+                onSettingsLabelClicked();
+            else if (label == modeLabel)
+                onModeLabelClicked();
             else
-                Label9_Click();
+                onHelpLabelClicked();
         }
         return true;
     }

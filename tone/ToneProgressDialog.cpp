@@ -1,4 +1,4 @@
-#include "tone/frmProgress.h"
+#include "tone/ToneProgressDialog.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -22,55 +22,55 @@ constexpr int BarSteps = 10000; // 0..100 in hundredths, so every step shows
 
 } // namespace
 
-frmProgress::frmProgress(QWidget* parent)
+ToneProgressDialog::ToneProgressDialog(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmProgress"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(px(4680), px(840));
 
-    Label1 = new QLabel(QStringLiteral("Generating Test Tone, Please Wait..."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    captionLabel = new QLabel(QStringLiteral("Generating Test Tone, Please Wait..."), this);
+    captionLabel->setObjectName(QStringLiteral("Label1"));
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(9.75);
     font.setBold(true);
-    Label1->setFont(font);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setGeometry(px(180), px(135), px(4335), px(330));
+    captionLabel->setFont(font);
+    captionLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    captionLabel->setGeometry(px(180), px(135), px(4335), px(330));
 
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, BarSteps);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setGeometry(px(135), px(450), px(4425), px(330));
+    progressBar = new QProgressBar(this);
+    progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar->setRange(0, BarSteps);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
+    progressBar->setGeometry(px(135), px(450), px(4425), px(330));
 
     // Designed below the lower edge, so it is not seen; a click (or its mnemonic)
     // abandons the tone being written.
-    Command1 = new QPushButton(QStringLiteral("&Cancel"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(px(1635), px(900), px(1410), px(375));
-    connect(Command1, &QPushButton::clicked, this, &frmProgress::Command1_Click);
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("Command1"));
+    cancelButton->setGeometry(px(1635), px(900), px(1410), px(375));
+    connect(cancelButton, &QPushButton::clicked, this, &ToneProgressDialog::onCancelClicked);
 }
 
-void frmProgress::restart()
+void ToneProgressDialog::restart()
 {
     value = 0.0f;
     cancelled = false;
-    ProgressBar1->setValue(0);
+    progressBar->setValue(0);
 }
 
-void frmProgress::setProgressValue(float newValue)
+void ToneProgressDialog::setProgressValue(float newValue)
 {
     value = newValue;
 }
 
-void frmProgress::showProgress()
+void ToneProgressDialog::showProgress()
 {
-    ProgressBar1->setValue(static_cast<int>(std::lround(static_cast<double>(value) * (BarSteps / 100))));
+    progressBar->setValue(static_cast<int>(std::lround(static_cast<double>(value) * (BarSteps / 100))));
 }
 
-void frmProgress::placeNear(const QWidget* mainWindow)
+void ToneProgressDialog::placeNear(const QWidget* mainWindow)
 {
     if (!mainWindow) {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -83,7 +83,7 @@ void frmProgress::placeNear(const QWidget* mainWindow)
     move(static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)));
 }
 
-void frmProgress::Command1_Click()
+void ToneProgressDialog::onCancelClicked()
 {
     cancelled = true;
     hide();

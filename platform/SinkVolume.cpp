@@ -1,4 +1,4 @@
-#include "platform/WaveOutVolume.h"
+#include "platform/SinkVolume.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -16,8 +16,8 @@ const char* const DefaultSink = "@DEFAULT_SINK@";
 // Both channels of a stereo sink; the only channel of a mono one.
 void applyWord(pa_cvolume& volume, const pa_channel_map& map, std::uint32_t word)
 {
-    const pa_volume_t left = WaveOutVolume::toServerVolume(static_cast<std::uint16_t>(word & 0xFFFF));
-    const pa_volume_t right = WaveOutVolume::toServerVolume(static_cast<std::uint16_t>(word >> 16));
+    const pa_volume_t left = SinkVolume::toServerVolume(static_cast<std::uint16_t>(word & 0xFFFF));
+    const pa_volume_t right = SinkVolume::toServerVolume(static_cast<std::uint16_t>(word >> 16));
     if (volume.channels == 1) {
         volume.values[0] = left;
         return;
@@ -42,15 +42,15 @@ std::uint32_t readWord(const pa_cvolume& volume, const pa_channel_map& map)
         left = pa_cvolume_get_position(&volume, &map, PA_CHANNEL_POSITION_FRONT_LEFT);
     if (pa_channel_map_has_position(&map, PA_CHANNEL_POSITION_FRONT_RIGHT))
         right = pa_cvolume_get_position(&volume, &map, PA_CHANNEL_POSITION_FRONT_RIGHT);
-    return static_cast<std::uint32_t>(WaveOutVolume::fromServerVolume(left))
-        | static_cast<std::uint32_t>(WaveOutVolume::fromServerVolume(right)) << 16;
+    return static_cast<std::uint32_t>(SinkVolume::fromServerVolume(left))
+        | static_cast<std::uint32_t>(SinkVolume::fromServerVolume(right)) << 16;
 }
 
 } // namespace
 
 // All server state lives under the threaded main loop's lock; callbacks run on the
 // loop's own thread.
-class WaveOutVolume::Impl {
+class SinkVolume::Impl {
 public:
     Impl() : loop(pa_threaded_mainloop_new())
     {
@@ -243,30 +243,30 @@ private:
     unsigned answerGeneration = 0;
 };
 
-WaveOutVolume::WaveOutVolume() : impl(std::make_unique<Impl>()) {}
-WaveOutVolume::~WaveOutVolume() = default;
+SinkVolume::SinkVolume() : impl(std::make_unique<Impl>()) {}
+SinkVolume::~SinkVolume() = default;
 
-std::uint32_t WaveOutVolume::get()
+std::uint32_t SinkVolume::get()
 {
     return impl->get();
 }
 
-void WaveOutVolume::set(std::uint32_t word)
+void SinkVolume::set(std::uint32_t word)
 {
     impl->set(word);
 }
 
-void WaveOutVolume::flush()
+void SinkVolume::flush()
 {
     impl->flush();
 }
 
-std::uint32_t WaveOutVolume::toServerVolume(std::uint16_t channel)
+std::uint32_t SinkVolume::toServerVolume(std::uint16_t channel)
 {
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(channel) * PA_VOLUME_NORM + 32767) / 65535);
 }
 
-std::uint16_t WaveOutVolume::fromServerVolume(std::uint32_t volume)
+std::uint16_t SinkVolume::fromServerVolume(std::uint32_t volume)
 {
     if (volume >= PA_VOLUME_NORM)
         return 65535;

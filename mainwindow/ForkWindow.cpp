@@ -1,0 +1,101 @@
+// The main window's life: construction, start-up checks and shut-down.
+
+#include "mainwindow/ForkWindow.h"
+
+#include "assets/Assets.h"
+#include "mainwindow/ForkPalette.h"
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/SpeedBox.h"
+#include "platform/AppDirectory.h"
+#include "platform/FileSystem.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+
+ForkWindow::ForkWindow(const QString& applicationDirectory)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      skin(Assets::Skin),
+      mainMenus(std::make_unique<MainMenus>(*this, applicationDirectory)),
+      playback(*this, applicationDirectory)
+{
+    setObjectName(QStringLiteral("frmForksB"));
+    setWindowTitle(QStringLiteral("Tinevox"));
+    setWindowIcon(QIcon(Assets::Icon));
+    setFixedSize(Width, MovingHeight);
+    // Before the controls, which take their colours from the window.
+    setPalette(ForkPalette::make());
+    createControls();
+
+    // A band or a speed changed: the readouts follow.
+    for (QRadioButton* band : {bandX, bandK, bandKa, bandKu})
+        connect(band, &QRadioButton::clicked, this, &ForkWindow::showFrequencies);
+    connect(firstSpeedBox, &QLineEdit::textChanged, this, &ForkWindow::showFrequencies);
+    connect(secondSpeedBox, &QLineEdit::textChanged, this, &ForkWindow::showFrequencies);
+    connect(firstSpeedUpButton, &QPushButton::clicked, this, &ForkWindow::onFirstSpeedUpClicked);
+    connect(firstSpeedDownButton, &QPushButton::clicked, this, &ForkWindow::onFirstSpeedDownClicked);
+    connect(secondSpeedUpButton, &QPushButton::clicked, this, &ForkWindow::onSecondSpeedUpClicked);
+    connect(secondSpeedDownButton, &QPushButton::clicked, this, &ForkWindow::onSecondSpeedDownClicked);
+    connect(firstSpeedBox, &TypedLineEdit::focusLost, this, &ForkWindow::onFirstSpeedFocusLost);
+    connect(secondSpeedBox, &TypedLineEdit::focusLost, this, &ForkWindow::onSecondSpeedFocusLost);
+    connect(goButton, &QPushButton::clicked, this, &ForkWindow::onGoClicked);
+    connect(stopButton, &QPushButton::clicked, this, &ForkWindow::onStopClicked);
+    connect(closeButton, &QPushButton::clicked, this, &ForkWindow::onCloseClicked);
+    connect(minimiseButton, &QPushButton::clicked, this, &ForkWindow::onMinimiseClicked);
+    for (QWidget* w : {static_cast<QWidget*>(settingsLabel), static_cast<QWidget*>(modeLabel), static_cast<QWidget*>(helpLabel)})
+        w->installEventFilter(this);
+}
+
+ForkWindow::~ForkWindow() = default;
+
+bool ForkWindow::load()
+{
+    if (!Platform::pathExists(playback.companionPath())) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
+                        QStringLiteral("Error: Data or files are missing or corrupt.\r\nPlease re-install Tinevox!"),
+                        QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        box.setWindowIcon(windowIcon());
+        box.exec();
+        return false;
+    }
+    applyShape();
+    showSinkVolume();
+    // The slider reports the user's changes only after it shows the device's volume,
+    // so starting the program never writes the volume back.
+    connect(volumeSlider, &QSlider::valueChanged, this, &ForkWindow::onVolumeSliderChanged);
+    restoreSettings();
+    // The first speed box has the first focus, its text selected: a speed typed
+    // straight away replaces the restored one.
+    firstSpeedBox->setFocus();
+    firstSpeedBox->selectAll();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(Width / 2, height() / 2));
+    return true;
+}
+
+void ForkWindow::unload()
+{
+    if (unloaded)
+        return;
+    unloaded = true;
+    saveSettings();
+    playback.unload();
+}
+
+void ForkWindow::closeEvent(QCloseEvent* event)
+{
+    // A close from the close button, the window manager or the task bar: the same
+    // unload, and then the program ends, whatever hidden window is left.
+    unload();
+    event->accept();
+    QCoreApplication::quit();
+}

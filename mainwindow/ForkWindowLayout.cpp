@@ -1,0 +1,151 @@
+// The main window's controls: kind, name, caption, place, size, font, colour and tab
+// order, as designed in twips on the tuning-fork skin.
+
+#include "assets/Assets.h"
+#include "mainwindow/SpeedBox.h"
+#include "mainwindow/VolumeSlider.h"
+#include "mainwindow/ForkWindow.h"
+#include "platform/Controls.h"
+#include "platform/Fonts.h"
+#include "platform/Twips.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+using Controls::make;
+
+namespace {
+
+// The skin's face grey, 0x00848484, so that labels blend into the fork.
+const QColor FaceGrey(132, 132, 132);
+
+void onFace(QWidget* w)
+{
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, FaceGrey);
+    w->setPalette(palette);
+    w->setAutoFillBackground(true);
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect place, Qt::Alignment align)
+{
+    auto* l = make<QLabel>(parent, name, place);
+    l->setText(caption);
+    l->setAlignment(align | Qt::AlignTop);
+    l->setTextFormat(Qt::PlainText);
+    onFace(l);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect place, const QFont& font)
+{
+    auto* b = make<QPushButton>(parent, name, place);
+    b->setText(caption);
+    b->setFont(font);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QRadioButton* bandButton(QWidget* frame, const char* name, const QString& caption, QRect place)
+{
+    auto* o = make<QRadioButton>(frame, name, place);
+    o->setText(caption);
+    o->setFont(Fonts::designed(QStringLiteral("Arial"), 9.75, true));
+    // A button fills with the button colour; unfilled, it shows the frame's face grey.
+    QPalette palette = o->palette();
+    palette.setColor(QPalette::Window, FaceGrey);
+    o->setPalette(palette);
+    return o;
+}
+
+QPushButton* pictureButton(QWidget* parent, const char* name, const QString& picture, QRect place)
+{
+    auto* b = make<QPushButton>(parent, name, place);
+    const QPixmap pixmap(picture);
+    b->setIcon(pixmap);
+    b->setIconSize(pixmap.size());
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+void ForkWindow::createControls()
+{
+    using Twips::rect;
+    const QFont stepFont = Fonts::designed(QStringLiteral("Arial"), 14.25, true);
+    const QFont speedFont = Fonts::designed(QStringLiteral("Arial"), 39.75, true);
+    QFont unitFont = Fonts::designed(QStringLiteral("Arial"), 24, true);
+    // Set a little tighter, "MPH" keeps a few pixels of face before the notch's
+    // outline instead of ending one pixel from it.
+    unitFont.setLetterSpacing(QFont::AbsoluteSpacing, -1.5);
+    const QFont readoutFont = Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, true);
+    setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
+
+    // In the designed order of creation: later controls lie above earlier ones.
+    bandFrame = make<QFrame>(this, "Frame1", rect(2970, 1575, 870, 1365));
+    bandFrame->setFrameShape(QFrame::NoFrame);
+    onFace(bandFrame);
+    bandX = bandButton(bandFrame, "Option1", QStringLiteral("X "), rect(90, 45, 420, 285));
+    bandK = bandButton(bandFrame, "Option2", QStringLiteral("K"), rect(90, 360, 420, 285));
+    bandKa = bandButton(bandFrame, "Option3", QStringLiteral("Ka"), rect(90, 675, 555, 285));
+    bandKu = bandButton(bandFrame, "Option4", QStringLiteral("Ku"), rect(90, 990, 555, 285));
+    bandX->setChecked(true);
+
+    minimiseButton = button(this, "Command9", QStringLiteral("_"), rect(11025, 315, 285, 285),
+                      Fonts::designed(QStringLiteral("Fixedsys"), 9, true));
+    secondSpeedDownButton = button(this, "Command7", QStringLiteral("-"), rect(4050, 5850, 780, 270), stepFont);
+    secondSpeedUpButton = button(this, "Command8", QStringLiteral("+"), rect(4845, 5850, 780, 270), stepFont);
+    secondSpeedBox = make<SpeedBox>(this, "Text2", rect(4050, 4860, 1545, 975));
+    secondSpeedBox->setFont(speedFont);
+    secondSpeedBox->setText(QStringLiteral("199"));
+    closeButton = button(this, "Command5", QStringLiteral("X"), rect(11340, 315, 285, 285),
+                      Fonts::designed(QStringLiteral("MS Sans Serif"), 9.75, true));
+    goButton = pictureButton(this, "Command1", Assets::Go, rect(4995, 3285, 1410, 825));
+    stopButton = pictureButton(this, "Command2", Assets::Stop, rect(3465, 3285, 1410, 825));
+    firstSpeedBox = make<SpeedBox>(this, "Text1", rect(4005, 1575, 1545, 975));
+    firstSpeedBox->setFont(speedFont);
+    firstSpeedBox->setText(QStringLiteral("199"));
+    firstSpeedUpButton = button(this, "Command3", QStringLiteral("+"), rect(4800, 2565, 780, 270), stepFont);
+    firstSpeedDownButton = button(this, "Command4", QStringLiteral("-"), rect(4005, 2565, 780, 270), stepFont);
+
+    volumeSlider = make<VolumeSlider>(this, "Slider1", rect(7515, 3240, 3570, 630));
+    volumeSlider->setRange(0, 65535);
+    volumeSlider->setSingleStep(1);
+    volumeSlider->setPageStep(5);
+    volumeSlider->setTickInterval(5000);
+    volumeSlider->setTickPosition(QSlider::TicksBelow);
+
+    helpLabel = label(this, "Label9", QStringLiteral("Help"), rect(4230, 300, 555, 225), Qt::AlignHCenter);
+    secondFrequencyLabel = label(this, "Label11", QString(), rect(4005, 6165, 1680, 240), Qt::AlignHCenter);
+    secondFrequencyLabel->setFont(readoutFont);
+    firstFrequencyLabel = label(this, "Label6", QString(), rect(3960, 2880, 1680, 240), Qt::AlignHCenter);
+    firstFrequencyLabel->setFont(readoutFont);
+    modeLabel = label(this, "Label4", QStringLiteral("Mode"), rect(2745, 300, 645, 225), Qt::AlignHCenter);
+    creditLabel = label(this, "Label2", QStringLiteral("by Tinevox"), rect(9315, 1215, 1140, 240), Qt::AlignLeft);
+    radarGunPicture = make<QLabel>(this, "Image2", rect(4230, 540, 1545, 780));
+    radarGunPicture->setPixmap(QPixmap(Assets::RadarGun));
+    radarGunPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    secondUnitLabel = label(this, "Label8", QStringLiteral("MPH"), rect(5670, 5040, 1050, 510), Qt::AlignLeft);
+    secondUnitLabel->setFont(unitFont);
+    volumeLabel = label(this, "Label7", QStringLiteral("Volume"), rect(8685, 3015, 1140, 195), Qt::AlignHCenter);
+    settingsLabel = label(this, "Label3", QStringLiteral("Settings"), rect(3420, 300, 780, 225), Qt::AlignHCenter);
+    firstUnitLabel = label(this, "Label5", QStringLiteral("MPH"), rect(5625, 1800, 1050, 510), Qt::AlignLeft);
+    firstUnitLabel->setFont(unitFont);
+    titleLabel = label(this, "Label1", QStringLiteral("Tinevox"), rect(5760, 540, 3615, 735), Qt::AlignHCenter);
+    titleLabel->setFont(Fonts::designed(QStringLiteral("Impact"), 30, false, true));
+    // The title overlaps the credit line's first letters; unfilled, it hides none of
+    // them and shows the same face grey of the skin beneath.
+    titleLabel->setAutoFillBackground(false);
+
+    // Focus order; labels and the picture take no focus.
+    const QList<QWidget*> order {firstSpeedBox, firstSpeedDownButton, firstSpeedUpButton, stopButton, goButton, closeButton, volumeSlider, secondSpeedBox,
+                                 secondSpeedUpButton, secondSpeedDownButton, minimiseButton, bandKu, bandKa, bandK, bandX};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QWidget* w : order)
+        w->setFocusPolicy(Qt::StrongFocus);
+}

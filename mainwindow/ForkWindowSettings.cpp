@@ -1,0 +1,75 @@
+// Bringing back the last run's choices at load, and keeping band and speeds at unload.
+
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/SpeedBox.h"
+#include "mainwindow/ForkWindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QRadioButton>
+
+void ForkWindow::restoreSettings()
+{
+    MainWindowSettings::load(*this);
+    // A stored speed equal to the design-time text changes nothing and so refreshes
+    // nothing: the readout must still name the restored tone.
+    showFrequencies();
+}
+
+void ForkWindow::saveSettings()
+{
+    MainWindowSettings::save(*this);
+}
+
+QRadioButton* ForkWindow::buttonOfBand(RestorableWindow::Band band) const
+{
+    switch (band) {
+    case RestorableWindow::Band::X: return bandX;
+    case RestorableWindow::Band::K: return bandK;
+    case RestorableWindow::Band::Ka: return bandKa;
+    case RestorableWindow::Band::Ku: return bandKu;
+    }
+    return nullptr;
+}
+
+void ForkWindow::selectBand(RestorableWindow::Band band)
+{
+    // The readouts follow, as after a click on the band.
+    buttonOfBand(band)->setChecked(true);
+    showFrequencies();
+}
+
+bool ForkWindow::bandSelected(RestorableWindow::Band band) const
+{
+    return buttonOfBand(band)->isChecked();
+}
+
+void ForkWindow::setUnitCaptions(const QString& caption)
+{
+    firstUnitLabel->setText(caption);
+    secondUnitLabel->setText(caption);
+}
+
+// The same check marks and height as the Mode menu gives, without storing the mode.
+void ForkWindow::setMoving(bool moving)
+{
+    menus().movingAction->setChecked(moving);
+    menus().stationaryAction->setChecked(!moving);
+    setHeightTwips(moving ? MovingHeightTwips : StationaryHeightTwips);
+}
+
+void ForkWindow::setFirstSpeed(const QString& text)
+{
+    firstSpeedBox->setText(text);
+}
+
+void ForkWindow::setSecondSpeed(const QString& text)
+{
+    secondSpeedBox->setText(text);
+}
+
+void ForkWindow::setReadoutsVisible(bool visible)
+{
+    firstFrequencyLabel->setVisible(visible);
+    secondFrequencyLabel->setVisible(visible);
+}

@@ -1,0 +1,189 @@
+#include "settings/SettingsDialog.h"
+
+#include "platform/Controls.h"
+#include "platform/Fonts.h"
+#include "platform/Twips.h"
+#include "settings/NumberText.h"
+#include "settings/SettingsKeys.h"
+#include "settings/TypedLineEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+using Controls::make;
+
+namespace {
+
+// The Ka carrier: digits and one decimal point, at most six characters.
+class CarrierBox : public TypedLineEdit {
+public:
+    explicit CarrierBox(QWidget* parent) : TypedLineEdit(6, parent) {}
+
+protected:
+    bool admitsTyped(QChar typed, const QString& text) const override
+    {
+        if (typed == QChar(8))
+            return true;
+        if (typed == QLatin1Char('.'))
+            return !text.contains(QLatin1Char('.')); // even if the selection holds it
+        return typed >= QLatin1Char('0') && typed <= QLatin1Char('9');
+    }
+};
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect place, const QFont& font)
+{
+    auto* l = make<QLabel>(parent, name, place);
+    l->setText(caption);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(font);
+    return l;
+}
+
+// A list shows the entry of its key: the stored text when it is an entry, otherwise
+// the key's default.
+void showStored(QComboBox* list, const Settings::Key& key, const QStringList& entries)
+{
+    list->clear();
+    list->addItems(entries);
+    list->setCurrentIndex(static_cast<int>(entries.indexOf(Settings::readEntry(key, entries))));
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(QWidget* owner)
+    : OwnerCentredDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    if (owner)
+        setWindowIcon(owner->windowIcon());
+    setFixedSize(Twips::toPixels(4005), Twips::toPixels(5805));
+    createControls();
+    connect(okButton, &QPushButton::clicked, this, &SettingsDialog::onOkClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);
+    connect(kaCarrierBox, &TypedLineEdit::focusLost, this, &SettingsDialog::onKaCarrierFocusLost);
+    load();
+}
+
+void SettingsDialog::createControls()
+{
+    using Twips::rect;
+    const QFont bold = Fonts::designed(QStringLiteral("Arial"), 9.75, true);
+    const QFont listFont = Fonts::designed(QStringLiteral("Fixedsys"), 9, false);
+    setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
+
+    carrierGroup = make<QGroupBox>(this, "Frame3", rect(135, 135, 3705, 2715));
+    xCarrierLabel = label(carrierGroup, "Label1", QStringLiteral("X Frequency"), rect(135, 270, 1455, 285), bold);
+    xCarrierList = make<QComboBox>(carrierGroup, "Combo1", rect(1755, 225, 1230, 345));
+    xCarrierUnitLabel = label(carrierGroup, "Label6", QStringLiteral("GHz"), rect(3015, 270, 420, 240), bold);
+    kCarrierLabel = label(carrierGroup, "Label2", QStringLiteral("K Frequency"), rect(135, 765, 1455, 285), bold);
+    kCarrierList = make<QComboBox>(carrierGroup, "Combo2", rect(1755, 720, 1230, 345));
+    kCarrierUnitLabel = label(carrierGroup, "Label5", QStringLiteral("GHz"), rect(3015, 765, 420, 240), bold);
+    kaCarrierLabel = label(carrierGroup, "Label3", QStringLiteral("Ka Frequency"), rect(135, 1260, 1455, 285), bold);
+    kaCarrierBox = new CarrierBox(carrierGroup);
+    kaCarrierBox->setObjectName(QStringLiteral("Text3"));
+    kaCarrierBox->setGeometry(rect(1755, 1215, 1185, 315));
+    kaCarrierBox->setFont(bold);
+    kaCarrierBox->setText(QStringLiteral("33.4"));
+    kaCarrierUnitLabel = label(carrierGroup, "Label7", QStringLiteral("GHz"), rect(3015, 1260, 420, 240), bold);
+    kaCarrierRangeLabel = label(carrierGroup, "Label4", QStringLiteral("(33.4-36 GHz)"), rect(1755, 1575, 1185, 240), font());
+    kaCarrierRangeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    showFrequencyBox = make<QCheckBox>(carrierGroup, "Check1", rect(810, 2070, 2220, 330));
+    showFrequencyBox->setText(QStringLiteral("Display Frequency"));
+    showFrequencyBox->setFont(bold);
+
+    unitGroup = make<QGroupBox>(this, "Frame1", rect(180, 2970, 3660, 960));
+    unitGroup->setTitle(QStringLiteral("Units"));
+    unitGroup->setFont(bold);
+    mphButton = make<QRadioButton>(unitGroup, "Option1", rect(900, 405, 780, 240));
+    mphButton->setText(QStringLiteral("MPH"));
+    kphButton = make<QRadioButton>(unitGroup, "Option2", rect(1890, 405, 780, 240));
+    kphButton->setText(QStringLiteral("KPH"));
+
+    bytesPerCycleGroup = make<QGroupBox>(this, "Frame2", rect(180, 4050, 3660, 960));
+    bytesPerCycleLabel = label(bytesPerCycleGroup, "Label8", QStringLiteral("Bytes per Cycle"), rect(180, 360, 1545, 240), bold);
+    bytesPerCycleList = make<QComboBox>(bytesPerCycleGroup, "Combo3", rect(1890, 315, 1590, 345));
+
+    for (QComboBox* list : {xCarrierList, kCarrierList, bytesPerCycleList}) {
+        list->setEditable(false);
+        list->setFont(listFont);
+    }
+
+    // Neither button answers Enter or Esc; their access keys are O and C.
+    okButton = make<QPushButton>(this, "Command1", rect(772, 5265, 1140, 330));
+    okButton->setText(QStringLiteral("&OK"));
+    cancelButton = make<QPushButton>(this, "Command2", rect(2092, 5265, 1140, 330));
+    cancelButton->setText(QStringLiteral("&Cancel"));
+    for (QPushButton* b : {okButton, cancelButton}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, kCarrierList, xCarrierList, kaCarrierBox};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void SettingsDialog::load()
+{
+    showStored(xCarrierList, Settings::XFreq, Settings::XCarriers);
+    showStored(kCarrierList, Settings::KFreq, Settings::KCarriers);
+    showStored(bytesPerCycleList, Settings::Accuracy, Settings::BytesPerCycle);
+    kaCarrierBox->setText(Settings::read(Settings::KaFreq));
+    const bool mph = Settings::unitIsMph(Settings::read(Settings::Unit));
+    (mph ? mphButton : kphButton)->setChecked(true);
+    showFrequencyBox->setChecked(Settings::showFreqIsOn(Settings::read(Settings::ShowFreq)));
+    (mph ? mphButton : kphButton)->setFocus();
+}
+
+void SettingsDialog::saveSettings()
+{
+    Settings::write(Settings::XFreq, xCarrierList->currentText());
+    Settings::write(Settings::KFreq, kCarrierList->currentText());
+    Settings::write(Settings::KaFreq, kaCarrierBox->text());
+    Settings::write(Settings::Accuracy, bytesPerCycleList->currentText());
+    Settings::write(Settings::Unit, mphButton->isChecked() ? QStringLiteral("MPH") : QStringLiteral("KPH"));
+    Settings::write(Settings::ShowFreq, showFrequencyBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+// The Ka carrier is clamped here too: its access key presses OK without taking the
+// focus from the box, so the box's own clamp would not have run.
+void SettingsDialog::onOkClicked()
+{
+    onKaCarrierFocusLost();
+    saveSettings();
+    accept();
+}
+
+void SettingsDialog::onCancelClicked()
+{
+    reject();
+}
+
+// The lower bound is 33, not the 33.4 the hint shows; a value in bounds stays exactly
+// as typed.
+void SettingsDialog::onKaCarrierFocusLost()
+{
+    if (NumberText::leadingValue(kaCarrierBox->text()) < 33)
+        kaCarrierBox->setText(QStringLiteral("33"));
+    if (NumberText::leadingValue(kaCarrierBox->text()) > 36)
+        kaCarrierBox->setText(QStringLiteral("36"));
+}
+
+void SettingsDialog::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept(); // neither closes the dialog
+        return;
+    default:
+        OwnerCentredDialog::keyPressEvent(event);
+    }
+}
