@@ -94,7 +94,7 @@ void benchWriter(Table& table)
     timeToneWriter(plan, path, dialog);
     const QByteArray bytes = readFile(path);
     if (bytes.size() != plan.dataSize + 44)
-        throw Failure(QStringLiteral("WriteWave wrote %1 bytes, not %2").arg(bytes.size()).arg(plan.dataSize + 44));
+        throw Failure(QStringLiteral("writeToneFile wrote %1 bytes, not %2").arg(bytes.size()).arg(plan.dataSize + 44));
 
     std::vector<double> writer, plain, sox;
     for (int i = 0; i < WriterRuns; ++i) {
@@ -102,7 +102,7 @@ void benchWriter(Table& table)
         plain.push_back(timePlainWrite(bytes, plainPath));
     }
     if (readFile(path) != bytes)
-        throw Failure(QStringLiteral("WriteWave wrote different bytes from one run to the next"));
+        throw Failure(QStringLiteral("writeToneFile wrote different bytes from one run to the next"));
     for (int i = 0; i < SoxRuns; ++i)
         sox.push_back(timeSox(plan, soxPath));
     const qint64 soxBytes = QFileInfo(soxPath).size();
@@ -112,10 +112,10 @@ void benchWriter(Table& table)
     const Spread s = spreadOf(sox);
     const double ratio = w.median / p.median;
     const QString file = QStringLiteral("%1 bytes, %2").arg(grouped(bytes.size()), describe(plan));
-    table.add(QStringLiteral("WriteWave, largest tone file (%1), median of %2").arg(file).arg(WriterRuns),
+    table.add(QStringLiteral("writeToneFile, largest tone file (%1), median of %2").arg(file).arg(WriterRuns),
               msWithSpread(w), QStringLiteral("< 10 ms"), w.median < 10.0);
     table.add(QStringLiteral("plain write of the same bytes, median of %1").arg(WriterRuns), msWithSpread(p, 3));
-    table.add(QStringLiteral("WriteWave / plain write"), QStringLiteral("%1 x").arg(ratio, 0, 'f', 1),
+    table.add(QStringLiteral("writeToneFile / plain write"), QStringLiteral("%1 x").arg(ratio, 0, 'f', 1),
               QStringLiteral("< 3 x"), ratio < 3.0);
     table.add(QStringLiteral("sox making an 8-bit mono WAV of that length and rate (%1 bytes), a process, median of %2")
                   .arg(grouped(soxBytes))

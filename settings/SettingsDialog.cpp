@@ -66,7 +66,7 @@ SettingsDialog::SettingsDialog(QWidget* owner)
     createControls();
     connect(okButton, &QPushButton::clicked, this, &SettingsDialog::onOkClicked);
     connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);
-    connect(kaCarrierBox, &TypedLineEdit::focusLost, this, &SettingsDialog::onKaCarrierFocusLost);
+    connect(bandKaCarrierBox, &TypedLineEdit::focusLost, this, &SettingsDialog::onBandKaCarrierFocusLost);
     load();
 }
 
@@ -78,21 +78,21 @@ void SettingsDialog::createControls()
     setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
 
     carrierGroup = make<QGroupBox>(this, "Frame3", rect(135, 135, 3705, 2715));
-    xCarrierLabel = label(carrierGroup, "Label1", QStringLiteral("X Frequency"), rect(135, 270, 1455, 285), bold);
-    xCarrierList = make<QComboBox>(carrierGroup, "Combo1", rect(1755, 225, 1230, 345));
-    xCarrierUnitLabel = label(carrierGroup, "Label6", QStringLiteral("GHz"), rect(3015, 270, 420, 240), bold);
-    kCarrierLabel = label(carrierGroup, "Label2", QStringLiteral("K Frequency"), rect(135, 765, 1455, 285), bold);
-    kCarrierList = make<QComboBox>(carrierGroup, "Combo2", rect(1755, 720, 1230, 345));
-    kCarrierUnitLabel = label(carrierGroup, "Label5", QStringLiteral("GHz"), rect(3015, 765, 420, 240), bold);
-    kaCarrierLabel = label(carrierGroup, "Label3", QStringLiteral("Ka Frequency"), rect(135, 1260, 1455, 285), bold);
-    kaCarrierBox = new CarrierBox(carrierGroup);
-    kaCarrierBox->setObjectName(QStringLiteral("Text3"));
-    kaCarrierBox->setGeometry(rect(1755, 1215, 1185, 315));
-    kaCarrierBox->setFont(bold);
-    kaCarrierBox->setText(QStringLiteral("33.4"));
-    kaCarrierUnitLabel = label(carrierGroup, "Label7", QStringLiteral("GHz"), rect(3015, 1260, 420, 240), bold);
-    kaCarrierRangeLabel = label(carrierGroup, "Label4", QStringLiteral("(33.4-36 GHz)"), rect(1755, 1575, 1185, 240), font());
-    kaCarrierRangeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    bandXCarrierLabel = label(carrierGroup, "Label1", QStringLiteral("X Frequency"), rect(135, 270, 1455, 285), bold);
+    bandXCarrierList = make<QComboBox>(carrierGroup, "Combo1", rect(1755, 225, 1230, 345));
+    bandXCarrierUnitLabel = label(carrierGroup, "Label6", QStringLiteral("GHz"), rect(3015, 270, 420, 240), bold);
+    bandKCarrierLabel = label(carrierGroup, "Label2", QStringLiteral("K Frequency"), rect(135, 765, 1455, 285), bold);
+    bandKCarrierList = make<QComboBox>(carrierGroup, "Combo2", rect(1755, 720, 1230, 345));
+    bandKCarrierUnitLabel = label(carrierGroup, "Label5", QStringLiteral("GHz"), rect(3015, 765, 420, 240), bold);
+    bandKaCarrierLabel = label(carrierGroup, "Label3", QStringLiteral("Ka Frequency"), rect(135, 1260, 1455, 285), bold);
+    bandKaCarrierBox = new CarrierBox(carrierGroup);
+    bandKaCarrierBox->setObjectName(QStringLiteral("Text3"));
+    bandKaCarrierBox->setGeometry(rect(1755, 1215, 1185, 315));
+    bandKaCarrierBox->setFont(bold);
+    bandKaCarrierBox->setText(QStringLiteral("33.4"));
+    bandKaCarrierUnitLabel = label(carrierGroup, "Label7", QStringLiteral("GHz"), rect(3015, 1260, 420, 240), bold);
+    bandKaCarrierRangeLabel = label(carrierGroup, "Label4", QStringLiteral("(33.4-36 GHz)"), rect(1755, 1575, 1185, 240), font());
+    bandKaCarrierRangeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     showFrequencyBox = make<QCheckBox>(carrierGroup, "Check1", rect(810, 2070, 2220, 330));
     showFrequencyBox->setText(QStringLiteral("Display Frequency"));
     showFrequencyBox->setFont(bold);
@@ -109,7 +109,7 @@ void SettingsDialog::createControls()
     bytesPerCycleLabel = label(bytesPerCycleGroup, "Label8", QStringLiteral("Bytes per Cycle"), rect(180, 360, 1545, 240), bold);
     bytesPerCycleList = make<QComboBox>(bytesPerCycleGroup, "Combo3", rect(1890, 315, 1590, 345));
 
-    for (QComboBox* list : {xCarrierList, kCarrierList, bytesPerCycleList}) {
+    for (QComboBox* list : {bandXCarrierList, bandKCarrierList, bytesPerCycleList}) {
         list->setEditable(false);
         list->setFont(listFont);
     }
@@ -124,17 +124,17 @@ void SettingsDialog::createControls()
         b->setDefault(false);
     }
 
-    const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, kCarrierList, xCarrierList, kaCarrierBox};
+    const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, bandKCarrierList, bandXCarrierList, bandKaCarrierBox};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
 
 void SettingsDialog::load()
 {
-    showStored(xCarrierList, Settings::XFreq, Settings::XCarriers);
-    showStored(kCarrierList, Settings::KFreq, Settings::KCarriers);
+    showStored(bandXCarrierList, Settings::XFreq, Settings::XCarriers);
+    showStored(bandKCarrierList, Settings::KFreq, Settings::KCarriers);
     showStored(bytesPerCycleList, Settings::Accuracy, Settings::BytesPerCycle);
-    kaCarrierBox->setText(Settings::read(Settings::KaFreq));
+    bandKaCarrierBox->setText(Settings::read(Settings::KaFreq));
     const bool mph = Settings::unitIsMph(Settings::read(Settings::Unit));
     (mph ? mphButton : kphButton)->setChecked(true);
     showFrequencyBox->setChecked(Settings::showFreqIsOn(Settings::read(Settings::ShowFreq)));
@@ -143,9 +143,9 @@ void SettingsDialog::load()
 
 void SettingsDialog::saveSettings()
 {
-    Settings::write(Settings::XFreq, xCarrierList->currentText());
-    Settings::write(Settings::KFreq, kCarrierList->currentText());
-    Settings::write(Settings::KaFreq, kaCarrierBox->text());
+    Settings::write(Settings::XFreq, bandXCarrierList->currentText());
+    Settings::write(Settings::KFreq, bandKCarrierList->currentText());
+    Settings::write(Settings::KaFreq, bandKaCarrierBox->text());
     Settings::write(Settings::Accuracy, bytesPerCycleList->currentText());
     Settings::write(Settings::Unit, mphButton->isChecked() ? QStringLiteral("MPH") : QStringLiteral("KPH"));
     Settings::write(Settings::ShowFreq, showFrequencyBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
@@ -155,7 +155,7 @@ void SettingsDialog::saveSettings()
 // focus from the box, so the box's own clamp would not have run.
 void SettingsDialog::onOkClicked()
 {
-    onKaCarrierFocusLost();
+    onBandKaCarrierFocusLost();
     saveSettings();
     accept();
 }
@@ -167,12 +167,12 @@ void SettingsDialog::onCancelClicked()
 
 // The lower bound is 33, not the 33.4 the hint shows; a value in bounds stays exactly
 // as typed.
-void SettingsDialog::onKaCarrierFocusLost()
+void SettingsDialog::onBandKaCarrierFocusLost()
 {
-    if (NumberText::leadingValue(kaCarrierBox->text()) < 33)
-        kaCarrierBox->setText(QStringLiteral("33"));
-    if (NumberText::leadingValue(kaCarrierBox->text()) > 36)
-        kaCarrierBox->setText(QStringLiteral("36"));
+    if (NumberText::leadingValue(bandKaCarrierBox->text()) < 33)
+        bandKaCarrierBox->setText(QStringLiteral("33"));
+    if (NumberText::leadingValue(bandKaCarrierBox->text()) > 36)
+        bandKaCarrierBox->setText(QStringLiteral("36"));
 }
 
 void SettingsDialog::keyPressEvent(QKeyEvent* event)

@@ -21,7 +21,7 @@ public:
 private slots:
     void onOkClicked();
     void onCancelClicked();
-    void onKaCarrierFocusLost();
+    void onBandKaCarrierFocusLost();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -33,16 +33,16 @@ private:
     void saveSettings();
 
     QGroupBox* carrierGroup = nullptr;
-    QLabel* xCarrierLabel = nullptr;
-    QComboBox* xCarrierList = nullptr;
-    QLabel* xCarrierUnitLabel = nullptr;
-    QLabel* kCarrierLabel = nullptr;
-    QComboBox* kCarrierList = nullptr;
-    QLabel* kCarrierUnitLabel = nullptr;
-    QLabel* kaCarrierLabel = nullptr;
-    TypedLineEdit* kaCarrierBox = nullptr;
-    QLabel* kaCarrierUnitLabel = nullptr;
-    QLabel* kaCarrierRangeLabel = nullptr;
+    QLabel* bandXCarrierLabel = nullptr;
+    QComboBox* bandXCarrierList = nullptr;
+    QLabel* bandXCarrierUnitLabel = nullptr;
+    QLabel* bandKCarrierLabel = nullptr;
+    QComboBox* bandKCarrierList = nullptr;
+    QLabel* bandKCarrierUnitLabel = nullptr;
+    QLabel* bandKaCarrierLabel = nullptr;
+    TypedLineEdit* bandKaCarrierBox = nullptr;
+    QLabel* bandKaCarrierUnitLabel = nullptr;
+    QLabel* bandKaCarrierRangeLabel = nullptr;
     QCheckBox* showFrequencyBox = nullptr;
     QGroupBox* unitGroup = nullptr;
     QRadioButton* mphButton = nullptr;

@@ -20,8 +20,8 @@ class ToneInputs {
 public:
     virtual ~ToneInputs() = default;
     virtual std::optional<Doppler::Band> selectedBand() const = 0;
-    virtual QString firstSpeedText() const = 0;   // firstSpeedBox
-    virtual QString secondSpeedText() const = 0;  // secondSpeedBox
+    virtual QString firstSpeedText() const = 0;   // as typed in the first speed box
+    virtual QString secondSpeedText() const = 0;  // and in the second
     virtual bool isMovingMode() const = 0;
     virtual const QWidget* mainWindow() const { return nullptr; }
 };
@@ -103,7 +103,7 @@ private:
     QString toneDir; // where the tone files go; empty when no folder can be used
     Platform::LoopedSound sound;
     std::unique_ptr<ToneProgressDialog> progress; // the one progress dialog, made at the first write
-    bool playing = false;         // isTonePlaying
+    bool playing = false;         // set by GO; cleared by STOP and by a tone that cannot be made
     bool writing = false;         // a tone file is being written
     bool abandonRequested = false;
 

@@ -10,13 +10,13 @@ namespace Platform::Sound {
 namespace {
 
 // Files shorter than this are repeated into a period at least this long.
-constexpr std::size_t kMinPeriodFrames = 4096;
+constexpr std::size_t MinPeriodFrames = 4096;
 // Largest piece of input handed to soxr in one call.
-constexpr std::size_t kMaxFeedFrames = 16384;
+constexpr std::size_t MaxFeedFrames = 16384;
 // The decimated rate stays at least this many times the output rate.
-constexpr double kMinDecimatedRatio = 2.2;
+constexpr double MinDecimatedRatio = 2.2;
 // Input run through the decimator before its output is steady, at the least.
-constexpr std::size_t kDecimatorWarmFrames = 1 << 16;
+constexpr std::size_t DecimatorWarmFrames = 1 << 16;
 
 soxr_t createSoxr(double inputRate, double outputRate, int channels)
 {
@@ -67,12 +67,12 @@ LoopResampler::LoopResampler(std::shared_ptr<const WavData> data, double outputR
     const auto ch = static_cast<std::size_t>(channelCount);
     period = wav->samples.data();
     periodFrames = frames;
-    const unsigned by = decimationFactor(frames, static_cast<double>(wav->sampleRate), kMinDecimatedRatio * rate);
+    const unsigned by = decimationFactor(frames, static_cast<double>(wav->sampleRate), MinDecimatedRatio * rate);
     if (by > 1 && !decimate(by))
         return;
 
-    if (periodFrames < kMinPeriodFrames) {
-        const std::size_t copies = (kMinPeriodFrames + periodFrames - 1) / periodFrames;
+    if (periodFrames < MinPeriodFrames) {
+        const std::size_t copies = (MinPeriodFrames + periodFrames - 1) / periodFrames;
         std::vector<float> copy;
         copy.reserve(copies * periodFrames * ch);
         for (std::size_t i = 0; i < copies; ++i)
@@ -98,7 +98,7 @@ bool LoopResampler::decimate(unsigned by)
     const auto ch = static_cast<std::size_t>(channelCount);
     const std::size_t frames = periodFrames;
     const std::size_t out = frames / by;
-    const std::size_t warmPeriods = (kDecimatorWarmFrames + frames - 1) / frames;
+    const std::size_t warmPeriods = (DecimatorWarmFrames + frames - 1) / frames;
     const std::size_t wanted = (warmPeriods + 1) * out;
     std::vector<float> result(out * ch);
     std::vector<float> buffer(std::min<std::size_t>(wanted, 8192) * ch);
@@ -106,7 +106,7 @@ bool LoopResampler::decimate(unsigned by)
     std::size_t pos = 0;
     int idle = 0;
     while (made < wanted) {
-        const std::size_t feed = std::min(frames - pos, kMaxFeedFrames);
+        const std::size_t feed = std::min(frames - pos, MaxFeedFrames);
         const std::size_t room = std::min(wanted - made, buffer.size() / ch);
         std::size_t used = 0;
         std::size_t got = 0;
@@ -148,7 +148,7 @@ void LoopResampler::render(float* out, std::size_t frames)
     std::size_t done = 0;
     int idle = 0;
     while (resampler && done < frames) {
-        const std::size_t feed = std::min(periodFrames - position, kMaxFeedFrames);
+        const std::size_t feed = std::min(periodFrames - position, MaxFeedFrames);
         std::size_t used = 0;
         std::size_t made = 0;
         const soxr_error_t error

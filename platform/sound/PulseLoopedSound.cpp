@@ -34,14 +34,14 @@ namespace {
 // Requested buffering of the stream: enough to ride out scheduling hiccups, small
 // enough that the server's side holds little. Stop never waits for it: the stream is
 // disconnected, which drops whatever the server still holds.
-constexpr pa_usec_t kTargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t TargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
 // A context that has not become ready by then is given up at the next play().
-constexpr qint64 kConnectTimeoutMs = 3000;
+constexpr qint64 ConnectTimeoutMs = 3000;
 // Waits before the next attempt to reach a lost server: the first few come quickly, then
 // one a second, so that a returning server is heard again soon and a missing one costs
 // nothing.
-constexpr pa_usec_t kRetryDelaysUsec[] = {100 * PA_USEC_PER_MSEC, 250 * PA_USEC_PER_MSEC, 500 * PA_USEC_PER_MSEC};
-constexpr pa_usec_t kSteadyRetryUsec = PA_USEC_PER_SEC;
+constexpr pa_usec_t RetryDelaysUsec[] = {100 * PA_USEC_PER_MSEC, 250 * PA_USEC_PER_MSEC, 500 * PA_USEC_PER_MSEC};
+constexpr pa_usec_t SteadyRetryUsec = PA_USEC_PER_SEC;
 
 } // namespace
 
@@ -177,7 +177,7 @@ void LoopedSound::Impl::want(std::shared_ptr<const Sound::WavData> wav)
     failedAttempts = 0;
     if (wanted) {
         connectWanted = true;
-        if (context && pa_context_get_state(context) != PA_CONTEXT_READY && contextAge.elapsed() > kConnectTimeoutMs)
+        if (context && pa_context_get_state(context) != PA_CONTEXT_READY && contextAge.elapsed() > ConnectTimeoutMs)
             dropContext();
     }
     kick();
@@ -245,7 +245,7 @@ void LoopedSound::Impl::scheduleRetry()
 {
     if (retryEvent)
         return;
-    const pa_usec_t delay = failedAttempts < std::size(kRetryDelaysUsec) ? kRetryDelaysUsec[failedAttempts] : kSteadyRetryUsec;
+    const pa_usec_t delay = failedAttempts < std::size(RetryDelaysUsec) ? RetryDelaysUsec[failedAttempts] : SteadyRetryUsec;
     ++failedAttempts;
     timeval when;
     pa_timeval_add(pa_gettimeofday(&when), delay);
@@ -318,7 +318,7 @@ void LoopedSound::Impl::openStream()
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &sampleSpec));
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(TargetLatencyUsec, &sampleSpec));
     attr.prebuf = static_cast<std::uint32_t>(-1);
     attr.minreq = static_cast<std::uint32_t>(-1);
     attr.fragsize = static_cast<std::uint32_t>(-1);

@@ -11,11 +11,11 @@ namespace Platform::Sound {
 
 namespace {
 
-constexpr std::uint16_t kFormatPcm = 1;
-constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+constexpr std::uint16_t FormatPcm = 1;
+constexpr std::uint16_t FormatExtensible = 0xFFFE;
 
 // KSDATAFORMAT_SUBTYPE_PCM without its first two bytes (which hold the format tag).
-constexpr std::array<unsigned char, 14> kPcmGuidTail = {
+constexpr std::array<unsigned char, 14> PcmGuidTail = {
     0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // All reads go through this view, which checks every offset against the size.
@@ -66,23 +66,23 @@ std::optional<Format> parseFormat(const Bytes& b, std::uint64_t body, std::uint3
     f.blockAlign = b.u16(body + 12);
     f.bits = b.u16(body + 14);
 
-    if (tag == kFormatExtensible) {
+    if (tag == FormatExtensible) {
         // cbSize (2), valid bits (2), channel mask (4), subformat GUID (16).
         if (size < 40 || b.u16(body + 16) < 22)
             return std::nullopt;
         const std::uint16_t validBits = b.u16(body + 18);
         if (validBits != 0 && validBits != f.bits)
             return std::nullopt;
-        if (b.u16(body + 24) != kFormatPcm
-            || std::memcmp(b.at(body + 26), kPcmGuidTail.data(), kPcmGuidTail.size()) != 0)
+        if (b.u16(body + 24) != FormatPcm
+            || std::memcmp(b.at(body + 26), PcmGuidTail.data(), PcmGuidTail.size()) != 0)
             return std::nullopt;
-    } else if (tag != kFormatPcm) {
+    } else if (tag != FormatPcm) {
         return std::nullopt;
     }
 
     if (f.channels < 1 || f.channels > 2)
         return std::nullopt;
-    if (f.rate < 1 || f.rate > kMaxWavSampleRate)
+    if (f.rate < 1 || f.rate > MaxWavSampleRate)
         return std::nullopt;
     if (f.bits != 8 && f.bits != 16)
         return std::nullopt;
@@ -148,13 +148,13 @@ std::optional<WavData> parseWav(QByteArrayView view)
 std::optional<WavData> readWavFile(const QString& path)
 {
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || info.size() > kMaxWavFileBytes)
+    if (path.isEmpty() || !info.isFile() || info.size() > MaxWavFileBytes)
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.read(kMaxWavFileBytes + 1);
-    if (bytes.size() > kMaxWavFileBytes)
+    const QByteArray bytes = file.read(MaxWavFileBytes + 1);
+    if (bytes.size() > MaxWavFileBytes)
         return std::nullopt;
     return parseWav(bytes);
 }

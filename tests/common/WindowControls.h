@@ -87,16 +87,16 @@ ForkControls forkControls(const W& window)
 struct SettingsControls {
     explicit SettingsControls(const QObject* w)
         : carrierGroup(DesignedControls::find<QGroupBox>(w, "Frame3")),
-          xCarrierLabel(DesignedControls::find<QLabel>(w, "Label1")),
-          xCarrierList(DesignedControls::find<QComboBox>(w, "Combo1")),
-          xCarrierUnitLabel(DesignedControls::find<QLabel>(w, "Label6")),
-          kCarrierLabel(DesignedControls::find<QLabel>(w, "Label2")),
-          kCarrierList(DesignedControls::find<QComboBox>(w, "Combo2")),
-          kCarrierUnitLabel(DesignedControls::find<QLabel>(w, "Label5")),
-          kaCarrierLabel(DesignedControls::find<QLabel>(w, "Label3")),
-          kaCarrierBox(DesignedControls::find<TypedLineEdit>(w, "Text3")),
-          kaCarrierUnitLabel(DesignedControls::find<QLabel>(w, "Label7")),
-          kaCarrierRangeLabel(DesignedControls::find<QLabel>(w, "Label4")),
+          bandXCarrierLabel(DesignedControls::find<QLabel>(w, "Label1")),
+          bandXCarrierList(DesignedControls::find<QComboBox>(w, "Combo1")),
+          bandXCarrierUnitLabel(DesignedControls::find<QLabel>(w, "Label6")),
+          bandKCarrierLabel(DesignedControls::find<QLabel>(w, "Label2")),
+          bandKCarrierList(DesignedControls::find<QComboBox>(w, "Combo2")),
+          bandKCarrierUnitLabel(DesignedControls::find<QLabel>(w, "Label5")),
+          bandKaCarrierLabel(DesignedControls::find<QLabel>(w, "Label3")),
+          bandKaCarrierBox(DesignedControls::find<TypedLineEdit>(w, "Text3")),
+          bandKaCarrierUnitLabel(DesignedControls::find<QLabel>(w, "Label7")),
+          bandKaCarrierRangeLabel(DesignedControls::find<QLabel>(w, "Label4")),
           showFrequencyBox(DesignedControls::find<QCheckBox>(w, "Check1")),
           unitGroup(DesignedControls::find<QGroupBox>(w, "Frame1")),
           mphButton(DesignedControls::find<QRadioButton>(w, "Option1")),
@@ -109,16 +109,16 @@ struct SettingsControls {
     {
     }
     QGroupBox* carrierGroup;
-    QLabel* xCarrierLabel;
-    QComboBox* xCarrierList;
-    QLabel* xCarrierUnitLabel;
-    QLabel* kCarrierLabel;
-    QComboBox* kCarrierList;
-    QLabel* kCarrierUnitLabel;
-    QLabel* kaCarrierLabel;
-    TypedLineEdit* kaCarrierBox;
-    QLabel* kaCarrierUnitLabel;
-    QLabel* kaCarrierRangeLabel;
+    QLabel* bandXCarrierLabel;
+    QComboBox* bandXCarrierList;
+    QLabel* bandXCarrierUnitLabel;
+    QLabel* bandKCarrierLabel;
+    QComboBox* bandKCarrierList;
+    QLabel* bandKCarrierUnitLabel;
+    QLabel* bandKaCarrierLabel;
+    TypedLineEdit* bandKaCarrierBox;
+    QLabel* bandKaCarrierUnitLabel;
+    QLabel* bandKaCarrierRangeLabel;
     QCheckBox* showFrequencyBox;
     QGroupBox* unitGroup;
     QRadioButton* mphButton;

@@ -139,7 +139,7 @@ protected:
         // On a loaded machine the companion starts later still: listen a little longer.
         TestSupport::PitchReport report;
         for (int attempt = 0; attempt < 5 && report.tones.size() < std::size_t(count); ++attempt)
-            report = TestSupport::measurePitch(recorder.record(2000), TestSupport::MonitorRecorder::kRate, count);
+            report = TestSupport::measurePitch(recorder.record(2000), TestSupport::MonitorRecorder::Rate, count);
         recorder.stop();
         std::vector<double> heard;
         for (int i = 0; i < count; ++i)

@@ -250,7 +250,7 @@ private slots:
         const std::vector<float> tone = recorder.recordTone();
         recorder.stop();
         QVERIFY2(!tone.empty(), "no tone with default settings");
-        QVERIFY(qAbs(TestSupport::measurePitch(tone, TestSupport::MonitorRecorder::kRate).frequency() - 314) < 0.01);
+        QVERIFY(qAbs(TestSupport::measurePitch(tone, TestSupport::MonitorRecorder::Rate).frequency() - 314) < 0.01);
         clickStop();
         clickClose();
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);

@@ -31,7 +31,7 @@ private slots:
         const std::vector<float> tone = recorder.recordTone(2000, 6000);
         recorder.stop();
         QVERIFY2(!tone.empty(), "GO gave no tone");
-        const double heard = TestSupport::measurePitch(tone, MonitorRecorder::kRate, 1).frequency();
+        const double heard = TestSupport::measurePitch(tone, MonitorRecorder::Rate, 1).frequency();
         QVERIFY2(qAbs(heard - 3139) < 0.01, qPrintable(QString::number(heard, 'f', 4))); // X band, 100 mph
 
         clickAt(278, 246); // STOP
@@ -70,7 +70,7 @@ private slots:
 
         const std::vector<float> still = recorder.record(1500);
         recorder.stop();
-        QVERIFY(qAbs(TestSupport::measurePitch(still, MonitorRecorder::kRate, 1).frequency() - 314) < 0.01);
+        QVERIFY(qAbs(TestSupport::measurePitch(still, MonitorRecorder::Rate, 1).frequency() - 314) < 0.01);
     }
 
     void dragMovesTheWindowByTheDragDistance()
@@ -220,7 +220,7 @@ private slots:
         QTest::qWait(2500);
         const std::vector<float> both = recorder.record(2000);
         recorder.stop();
-        const TestSupport::PitchReport report = TestSupport::measurePitch(both, MonitorRecorder::kRate, 2);
+        const TestSupport::PitchReport report = TestSupport::measurePitch(both, MonitorRecorder::Rate, 2);
         std::vector<double> heard {report.frequency(0), report.frequency(1)};
         std::sort(heard.begin(), heard.end());
         QVERIFY2(qAbs(heard[0] - 1008) < 0.01 && qAbs(heard[1] - 5544) < 0.01,
@@ -278,7 +278,7 @@ private slots:
         QVERIFY(recorder.start());
         const std::vector<float> tone = recorder.recordTone(2000, 6000);
         recorder.stop();
-        const double heard = TestSupport::measurePitch(tone, MonitorRecorder::kRate, 1).frequency();
+        const double heard = TestSupport::measurePitch(tone, MonitorRecorder::Rate, 1).frequency();
         QVERIFY2(qAbs(heard - 1951) < 0.01, qPrintable(QString::number(heard, 'f', 4))); // 100 kph on X
         clickAt(278, 246);
     }

@@ -103,7 +103,7 @@ private slots:
         const std::vector<float> window = recorder.recordTone(tone < 100 ? 4000 : 2000, 6000);
         recorder.stop();
         QVERIFY2(!window.empty(), "no tone was heard");
-        const TestSupport::PitchReport report = measurePitch(window, MonitorRecorder::kRate, 1);
+        const TestSupport::PitchReport report = measurePitch(window, MonitorRecorder::Rate, 1);
         QVERIFY2(qAbs(report.frequency() - tone) < 0.01,
                  qPrintable(QStringLiteral("heard %1 Hz").arg(report.frequency(), 0, 'f', 4)));
         // Seamless: no click, gap or phase jump anywhere in the window, loop points included.
@@ -128,7 +128,7 @@ private slots:
         // On a loaded machine the companion's stream starts later still: listen a little longer.
         TestSupport::PitchReport report;
         for (int attempt = 0; attempt < 5 && report.tones.size() < 2; ++attempt)
-            report = measurePitch(recorder.record(2000), MonitorRecorder::kRate, 2);
+            report = measurePitch(recorder.record(2000), MonitorRecorder::Rate, 2);
         recorder.stop();
         QCOMPARE(report.tones.size(), std::size_t(2));
         std::vector<double> heard {report.frequency(0), report.frequency(1)};
@@ -181,7 +181,7 @@ private slots:
         QTest::qWait(300);
         const std::vector<float> window = recorder.record(1500);
         recorder.stop();
-        QVERIFY(qAbs(measurePitch(window, MonitorRecorder::kRate, 1).frequency() - 1569) < 0.01);
+        QVERIFY(qAbs(measurePitch(window, MonitorRecorder::Rate, 1).frequency() - 1569) < 0.01);
 
         QVERIFY(Platform::postCloseByCaption(Caption));
         expectSilenceAndNothingLeft();

@@ -32,7 +32,7 @@ class TestServerLostE2e : public QObject, protected TinevoxUnderTest {
         QTest::qWait(1000);
         std::vector<double> heard;
         for (int window = 0; window < 5; ++window) {
-            const TestSupport::PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::kRate, 2);
+            const TestSupport::PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::Rate, 2);
             heard = {report.frequency(0), report.frequency(1)};
             std::sort(heard.begin(), heard.end());
             if (qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01)

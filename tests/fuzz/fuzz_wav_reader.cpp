@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!wav)
         return 0;
     // A file it accepts has a usable layout, and every sample lies within -1..1.
-    if (wav->channels < 1 || wav->sampleRate < 1 || wav->sampleRate > Platform::Sound::kMaxWavSampleRate || wav->samples.size() % static_cast<std::size_t>(wav->channels) != 0)
+    if (wav->channels < 1 || wav->sampleRate < 1 || wav->sampleRate > Platform::Sound::MaxWavSampleRate || wav->samples.size() % static_cast<std::size_t>(wav->channels) != 0)
         std::abort();
     for (float s : wav->samples) {
         if (!(s >= -1.0f && s <= 1.0f))

@@ -48,13 +48,13 @@ inline TestSupport::PitchReport waitForPitch(TestSupport::MonitorRecorder& recor
     timer.start();
     while (timer.elapsed() < timeoutMs) {
         const std::vector<float> piece = recorder.record(500);
-        const auto probe = TestSupport::measurePitch(piece, TestSupport::MonitorRecorder::kRate);
+        const auto probe = TestSupport::measurePitch(piece, TestSupport::MonitorRecorder::Rate);
         bool heard = false;
         for (const TestSupport::Tone& t : probe.tones)
             heard = heard || (std::abs(t.frequency - frequency) < 1.0 && t.amplitude > 0.05);
         if (heard) {
             recorder.record(100);
-            return TestSupport::measurePitch(recorder.record(windowMs), TestSupport::MonitorRecorder::kRate);
+            return TestSupport::measurePitch(recorder.record(windowMs), TestSupport::MonitorRecorder::Rate);
         }
     }
     return {};

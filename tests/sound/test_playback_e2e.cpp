@@ -75,7 +75,7 @@ private slots:
         QVERIFY2(waitUntil([&] { return sound.isStreaming(); }, 5000), "the server never asked for audio");
         const std::vector<float> window = recorder.recordTone(2000, 5000);
         QVERIFY2(!window.empty(), "no tone reached the monitor");
-        expectSingleTone(TestSupport::measurePitch(window, MonitorRecorder::kRate), double(rate) / n, 0.01);
+        expectSingleTone(TestSupport::measurePitch(window, MonitorRecorder::Rate), double(rate) / n, 0.01);
         sound.stop();
         QVERIFY(recorder.waitForSilence() >= 0);
     }
@@ -153,7 +153,7 @@ private slots:
         second.play(tone1569);
         QVERIFY(waitUntil([&] { return first.isStreaming() && second.isStreaming(); }, 5000));
         QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
-        const PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::kRate);
+        const PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::Rate);
         QCOMPARE(report.tones.size(), std::size_t(2));
         const double high = std::max(report.frequency(0), report.frequency(1));
         const double low = std::min(report.frequency(0), report.frequency(1));
@@ -183,7 +183,7 @@ private slots:
         QVERIFY(other.waitForReadyRead(5000)); // "streaming"
         QVERIFY(waitUntil([&] { return mine.isStreaming(); }, 5000));
         QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
-        const PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::kRate);
+        const PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::Rate);
         QCOMPARE(report.tones.size(), std::size_t(2));
         const double high = std::max(report.frequency(0), report.frequency(1));
         const double low = std::min(report.frequency(0), report.frequency(1));

@@ -27,7 +27,7 @@ using TestSupport::PrivateSoundServer;
 namespace {
 
 // A guard against hanging, not a speed goal: every call of the player returns at once.
-constexpr qint64 kHangMs = 1000;
+constexpr qint64 HangMs = 1000;
 
 } // namespace
 
@@ -61,7 +61,7 @@ class ServerLossE2eTest : public QObject {
         QElapsedTimer timer;
         timer.start();
         f();
-        QVERIFY2(timer.elapsed() < kHangMs, qPrintable(QStringLiteral("%1 took %2 ms").arg(what).arg(timer.elapsed())));
+        QVERIFY2(timer.elapsed() < HangMs, qPrintable(QStringLiteral("%1 took %2 ms").arg(what).arg(timer.elapsed())));
     }
 
     void expectHeard()

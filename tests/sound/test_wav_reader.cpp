@@ -76,7 +76,7 @@ QByteArray extensibleFmt(quint32 channels, quint32 rate, quint32 bits, quint16 s
     return f + ext;
 }
 
-const QByteArray kCycle10 = QByteArray::fromRawData("\xCA\xF8\xF8\xCA\x7F\x35\x06\x06\x34\x7F", 10);
+const QByteArray TenByteCycle = QByteArray::fromRawData("\xCA\xF8\xF8\xCA\x7F\x35\x06\x06\x34\x7F", 10);
 
 } // namespace
 
@@ -87,7 +87,7 @@ private slots:
     void ownToneFile()
     {
         // 202, 248, 248, 202, 127, 53, 6, 6, 52, 127: one cycle of N = 10 at 31390 Hz.
-        const QByteArray file = TestSupport::wavBytes(31390, kCycle10.repeated(3));
+        const QByteArray file = TestSupport::wavBytes(31390, TenByteCycle.repeated(3));
         QCOMPARE(file.size(), 44 + 30);
         const auto wav = parseWav(file);
         QVERIFY(wav);
@@ -137,7 +137,7 @@ private slots:
 
     void oversizedDataClamped()
     {
-        QByteArray file = TestSupport::wavBytes(100, kCycle10);
+        QByteArray file = TestSupport::wavBytes(100, TenByteCycle);
         putU32(file, 40, 1000000); // claims far more than the 10 bytes present
         auto wav = parseWav(file);
         QVERIFY(wav);
@@ -157,7 +157,7 @@ private slots:
 
     void wrongRiffSizeIgnored()
     {
-        QByteArray file = TestSupport::wavBytes(100, kCycle10);
+        QByteArray file = TestSupport::wavBytes(100, TenByteCycle);
         putU32(file, 4, 0);
         QVERIFY(parseWav(file));
         putU32(file, 4, 0xFFFFFFFF);
@@ -192,8 +192,8 @@ private slots:
         QTest::newRow("100 Hz") << 100u << true;
         QTest::newRow("2006000 Hz") << 2006000u << true;
         QTest::newRow("2140000 Hz") << 2140000u << true;
-        QTest::newRow("highest accepted") << Platform::Sound::kMaxWavSampleRate << true;
-        QTest::newRow("above highest") << Platform::Sound::kMaxWavSampleRate + 1 << false;
+        QTest::newRow("highest accepted") << Platform::Sound::MaxWavSampleRate << true;
+        QTest::newRow("above highest") << Platform::Sound::MaxWavSampleRate + 1 << false;
         QTest::newRow("4 GHz") << 0xFFFFFFFFu << false;
         QTest::newRow("zero") << 0u << false;
     }
@@ -201,7 +201,7 @@ private slots:
     {
         QFETCH(quint32, rate);
         QFETCH(bool, accepted);
-        const auto wav = parseWav(TestSupport::wavBytes(rate, kCycle10));
+        const auto wav = parseWav(TestSupport::wavBytes(rate, TenByteCycle));
         QCOMPARE(bool(wav), accepted);
         if (wav)
             QCOMPARE(wav->sampleRate, rate);
@@ -210,7 +210,7 @@ private slots:
     void malformed_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        const QByteArray good = TestSupport::wavBytes(8000, kCycle10);
+        const QByteArray good = TestSupport::wavBytes(8000, TenByteCycle);
         auto patched16 = [&](int offset, quint32 v) {
             QByteArray b = good;
             putU16(b, offset, v);

@@ -31,7 +31,7 @@ bool MonitorRecorder::start()
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(QStringLiteral("parec"),
                   {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=20"), QStringLiteral("--format=float32le"),
-                   QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"), QStringLiteral("--raw")});
+                   QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=1"), QStringLiteral("--raw")});
     return process.waitForStarted(5000);
 }
 
@@ -77,7 +77,7 @@ std::vector<float> MonitorRecorder::record(int ms)
 {
     pump(0);
     const std::size_t from = recorded.size();
-    const std::size_t wanted = from + static_cast<std::size_t>(ms) * kRate / 1000;
+    const std::size_t wanted = from + static_cast<std::size_t>(ms) * Rate / 1000;
     QElapsedTimer timer;
     timer.start();
     // Wall-time bound: twice the window plus a second, in case parec stalls.
@@ -93,18 +93,18 @@ std::vector<float> MonitorRecorder::recordTone(int windowMs, int timeoutMs, doub
     if (!isRecording() && !start())
         return {};
     pump(0);
-    constexpr std::size_t kProbe = kRate / 20;
+    constexpr std::size_t Probe = Rate / 20;
     std::size_t checked = recorded.size();
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs && isRecording()) {
         pump(50);
-        while (checked + kProbe <= recorded.size()) {
-            if (rmsOf(recorded, checked, checked + kProbe) > minRms) {
+        while (checked + Probe <= recorded.size()) {
+            if (rmsOf(recorded, checked, checked + Probe) > minRms) {
                 record(100);
                 return record(windowMs);
             }
-            checked += kProbe;
+            checked += Probe;
         }
     }
     return {};
@@ -116,23 +116,23 @@ int MonitorRecorder::waitForSilence(int windowMs, int timeoutMs, double maxLevel
         return -1;
     pump(0);
     const std::size_t origin = recorded.size();
-    const std::size_t window = static_cast<std::size_t>(windowMs) * kRate / 1000;
+    const std::size_t window = static_cast<std::size_t>(windowMs) * Rate / 1000;
     // Index of the first sample after which everything so far is quiet.
     std::size_t quietFrom = origin;
     QElapsedTimer timer;
     timer.start();
-    constexpr std::size_t kStep = kRate / 100;
+    constexpr std::size_t Step = Rate / 100;
     std::size_t checked = origin;
     while (timer.elapsed() < timeoutMs + windowMs && isRecording()) {
         pump(50);
-        while (checked + kStep <= recorded.size()) {
-            for (std::size_t i = checked; i < checked + kStep; ++i)
+        while (checked + Step <= recorded.size()) {
+            for (std::size_t i = checked; i < checked + Step; ++i)
                 if (std::abs(recorded[i]) > maxLevel)
-                    quietFrom = checked + kStep;
-            checked += kStep;
+                    quietFrom = checked + Step;
+            checked += Step;
         }
         if (checked >= quietFrom + window)
-            return static_cast<int>((quietFrom - origin) * 1000 / kRate);
+            return static_cast<int>((quietFrom - origin) * 1000 / Rate);
     }
     return -1;
 }

@@ -13,7 +13,7 @@ namespace TestSupport {
 // Uses the sound server of the process environment (PULSE_SERVER).
 class MonitorRecorder {
 public:
-    static constexpr int kRate = 48000;
+    static constexpr int Rate = 48000;
 
     // monitor: source name; empty means $TINEVOX_TEST_MONITOR, default "tvnull.monitor".
     explicit MonitorRecorder(QString monitor = QString());

@@ -10,7 +10,7 @@ namespace TestSupport {
 namespace {
 
 using Complex = std::complex<double>;
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double TwoPi = 2.0 * std::numbers::pi;
 
 void fft(std::vector<Complex>& a)
 {
@@ -24,7 +24,7 @@ void fft(std::vector<Complex>& a)
             std::swap(a[i], a[j]);
     }
     for (std::size_t len = 2; len <= n; len <<= 1) {
-        const double angle = -kTwoPi / static_cast<double>(len);
+        const double angle = -TwoPi / static_cast<double>(len);
         for (std::size_t i = 0; i < n; i += len) {
             for (std::size_t k = 0; k < len / 2; ++k) {
                 const Complex w = std::polar(1.0, angle * static_cast<double>(k));
@@ -43,11 +43,11 @@ double dftMagnitude(const std::vector<double>& windowed, double f)
     Complex sum = 0;
     const std::size_t n = windowed.size();
     // Phasor recomputed exactly every block to keep rounding from accumulating.
-    constexpr std::size_t kBlock = 1024;
-    const Complex step = std::polar(1.0, -kTwoPi * f);
-    for (std::size_t start = 0; start < n; start += kBlock) {
-        Complex phasor = std::polar(1.0, -kTwoPi * f * static_cast<double>(start));
-        const std::size_t end = std::min(n, start + kBlock);
+    constexpr std::size_t Block = 1024;
+    const Complex step = std::polar(1.0, -TwoPi * f);
+    for (std::size_t start = 0; start < n; start += Block) {
+        Complex phasor = std::polar(1.0, -TwoPi * f * static_cast<double>(start));
+        const std::size_t end = std::min(n, start + Block);
         for (std::size_t i = start; i < end; ++i) {
             sum += windowed[i] * phasor;
             phasor *= step;
@@ -91,11 +91,11 @@ std::vector<double> fitTones(const std::vector<double>& x, std::size_t start, st
     std::vector<double> ata(m * m, 0.0), atb(m, 0.0), row(m);
     std::vector<Complex> phasor(freqs.size()), step(freqs.size());
     for (std::size_t k = 0; k < freqs.size(); ++k)
-        step[k] = std::polar(1.0, kTwoPi * freqs[k]);
+        step[k] = std::polar(1.0, TwoPi * freqs[k]);
     for (std::size_t i = start; i < start + count; ++i) {
         if ((i - start) % 1024 == 0)
             for (std::size_t k = 0; k < freqs.size(); ++k)
-                phasor[k] = std::polar(1.0, kTwoPi * freqs[k] * static_cast<double>(i));
+                phasor[k] = std::polar(1.0, TwoPi * freqs[k] * static_cast<double>(i));
         row[0] = 1.0;
         for (std::size_t k = 0; k < freqs.size(); ++k) {
             row[1 + 2 * k] = phasor[k].real();
@@ -140,9 +140,9 @@ std::vector<double> fitTones(const std::vector<double>& x, std::size_t start, st
 
 double wrapPhase(double p)
 {
-    p = std::fmod(p + std::numbers::pi, kTwoPi);
+    p = std::fmod(p + std::numbers::pi, TwoPi);
     if (p < 0)
-        p += kTwoPi;
+        p += TwoPi;
     return p - std::numbers::pi;
 }
 
@@ -174,7 +174,7 @@ PitchReport measurePitch(std::span<const float> samples, double rate, int maxTon
     std::vector<double> windowed(n);
     double windowSum = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const double w = 0.5 - 0.5 * std::cos(kTwoPi * static_cast<double>(i) / static_cast<double>(n - 1));
+        const double w = 0.5 - 0.5 * std::cos(TwoPi * static_cast<double>(i) / static_cast<double>(n - 1));
         windowed[i] = w * x[i];
         windowSum += w;
     }
@@ -250,12 +250,12 @@ PitchReport measurePitch(std::span<const float> samples, double rate, int maxTon
     {
         std::vector<Complex> phasor(freqs.size()), step(freqs.size());
         for (std::size_t k = 0; k < freqs.size(); ++k)
-            step[k] = std::polar(1.0, kTwoPi * freqs[k]);
+            step[k] = std::polar(1.0, TwoPi * freqs[k]);
         double worst = 0;
         for (std::size_t i = 0; i < n; ++i) {
             if (i % 1024 == 0)
                 for (std::size_t k = 0; k < freqs.size(); ++k)
-                    phasor[k] = std::polar(1.0, kTwoPi * freqs[k] * static_cast<double>(i));
+                    phasor[k] = std::polar(1.0, TwoPi * freqs[k] * static_cast<double>(i));
             double model = overall[0];
             for (std::size_t k = 0; k < freqs.size(); ++k) {
                 model += overall[1 + 2 * k] * phasor[k].real() + overall[2 + 2 * k] * phasor[k].imag();

@@ -51,15 +51,15 @@ private slots:
         SettingsDialog dialog(nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
         QCOMPARE(dialog.size(), QSize(267, 387));
-        QCOMPARE(settingsControls(dialog).xCarrierList->currentText(), QStringLiteral("10.525"));
-        QCOMPARE(settingsControls(dialog).kCarrierList->currentText(), QStringLiteral("24.150"));
-        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("33.8"));
+        QCOMPARE(settingsControls(dialog).bandXCarrierList->currentText(), QStringLiteral("10.525"));
+        QCOMPARE(settingsControls(dialog).bandKCarrierList->currentText(), QStringLiteral("24.150"));
+        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("33.8"));
         QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("10"));
         QVERIFY(settingsControls(dialog).mphButton->isChecked());
         QVERIFY(!settingsControls(dialog).showFrequencyBox->isChecked());
-        QCOMPARE(settingsControls(dialog).xCarrierList->count(), 3);
+        QCOMPARE(settingsControls(dialog).bandXCarrierList->count(), 3);
         QCOMPARE(settingsControls(dialog).bytesPerCycleList->itemText(4), QStringLiteral("100"));
-        QVERIFY(!settingsControls(dialog).xCarrierList->isEditable());
+        QVERIFY(!settingsControls(dialog).bandXCarrierList->isEditable());
         QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
 
         // OK without changes writes exactly these six values.
@@ -82,8 +82,8 @@ private slots:
         Settings::write(Settings::ShowFreq, QStringLiteral("1"));
         {
             SettingsDialog dialog(nullptr);
-            QCOMPARE(settingsControls(dialog).xCarrierList->currentText(), QStringLiteral("9.9"));
-            QCOMPARE(settingsControls(dialog).kCarrierList->currentText(), QStringLiteral("24.125"));
+            QCOMPARE(settingsControls(dialog).bandXCarrierList->currentText(), QStringLiteral("9.9"));
+            QCOMPARE(settingsControls(dialog).bandKCarrierList->currentText(), QStringLiteral("24.125"));
             QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("100"));
             QVERIFY(settingsControls(dialog).kphButton->isChecked()); // anything but "MPH" is KPH
             QVERIFY(settingsControls(dialog).showFrequencyBox->isChecked());
@@ -92,7 +92,7 @@ private slots:
         Settings::write(Settings::Accuracy, QStringLiteral("7"));
         Settings::write(Settings::ShowFreq, QStringLiteral("yes"));
         SettingsDialog dialog(nullptr);
-        QCOMPARE(settingsControls(dialog).xCarrierList->currentText(), QStringLiteral("10.525")); // the list's default entry
+        QCOMPARE(settingsControls(dialog).bandXCarrierList->currentText(), QStringLiteral("10.525")); // the list's default entry
         QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("10"));
         QVERIFY(!settingsControls(dialog).showFrequencyBox->isChecked());
     }
@@ -102,10 +102,10 @@ private slots:
         for (int way = 0; way < 2; ++way) {
             TestEnvironment::clearSettings();
             SettingsDialog dialog(nullptr);
-            settingsControls(dialog).xCarrierList->setCurrentIndex(2);
+            settingsControls(dialog).bandXCarrierList->setCurrentIndex(2);
             settingsControls(dialog).kphButton->setChecked(true);
             settingsControls(dialog).showFrequencyBox->setChecked(true);
-            settingsControls(dialog).kaCarrierBox->setText(QStringLiteral("35"));
+            settingsControls(dialog).bandKaCarrierBox->setText(QStringLiteral("35"));
             if (way == 0)
                 settingsControls(dialog).cancelButton->click();
             else
@@ -119,19 +119,19 @@ private slots:
         SettingsDialog dialog(nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        settingsControls(dialog).kaCarrierBox->setFocus();
-        settingsControls(dialog).kaCarrierBox->clear();
-        QTest::keyClicks(settingsControls(dialog).kaCarrierBox, QStringLiteral("3a4.5.6-"));
-        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("34.56")); // letters, signs, a second point refused
+        settingsControls(dialog).bandKaCarrierBox->setFocus();
+        settingsControls(dialog).bandKaCarrierBox->clear();
+        QTest::keyClicks(settingsControls(dialog).bandKaCarrierBox, QStringLiteral("3a4.5.6-"));
+        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("34.56")); // letters, signs, a second point refused
         // A point is refused even when the selected text holding the first would go.
-        settingsControls(dialog).kaCarrierBox->selectAll();
-        QTest::keyClick(settingsControls(dialog).kaCarrierBox, '.');
-        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("34.56"));
-        QTest::keyClicks(settingsControls(dialog).kaCarrierBox, QStringLiteral("7")); // replaces the selection
-        QTest::keyClicks(settingsControls(dialog).kaCarrierBox, QStringLiteral("4.12345"));
-        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("74.123")); // six characters at most
-        QTest::keyClick(settingsControls(dialog).kaCarrierBox, Qt::Key_Backspace);
-        QCOMPARE(settingsControls(dialog).kaCarrierBox->text(), QStringLiteral("74.12"));
+        settingsControls(dialog).bandKaCarrierBox->selectAll();
+        QTest::keyClick(settingsControls(dialog).bandKaCarrierBox, '.');
+        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("34.56"));
+        QTest::keyClicks(settingsControls(dialog).bandKaCarrierBox, QStringLiteral("7")); // replaces the selection
+        QTest::keyClicks(settingsControls(dialog).bandKaCarrierBox, QStringLiteral("4.12345"));
+        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("74.123")); // six characters at most
+        QTest::keyClick(settingsControls(dialog).bandKaCarrierBox, Qt::Key_Backspace);
+        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("74.12"));
     }
 
     void carrierClampOnFocusLoss_data()
@@ -158,11 +158,11 @@ private slots:
         SettingsDialog dialog(nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        settingsControls(dialog).kaCarrierBox->setFocus();
-        settingsControls(dialog).kaCarrierBox->setText(typed);
+        settingsControls(dialog).bandKaCarrierBox->setFocus();
+        settingsControls(dialog).bandKaCarrierBox->setText(typed);
         // Leaving the box for OK, or OK's access key, clamps it before it is saved.
         if (accessKey)
-            QTest::keyClick(settingsControls(dialog).kaCarrierBox, Qt::Key_O, Qt::AltModifier);
+            QTest::keyClick(settingsControls(dialog).bandKaCarrierBox, Qt::Key_O, Qt::AltModifier);
         else
             QTest::mouseClick(settingsControls(dialog).okButton, Qt::LeftButton);
         QTRY_VERIFY(!dialog.isVisible()); // a pressed access key clicks a moment later
@@ -192,7 +192,7 @@ private slots:
         const auto which = Doppler::Band(band);
         Settings::write(which == Doppler::Band::X ? Settings::XFreq : Settings::KFreq, stored);
         SettingsDialog dialog(nullptr);
-        QCOMPARE((which == Doppler::Band::X ? settingsControls(dialog).xCarrierList : settingsControls(dialog).kCarrierList)->currentText(), used);
+        QCOMPARE((which == Doppler::Band::X ? settingsControls(dialog).bandXCarrierList : settingsControls(dialog).bandKCarrierList)->currentText(), used);
         QCOMPARE(Doppler::carrierText(which), used);
         QCOMPARE(Doppler::dopplerConstantFor(which), NumberText::toDouble(Doppler::DopplerConst(used)));
     }
@@ -225,7 +225,7 @@ private slots:
         QFETCH(QString, after);
         SettingsDialog dialog(nullptr);
         SpeedBox speedBox(&dialog);
-        TypedLineEdit* box = carrierBox ? settingsControls(dialog).kaCarrierBox : &speedBox;
+        TypedLineEdit* box = carrierBox ? settingsControls(dialog).bandKaCarrierBox : &speedBox;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QGuiApplication::clipboard()->setText(pasted);
