@@ -4,8 +4,8 @@
 #include <QString>
 #include <QWidget>
 
-// Forms are built from fixed layouts: each control is created with its designed name
-// and place.
+// Windows and dialogs are built from fixed layouts: each control is created with its
+// designed name and place.
 namespace Controls {
 
 template <typename T>
