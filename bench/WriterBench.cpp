@@ -5,8 +5,8 @@
 #include "bench/Benches.h"
 #include "bench/Measure.h"
 #include "bench/Tones.h"
-#include "tone/WaveWriter.h"
 #include "tone/ToneProgressDialog.h"
+#include "tone/WaveWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>

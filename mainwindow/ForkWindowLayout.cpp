@@ -2,9 +2,9 @@
 // order, as designed in twips on the tuning-fork skin.
 
 #include "assets/Assets.h"
+#include "mainwindow/ForkWindow.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/VolumeSlider.h"
-#include "mainwindow/ForkWindow.h"
 #include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"

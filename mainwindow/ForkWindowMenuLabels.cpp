@@ -1,10 +1,10 @@
 // The three labels of the top row: "Mode" and "Help" pop up their menus, "Settings"
 // opens the settings dialog. None of them acts while a tone plays.
 
-#include "mainwindow/MainMenus.h"
 #include "mainwindow/ForkWindow.h"
-#include "settings/SettingsKeys.h"
+#include "mainwindow/MainMenus.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsKeys.h"
 
 #include <QCursor>
 #include <QMenu>

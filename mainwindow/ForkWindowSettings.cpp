@@ -1,8 +1,8 @@
 // Bringing back the last run's choices at load, and keeping band and speeds at unload.
 
+#include "mainwindow/ForkWindow.h"
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/SpeedBox.h"
-#include "mainwindow/ForkWindow.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,8 +1,8 @@
-// Speed entry: the range rules, the step buttons, and freezing the entry while a tone
+// Speed entry: the range rules, the step buttons, and locking the entry while a tone
 // plays.
 
-#include "mainwindow/SpeedBox.h"
 #include "mainwindow/ForkWindow.h"
+#include "mainwindow/SpeedBox.h"
 #include "settings/NumberText.h"
 
 #include <QFrame>

@@ -1,8 +1,8 @@
 // Band, GO and STOP, the mode as the window's height, and the frequency readout.
 
+#include "mainwindow/ForkWindow.h"
 #include "mainwindow/SpeedBox.h"
 #include "platform/Twips.h"
-#include "mainwindow/ForkWindow.h"
 #include "settings/NumberText.h"
 #include "tone/FrequencyReadout.h"
 #include "tone/ToneError.h"

@@ -1,12 +1,12 @@
 // The program's start: one instance per user, then the main window.
 
-#include "platform/Fonts.h"
 #include "mainwindow/ForkWindow.h"
 #include "platform/AppDirectory.h"
+#include "platform/Fonts.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
-#include "tone/TonePlayback.h"
 #include "platform/WindowSystem.h"
+#include "tone/TonePlayback.h"
 
 #include <QApplication>
 

@@ -5,11 +5,11 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/ToneFolder.h"
 #include "platform/WindowCaption.h"
-#include "settings/SettingsKeys.h"
 #include "settings/NumberText.h"
+#include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
-#include "tone/WaveWriter.h"
 #include "tone/ToneProgressDialog.h"
+#include "tone/WaveWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 
 #include "platform/LoopedSound.h"
 #include "platform/ReplacingFile.h"
-#include "settings/SettingsKeys.h"
 #include "settings/NumberText.h"
+#include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
 #include "tone/ToneProgressDialog.h"
 

@@ -3,8 +3,8 @@
 // settings files full of garbage, cut off or unreadable; and many GO/STOP cycles in
 // moving mode leave nothing behind.
 
-#include "common/FixedInputs.h"
 #include "PitchMeter.h"
+#include "common/FixedInputs.h"
 #include "e2e/TinevoxUnderTest.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowCaption.h"

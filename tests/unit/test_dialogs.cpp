@@ -1,16 +1,16 @@
 // The settings dialog and the About dialog, offscreen.
 
 #include "Version.h"
-#include "common/WindowControls.h"
 #include "common/TestEnvironment.h"
+#include "common/WindowControls.h"
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/AboutNotice.h"
 #include "mainwindow/SpeedBox.h"
-#include "mainwindow/AboutDialog.h"
 #include "platform/Fonts.h"
 #include "settings/NumberText.h"
+#include "settings/SettingsDialog.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TypedLineEdit.h"
-#include "settings/SettingsDialog.h"
 #include "tone/DopplerModel.h"
 
 #include <QApplication>
@@ -49,21 +49,22 @@ private slots:
     void emptyStoreShowsTheDefaults()
     {
         SettingsDialog dialog(nullptr);
+        const SettingsControls controls = settingsControls(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
         QCOMPARE(dialog.size(), QSize(267, 387));
-        QCOMPARE(settingsControls(dialog).bandXCarrierList->currentText(), QStringLiteral("10.525"));
-        QCOMPARE(settingsControls(dialog).bandKCarrierList->currentText(), QStringLiteral("24.150"));
-        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("33.8"));
-        QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("10"));
-        QVERIFY(settingsControls(dialog).mphButton->isChecked());
-        QVERIFY(!settingsControls(dialog).showFrequencyBox->isChecked());
-        QCOMPARE(settingsControls(dialog).bandXCarrierList->count(), 3);
-        QCOMPARE(settingsControls(dialog).bytesPerCycleList->itemText(4), QStringLiteral("100"));
-        QVERIFY(!settingsControls(dialog).bandXCarrierList->isEditable());
+        QCOMPARE(controls.bandXCarrierList->currentText(), QStringLiteral("10.525"));
+        QCOMPARE(controls.bandKCarrierList->currentText(), QStringLiteral("24.150"));
+        QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("33.8"));
+        QCOMPARE(controls.bytesPerCycleList->currentText(), QStringLiteral("10"));
+        QVERIFY(controls.mphButton->isChecked());
+        QVERIFY(!controls.showFrequencyBox->isChecked());
+        QCOMPARE(controls.bandXCarrierList->count(), 3);
+        QCOMPARE(controls.bytesPerCycleList->itemText(4), QStringLiteral("100"));
+        QVERIFY(!controls.bandXCarrierList->isEditable());
         QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
 
         // OK without changes writes exactly these six values.
-        settingsControls(dialog).okButton->click();
+        controls.okButton->click();
         QCOMPARE(storedKeys().size(), 6);
         QCOMPARE(Settings::read(Settings::XFreq), QStringLiteral("10.525"));
         QCOMPARE(Settings::read(Settings::KFreq), QStringLiteral("24.150"));
@@ -82,19 +83,21 @@ private slots:
         Settings::write(Settings::ShowFreq, QStringLiteral("1"));
         {
             SettingsDialog dialog(nullptr);
-            QCOMPARE(settingsControls(dialog).bandXCarrierList->currentText(), QStringLiteral("9.9"));
-            QCOMPARE(settingsControls(dialog).bandKCarrierList->currentText(), QStringLiteral("24.125"));
-            QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("100"));
-            QVERIFY(settingsControls(dialog).kphButton->isChecked()); // anything but "MPH" is KPH
-            QVERIFY(settingsControls(dialog).showFrequencyBox->isChecked());
+            const SettingsControls controls = settingsControls(dialog);
+            QCOMPARE(controls.bandXCarrierList->currentText(), QStringLiteral("9.9"));
+            QCOMPARE(controls.bandKCarrierList->currentText(), QStringLiteral("24.125"));
+            QCOMPARE(controls.bytesPerCycleList->currentText(), QStringLiteral("100"));
+            QVERIFY(controls.kphButton->isChecked()); // anything but "MPH" is KPH
+            QVERIFY(controls.showFrequencyBox->isChecked());
         }
         Settings::write(Settings::XFreq, QStringLiteral("11"));
         Settings::write(Settings::Accuracy, QStringLiteral("7"));
         Settings::write(Settings::ShowFreq, QStringLiteral("yes"));
         SettingsDialog dialog(nullptr);
-        QCOMPARE(settingsControls(dialog).bandXCarrierList->currentText(), QStringLiteral("10.525")); // the list's default entry
-        QCOMPARE(settingsControls(dialog).bytesPerCycleList->currentText(), QStringLiteral("10"));
-        QVERIFY(!settingsControls(dialog).showFrequencyBox->isChecked());
+        const SettingsControls controls = settingsControls(dialog);
+        QCOMPARE(controls.bandXCarrierList->currentText(), QStringLiteral("10.525")); // the list's default entry
+        QCOMPARE(controls.bytesPerCycleList->currentText(), QStringLiteral("10"));
+        QVERIFY(!controls.showFrequencyBox->isChecked());
     }
 
     void cancelAndCloseWriteNothing()
@@ -102,12 +105,13 @@ private slots:
         for (int way = 0; way < 2; ++way) {
             TestEnvironment::clearSettings();
             SettingsDialog dialog(nullptr);
-            settingsControls(dialog).bandXCarrierList->setCurrentIndex(2);
-            settingsControls(dialog).kphButton->setChecked(true);
-            settingsControls(dialog).showFrequencyBox->setChecked(true);
-            settingsControls(dialog).bandKaCarrierBox->setText(QStringLiteral("35"));
+            const SettingsControls controls = settingsControls(dialog);
+            controls.bandXCarrierList->setCurrentIndex(2);
+            controls.kphButton->setChecked(true);
+            controls.showFrequencyBox->setChecked(true);
+            controls.bandKaCarrierBox->setText(QStringLiteral("35"));
             if (way == 0)
-                settingsControls(dialog).cancelButton->click();
+                controls.cancelButton->click();
             else
                 dialog.close();
             QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
@@ -117,21 +121,22 @@ private slots:
     void carrierBoxFilter()
     {
         SettingsDialog dialog(nullptr);
+        const SettingsControls controls = settingsControls(dialog);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        settingsControls(dialog).bandKaCarrierBox->setFocus();
-        settingsControls(dialog).bandKaCarrierBox->clear();
-        QTest::keyClicks(settingsControls(dialog).bandKaCarrierBox, QStringLiteral("3a4.5.6-"));
-        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("34.56")); // letters, signs, a second point refused
+        controls.bandKaCarrierBox->setFocus();
+        controls.bandKaCarrierBox->clear();
+        QTest::keyClicks(controls.bandKaCarrierBox, QStringLiteral("3a4.5.6-"));
+        QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("34.56")); // letters, signs, a second point refused
         // A point is refused even when the selected text holding the first would go.
-        settingsControls(dialog).bandKaCarrierBox->selectAll();
-        QTest::keyClick(settingsControls(dialog).bandKaCarrierBox, '.');
-        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("34.56"));
-        QTest::keyClicks(settingsControls(dialog).bandKaCarrierBox, QStringLiteral("7")); // replaces the selection
-        QTest::keyClicks(settingsControls(dialog).bandKaCarrierBox, QStringLiteral("4.12345"));
-        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("74.123")); // six characters at most
-        QTest::keyClick(settingsControls(dialog).bandKaCarrierBox, Qt::Key_Backspace);
-        QCOMPARE(settingsControls(dialog).bandKaCarrierBox->text(), QStringLiteral("74.12"));
+        controls.bandKaCarrierBox->selectAll();
+        QTest::keyClick(controls.bandKaCarrierBox, '.');
+        QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("34.56"));
+        QTest::keyClicks(controls.bandKaCarrierBox, QStringLiteral("7")); // replaces the selection
+        QTest::keyClicks(controls.bandKaCarrierBox, QStringLiteral("4.12345"));
+        QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("74.123")); // six characters at most
+        QTest::keyClick(controls.bandKaCarrierBox, Qt::Key_Backspace);
+        QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("74.12"));
     }
 
     void carrierClampOnFocusLoss_data()
@@ -156,15 +161,16 @@ private slots:
         QFETCH(QString, after);
         QFETCH(bool, accessKey);
         SettingsDialog dialog(nullptr);
+        const SettingsControls controls = settingsControls(dialog);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        settingsControls(dialog).bandKaCarrierBox->setFocus();
-        settingsControls(dialog).bandKaCarrierBox->setText(typed);
+        controls.bandKaCarrierBox->setFocus();
+        controls.bandKaCarrierBox->setText(typed);
         // Leaving the box for OK, or OK's access key, clamps it before it is saved.
         if (accessKey)
-            QTest::keyClick(settingsControls(dialog).bandKaCarrierBox, Qt::Key_O, Qt::AltModifier);
+            QTest::keyClick(controls.bandKaCarrierBox, Qt::Key_O, Qt::AltModifier);
         else
-            QTest::mouseClick(settingsControls(dialog).okButton, Qt::LeftButton);
+            QTest::mouseClick(controls.okButton, Qt::LeftButton);
         QTRY_VERIFY(!dialog.isVisible()); // a pressed access key clicks a moment later
         QCOMPARE(Settings::read(Settings::KaFreq), after);
     }
@@ -192,7 +198,8 @@ private slots:
         const auto which = Doppler::Band(band);
         Settings::write(which == Doppler::Band::X ? Settings::XFreq : Settings::KFreq, stored);
         SettingsDialog dialog(nullptr);
-        QCOMPARE((which == Doppler::Band::X ? settingsControls(dialog).bandXCarrierList : settingsControls(dialog).bandKCarrierList)->currentText(), used);
+        const SettingsControls controls = settingsControls(dialog);
+        QCOMPARE((which == Doppler::Band::X ? controls.bandXCarrierList : controls.bandKCarrierList)->currentText(), used);
         QCOMPARE(Doppler::carrierText(which), used);
         QCOMPARE(Doppler::dopplerConstantFor(which), NumberText::toDouble(Doppler::DopplerConst(used)));
     }
@@ -224,8 +231,9 @@ private slots:
         QFETCH(QString, pasted);
         QFETCH(QString, after);
         SettingsDialog dialog(nullptr);
+        const SettingsControls controls = settingsControls(dialog);
         SpeedBox speedBox(&dialog);
-        TypedLineEdit* box = carrierBox ? settingsControls(dialog).bandKaCarrierBox : &speedBox;
+        TypedLineEdit* box = carrierBox ? controls.bandKaCarrierBox : &speedBox;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QGuiApplication::clipboard()->setText(pasted);
@@ -268,15 +276,16 @@ private slots:
     void enterAndEscapeDoNothing()
     {
         SettingsDialog dialog(nullptr);
+        const SettingsControls controls = settingsControls(dialog);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
             QTest::keyClick(&dialog, static_cast<Qt::Key>(key));
             QVERIFY(dialog.isVisible());
         }
-        QVERIFY(!settingsControls(dialog).okButton->isDefault() && !settingsControls(dialog).okButton->autoDefault());
+        QVERIFY(!controls.okButton->isDefault() && !controls.okButton->autoDefault());
         QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
-        QCOMPARE(dialog.focusWidget(), settingsControls(dialog).mphButton); // opens in the unit group
+        QCOMPARE(dialog.focusWidget(), controls.mphButton); // opens in the unit group
     }
 };
 
@@ -314,45 +323,46 @@ private slots:
     void dialog()
     {
         AboutDialog about(nullptr);
+        const AboutControls controls = aboutControls(about);
         QCOMPARE(about.windowTitle(), QStringLiteral("About"));
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         // The notice wraps within the box: no line is wider than it, no horizontal bar.
-        QVERIFY(!aboutControls(about).noticeBox->horizontalScrollBar()->isVisible());
-        QCOMPARE(aboutControls(about).noticeBox->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(!controls.noticeBox->horizontalScrollBar()->isVisible());
+        QCOMPARE(controls.noticeBox->horizontalScrollBar()->maximum(), 0);
         int wrapped = 0;
-        for (QTextBlock block = aboutControls(about).noticeBox->document()->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock block = controls.noticeBox->document()->begin(); block.isValid(); block = block.next()) {
             QTextLayout* layout = block.layout();
             wrapped += layout->lineCount() > 1;
             for (int i = 0; i < layout->lineCount(); ++i)
-                QVERIFY(layout->lineAt(i).naturalTextWidth() <= aboutControls(about).noticeBox->viewport()->width());
+                QVERIFY(layout->lineAt(i).naturalTextWidth() <= controls.noticeBox->viewport()->width());
         }
         QVERIFY(wrapped > 0);
         about.hide();
         QCOMPARE(about.size(), QSize(384, 247));
-        QCOMPARE(aboutControls(about).versionLabel->text(), QStringLiteral("v%1.%2.%3").arg(Platform::VersionMajor).arg(Platform::VersionMinor).arg(Platform::VersionRevision));
+        QCOMPARE(controls.versionLabel->text(), QStringLiteral("v%1.%2.%3").arg(Platform::VersionMajor).arg(Platform::VersionMinor).arg(Platform::VersionRevision));
         QCOMPARE(AboutDialog::versionText(), QStringLiteral("v1.0.0"));
-        QCOMPARE(aboutControls(about).titleLabel->text(), QStringLiteral("Tinevox"));
-        QVERIFY(aboutControls(about).noticeBox->isReadOnly());
+        QCOMPARE(controls.titleLabel->text(), QStringLiteral("Tinevox"));
+        QVERIFY(controls.noticeBox->isReadOnly());
         const QString shown = AboutNotice::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        QCOMPARE(aboutControls(about).noticeBox->toPlainText(), shown);
+        QCOMPARE(controls.noticeBox->toPlainText(), shown);
 
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
-        QCOMPARE(about.focusWidget(), aboutControls(about).okButton);
+        QCOMPARE(about.focusWidget(), controls.okButton);
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(about.isVisible());
-        aboutControls(about).noticeBox->setFocus();
-        QTest::keyClick(aboutControls(about).noticeBox, Qt::Key_Return);
+        controls.noticeBox->setFocus();
+        QTest::keyClick(controls.noticeBox, Qt::Key_Return);
         QVERIFY(about.isVisible());
-        QCOMPARE(aboutControls(about).noticeBox->toPlainText(), shown);
-        aboutControls(about).okButton->setFocus();
-        QTest::keyClick(aboutControls(about).okButton, Qt::Key_Return);
+        QCOMPARE(controls.noticeBox->toPlainText(), shown);
+        controls.okButton->setFocus();
+        QTest::keyClick(controls.okButton, Qt::Key_Return);
         QVERIFY(!about.isVisible());
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
-        aboutControls(about).okButton->setFocus();
-        QTest::keyClick(aboutControls(about).okButton, Qt::Key_Space);
+        controls.okButton->setFocus();
+        QTest::keyClick(controls.okButton, Qt::Key_Space);
         QVERIFY(!about.isVisible());
     }
 };

@@ -2,16 +2,16 @@
 // controls, readout, mode, and the settings it brings back and keeps.
 
 #include "assets/Assets.h"
-#include "common/WindowControls.h"
 #include "common/TestEnvironment.h"
-#include "platform/Fonts.h"
-#include "mainwindow/ForkOutline.h"
-#include "mainwindow/MainMenus.h"
+#include "common/WindowControls.h"
 #include "mainwindow/AboutDialog.h"
-#include "mainwindow/SpeedBox.h"
+#include "mainwindow/ForkOutline.h"
 #include "mainwindow/ForkWindow.h"
-#include "settings/SettingsKeys.h"
+#include "mainwindow/MainMenus.h"
+#include "mainwindow/SpeedBox.h"
+#include "platform/Fonts.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsKeys.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -116,6 +116,8 @@ class TestMainWindow : public QObject {
 
     std::unique_ptr<TestEnvironment::AppDir> dir;
     std::unique_ptr<ForkWindow> form;
+    // The window's controls, found by their designed names.
+    ForkControls ui() const { return forkControls(form); }
 
     void load()
     {
@@ -125,13 +127,17 @@ class TestMainWindow : public QObject {
 
     QList<QWidget*> upperForkControls() const
     {
-        return {forkControls(form).bandFrame, forkControls(form).minimiseButton, forkControls(form).closeButton, forkControls(form).goButton, forkControls(form).stopButton, forkControls(form).firstSpeedBox,
-                forkControls(form).firstSpeedUpButton, forkControls(form).firstSpeedDownButton, forkControls(form).volumeSlider, forkControls(form).helpLabel, forkControls(form).firstFrequencyLabel, forkControls(form).modeLabel,
-                forkControls(form).creditLabel, forkControls(form).radarGunPicture, forkControls(form).volumeLabel, forkControls(form).settingsLabel, forkControls(form).firstUnitLabel, forkControls(form).titleLabel};
+        const ForkControls c = ui();
+        return {c.bandFrame, c.minimiseButton, c.closeButton, c.goButton, c.stopButton, c.firstSpeedBox,
+                c.firstSpeedUpButton, c.firstSpeedDownButton, c.volumeSlider, c.helpLabel, c.firstFrequencyLabel,
+                c.modeLabel, c.creditLabel, c.radarGunPicture, c.volumeLabel, c.settingsLabel, c.firstUnitLabel,
+                c.titleLabel};
     }
     QList<QWidget*> lowerForkControls() const
     {
-        return {forkControls(form).secondSpeedDownButton, forkControls(form).secondSpeedUpButton, forkControls(form).secondSpeedBox, forkControls(form).secondFrequencyLabel, forkControls(form).secondUnitLabel};
+        const ForkControls c = ui();
+        return {c.secondSpeedDownButton, c.secondSpeedUpButton, c.secondSpeedBox, c.secondFrequencyLabel,
+                c.secondUnitLabel};
     }
 
 private slots:
@@ -188,32 +194,32 @@ private slots:
         QCOMPARE(form->width(), 792);
         QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(form->windowTitle(), QStringLiteral("Tinevox"));
-        QCOMPARE(forkControls(form).firstSpeedBox->geometry(), QRect(267, 105, 103, 65));
-        QCOMPARE(forkControls(form).secondSpeedBox->geometry(), QRect(270, 324, 103, 65));
-        QCOMPARE(forkControls(form).goButton->geometry(), QRect(333, 219, 94, 55));
-        QCOMPARE(forkControls(form).stopButton->geometry(), QRect(231, 219, 94, 55));
-        QCOMPARE(forkControls(form).volumeSlider->geometry(), QRect(501, 216, 238, 42));
-        QCOMPARE(forkControls(form).bandKa->geometry(), QRect(6, 45, 37, 19));
-        QCOMPARE(forkControls(form).bandX->text(), QStringLiteral("X "));
-        QCOMPARE(forkControls(form).titleLabel->text(), QStringLiteral("Tinevox"));
-        QCOMPARE(forkControls(form).modeLabel->text(), QStringLiteral("Mode"));
-        QCOMPARE(forkControls(form).settingsLabel->text(), QStringLiteral("Settings"));
-        QCOMPARE(forkControls(form).helpLabel->text(), QStringLiteral("Help"));
-        QCOMPARE(forkControls(form).volumeLabel->text(), QStringLiteral("Volume"));
-        QCOMPARE(forkControls(form).closeButton->text(), QStringLiteral("X"));
-        QCOMPARE(forkControls(form).minimiseButton->text(), QStringLiteral("_"));
-        QCOMPARE(forkControls(form).volumeSlider->maximum(), 65535);
-        QCOMPARE(forkControls(form).volumeSlider->pageStep(), 5);
-        QCOMPARE(forkControls(form).volumeSlider->tickInterval(), 5000);
-        QCOMPARE(forkControls(form).modeLabel->palette().color(QPalette::Window), QColor(132, 132, 132));
+        QCOMPARE(ui().firstSpeedBox->geometry(), QRect(267, 105, 103, 65));
+        QCOMPARE(ui().secondSpeedBox->geometry(), QRect(270, 324, 103, 65));
+        QCOMPARE(ui().goButton->geometry(), QRect(333, 219, 94, 55));
+        QCOMPARE(ui().stopButton->geometry(), QRect(231, 219, 94, 55));
+        QCOMPARE(ui().volumeSlider->geometry(), QRect(501, 216, 238, 42));
+        QCOMPARE(ui().bandKa->geometry(), QRect(6, 45, 37, 19));
+        QCOMPARE(ui().bandX->text(), QStringLiteral("X "));
+        QCOMPARE(ui().titleLabel->text(), QStringLiteral("Tinevox"));
+        QCOMPARE(ui().modeLabel->text(), QStringLiteral("Mode"));
+        QCOMPARE(ui().settingsLabel->text(), QStringLiteral("Settings"));
+        QCOMPARE(ui().helpLabel->text(), QStringLiteral("Help"));
+        QCOMPARE(ui().volumeLabel->text(), QStringLiteral("Volume"));
+        QCOMPARE(ui().closeButton->text(), QStringLiteral("X"));
+        QCOMPARE(ui().minimiseButton->text(), QStringLiteral("_"));
+        QCOMPARE(ui().volumeSlider->maximum(), 65535);
+        QCOMPARE(ui().volumeSlider->pageStep(), 5);
+        QCOMPARE(ui().volumeSlider->tickInterval(), 5000);
+        QCOMPARE(ui().modeLabel->palette().color(QPalette::Window), QColor(132, 132, 132));
         // The designed faces where the machine has them (many have Microsoft's core
         // fonts), else the stand-ins meant for them, never some other fallback.
         QVERIFY2(QStringList({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")})
-                     .contains(QFontInfo(forkControls(form).firstSpeedBox->font()).family()),
-                 qPrintable(QFontInfo(forkControls(form).firstSpeedBox->font()).family()));
+                     .contains(QFontInfo(ui().firstSpeedBox->font()).family()),
+                 qPrintable(QFontInfo(ui().firstSpeedBox->font()).family()));
         QVERIFY2(QStringList({QStringLiteral("Impact"), QStringLiteral("Liberation Sans Narrow")})
-                     .contains(QFontInfo(forkControls(form).titleLabel->font()).family()),
-                 qPrintable(QFontInfo(forkControls(form).titleLabel->font()).family()));
+                     .contains(QFontInfo(ui().titleLabel->font()).family()),
+                 qPrintable(QFontInfo(ui().titleLabel->font()).family()));
     }
 
     // No control reaches outside a fork, so the shape never cuts one; the stationary
@@ -274,9 +280,11 @@ private slots:
     void tabOrder()
     {
         load();
-        const QList<QWidget*> expected {forkControls(form).firstSpeedBox, forkControls(form).firstSpeedDownButton, forkControls(form).firstSpeedUpButton, forkControls(form).stopButton, forkControls(form).goButton,
-                                        forkControls(form).closeButton, forkControls(form).volumeSlider, forkControls(form).secondSpeedBox, forkControls(form).secondSpeedUpButton, forkControls(form).secondSpeedDownButton,
-                                        forkControls(form).minimiseButton, forkControls(form).bandKu, forkControls(form).bandKa, forkControls(form).bandK, forkControls(form).bandX};
+        const ForkControls c = ui();
+        const QList<QWidget*> expected {c.firstSpeedBox, c.firstSpeedDownButton, c.firstSpeedUpButton, c.stopButton,
+                                        c.goButton, c.closeButton, c.volumeSlider, c.secondSpeedBox,
+                                        c.secondSpeedUpButton, c.secondSpeedDownButton, c.minimiseButton, c.bandKu,
+                                        c.bandKa, c.bandK, c.bandX};
         // The next control that the Tab key reaches: labels and frames are passed over.
         auto nextTabStop = [](QWidget* w) {
             do
@@ -286,31 +294,31 @@ private slots:
         };
         for (qsizetype i = 1; i < expected.size(); ++i)
             QCOMPARE(nextTabStop(expected[i - 1]), expected[i]);
-        QCOMPARE(forkControls(form).firstFrequencyLabel->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(ui().firstFrequencyLabel->focusPolicy(), Qt::NoFocus);
 
         // The first speed box has the first focus, its text selected for a new speed.
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QCOMPARE(QApplication::focusWidget(), forkControls(form).firstSpeedBox);
+        QCOMPARE(QApplication::focusWidget(), ui().firstSpeedBox);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("42"));
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("42"));
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("42"));
     }
 
     void restoresAnEmptyStore()
     {
         load();
-        QVERIFY(forkControls(form).bandX->isChecked());
-        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("MPH"));
-        QCOMPARE(forkControls(form).secondUnitLabel->text(), QStringLiteral("MPH"));
+        QVERIFY(ui().bandX->isChecked());
+        QCOMPARE(ui().firstUnitLabel->text(), QStringLiteral("MPH"));
+        QCOMPARE(ui().secondUnitLabel->text(), QStringLiteral("MPH"));
         QCOMPARE(form->height(), ForkWindow::StationaryHeight);
         QVERIFY(!form->isMovingMode());
         QVERIFY(form->menus().stationaryAction->isChecked());
         QVERIFY(!form->menus().movingAction->isChecked());
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("10"));
-        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("10"));
-        QVERIFY(forkControls(form).firstFrequencyLabel->isHidden());
-        QVERIFY(forkControls(form).secondFrequencyLabel->isHidden());
-        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("314 Hz"));
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("10"));
+        QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("10"));
+        QVERIFY(ui().firstFrequencyLabel->isHidden());
+        QVERIFY(ui().secondFrequencyLabel->isHidden());
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("314 Hz"));
         QVERIFY(!QFile::exists(TestEnvironment::settingsFile())); // loading writes nothing
     }
 
@@ -323,32 +331,32 @@ private slots:
         Settings::write(Settings::Speed2, QStringLiteral("12.5"));
         Settings::write(Settings::ShowFreq, QStringLiteral("1"));
         load();
-        QVERIFY(forkControls(form).bandKu->isChecked());
-        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("KPH"));
-        QCOMPARE(forkControls(form).secondUnitLabel->text(), QStringLiteral("KPH"));
+        QVERIFY(ui().bandKu->isChecked());
+        QCOMPARE(ui().firstUnitLabel->text(), QStringLiteral("KPH"));
+        QCOMPARE(ui().secondUnitLabel->text(), QStringLiteral("KPH"));
         QVERIFY(form->isMovingMode()); // only "Stationary" means stationary
         QCOMPARE(form->height(), ForkWindow::MovingHeight);
         QVERIFY(form->menus().movingAction->isChecked());
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("250")); // no range check at load
-        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("12.5"));
-        QVERIFY(!forkControls(form).firstFrequencyLabel->isHidden());
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("250")); // no range check at load
+        QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("12.5"));
+        QVERIFY(!ui().firstFrequencyLabel->isHidden());
         // Ku, 250 kph: 155.35 mph times 40.1123366485757
-        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("6231 Hz"));
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("6231 Hz"));
     }
 
     void unrecognisedBandKeepsX()
     {
         Settings::write(Settings::Band, QStringLiteral("x"));
         load();
-        QVERIFY(forkControls(form).bandX->isChecked());
+        QVERIFY(ui().bandX->isChecked());
     }
 
     void savesBandAndSpeeds()
     {
         load();
-        forkControls(form).bandKa->click();
-        forkControls(form).firstSpeedBox->setText(QString());
-        forkControls(form).secondSpeedBox->setText(QStringLiteral("007"));
+        ui().bandKa->click();
+        ui().firstSpeedBox->setText(QString());
+        ui().secondSpeedBox->setText(QStringLiteral("007"));
         form->unload();
         QCOMPARE(Settings::read(Settings::Band), QStringLiteral("Ka"));
         QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("0"));
@@ -359,7 +367,7 @@ private slots:
     void modeMenu()
     {
         load();
-        forkControls(form).secondSpeedBox->setText(QStringLiteral("77"));
+        ui().secondSpeedBox->setText(QStringLiteral("77"));
         form->menus().movingAction->trigger();
         QCOMPARE(form->height(), ForkWindow::MovingHeight);
         QVERIFY(form->menus().movingAction->isChecked() && !form->menus().stationaryAction->isChecked());
@@ -375,7 +383,7 @@ private slots:
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Stationary"));
         QVERIFY(QFile::exists(TestEnvironment::settingsFile()));
         form->menus().movingAction->trigger();
-        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("77")); // back with its contents
+        QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("77")); // back with its contents
     }
 
     void keyFilterAndLength()
@@ -383,19 +391,19 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        forkControls(form).firstSpeedBox->setFocus();
-        forkControls(form).firstSpeedBox->clear();
-        QTest::keyClicks(forkControls(form).firstSpeedBox, QStringLiteral("a1-. 2x34"));
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("123"));
-        QTest::keyClick(forkControls(form).firstSpeedBox, Qt::Key_Backspace);
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("12"));
+        ui().firstSpeedBox->setFocus();
+        ui().firstSpeedBox->clear();
+        QTest::keyClicks(ui().firstSpeedBox, QStringLiteral("a1-. 2x34"));
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("123"));
+        QTest::keyClick(ui().firstSpeedBox, Qt::Key_Backspace);
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("12"));
         QVERIFY(!SpeedBox::admits(QLatin1Char('-')) && SpeedBox::admits(QChar(8)) && SpeedBox::admits(QLatin1Char('0')));
         // Text set by the program may be longer, and can still be shortened by typing.
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("12.5"));
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("12.5"));
-        forkControls(form).firstSpeedBox->end(false);
-        QTest::keyClick(forkControls(form).firstSpeedBox, Qt::Key_Backspace);
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("12."));
+        ui().firstSpeedBox->setText(QStringLiteral("12.5"));
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("12.5"));
+        ui().firstSpeedBox->end(false);
+        QTest::keyClick(ui().firstSpeedBox, Qt::Key_Backspace);
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("12."));
     }
 
     void rangeRuleOnFocusLoss_data()
@@ -415,11 +423,11 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        for (SpeedBox* box : {forkControls(form).firstSpeedBox, forkControls(form).secondSpeedBox}) {
+        for (SpeedBox* box : {ui().firstSpeedBox, ui().secondSpeedBox}) {
             box->setFocus();
             box->clear();
             QTest::keyClicks(box, typed);
-            forkControls(form).goButton->setFocus(); // the focus moves on
+            ui().goButton->setFocus(); // the focus moves on
             QCOMPARE(box->text(), after);
         }
     }
@@ -429,56 +437,56 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        forkControls(form).firstSpeedBox->setFocus();
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("250"));
-        QTest::mouseClick(forkControls(form).firstSpeedDownButton, Qt::LeftButton);
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("198"));
+        ui().firstSpeedBox->setFocus();
+        ui().firstSpeedBox->setText(QStringLiteral("250"));
+        QTest::mouseClick(ui().firstSpeedDownButton, Qt::LeftButton);
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("198"));
     }
 
     void steps()
     {
         load();
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("199"));
-        QSignalSpy changes(forkControls(form).firstSpeedBox, &QLineEdit::textChanged);
-        forkControls(form).firstSpeedUpButton->click();
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("199"));
+        ui().firstSpeedBox->setText(QStringLiteral("199"));
+        QSignalSpy changes(ui().firstSpeedBox, &QLineEdit::textChanged);
+        ui().firstSpeedUpButton->click();
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("199"));
         QCOMPARE(changes.size(), 2); // 200 for an instant, then corrected
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("1"));
-        forkControls(form).firstSpeedDownButton->click();
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("1"));
-        forkControls(form).secondSpeedBox->setText(QString());
-        forkControls(form).secondSpeedUpButton->click();
-        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("1"));
-        forkControls(form).secondSpeedBox->setText(QString());
-        forkControls(form).secondSpeedDownButton->click();
-        QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("-1")); // no lower clamp
-        for (QPushButton* b : {forkControls(form).secondSpeedDownButton, forkControls(form).secondSpeedUpButton}) {
-            forkControls(form).secondSpeedBox->setText(QStringLiteral("250"));
+        ui().firstSpeedBox->setText(QStringLiteral("1"));
+        ui().firstSpeedDownButton->click();
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("1"));
+        ui().secondSpeedBox->setText(QString());
+        ui().secondSpeedUpButton->click();
+        QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("1"));
+        ui().secondSpeedBox->setText(QString());
+        ui().secondSpeedDownButton->click();
+        QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("-1")); // no lower clamp
+        for (QPushButton* b : {ui().secondSpeedDownButton, ui().secondSpeedUpButton}) {
+            ui().secondSpeedBox->setText(QStringLiteral("250"));
             b->click();
-            QCOMPARE(forkControls(form).secondSpeedBox->text(), QStringLiteral("199"));
+            QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("199"));
         }
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("12.5"));
-        forkControls(form).firstSpeedUpButton->click();
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("13.5"));
-        forkControls(form).firstSpeedDownButton->click();
-        forkControls(form).firstSpeedDownButton->click();
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("11.5"));
+        ui().firstSpeedBox->setText(QStringLiteral("12.5"));
+        ui().firstSpeedUpButton->click();
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("13.5"));
+        ui().firstSpeedDownButton->click();
+        ui().firstSpeedDownButton->click();
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("11.5"));
     }
 
     void readoutFollowsEveryChange()
     {
         load();
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("100"));
-        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("3139 Hz"));
-        forkControls(form).bandK->click();
-        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("7202 Hz"));
-        forkControls(form).bandX->click();
+        ui().firstSpeedBox->setText(QStringLiteral("100"));
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("3139 Hz"));
+        ui().bandK->click();
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("7202 Hz"));
+        ui().bandX->click();
         Settings::write(Settings::Unit, QStringLiteral("KPH"));
         form->showFrequencies();
-        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
-        forkControls(form).secondSpeedBox->setText(QString());
-        QCOMPARE(forkControls(form).secondFrequencyLabel->text(), QStringLiteral("0 Hz"));
-        QVERIFY(forkControls(form).firstFrequencyLabel->isHidden()); // refreshed while hidden too
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
+        ui().secondSpeedBox->setText(QString());
+        QCOMPARE(ui().secondFrequencyLabel->text(), QStringLiteral("0 Hz"));
+        QVERIFY(ui().firstFrequencyLabel->isHidden()); // refreshed while hidden too
     }
 
     // Stored speeds and carriers of any size: the caption is never "inf" nor wider
@@ -498,9 +506,9 @@ private slots:
         QFETCH(QString, speed);
         Settings::write(Settings::XFreq, carrier);
         load();
-        forkControls(form).firstSpeedBox->setText(speed);
-        forkControls(form).secondSpeedBox->setText(speed);
-        for (QLabel* label : {forkControls(form).firstFrequencyLabel, forkControls(form).secondFrequencyLabel}) {
+        ui().firstSpeedBox->setText(speed);
+        ui().secondSpeedBox->setText(speed);
+        for (QLabel* label : {ui().firstFrequencyLabel, ui().secondFrequencyLabel}) {
             const QString caption = label->text();
             QVERIFY2(!caption.contains(QStringLiteral("inf")) && !caption.contains(QStringLiteral("nan")), qPrintable(caption));
             QVERIFY2(label->fontMetrics().horizontalAdvance(caption) <= label->contentsRect().width(), qPrintable(caption));
@@ -512,53 +520,53 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("100"));
-        forkControls(form).goButton->click();
+        ui().firstSpeedBox->setText(QStringLiteral("100"));
+        ui().goButton->click();
         QVERIFY(form->isTonePlaying());
         QVERIFY(QFile::exists(dir->file(QStringLiteral("temp.wav"))));
-        for (QWidget* w : {static_cast<QWidget*>(forkControls(form).firstSpeedUpButton), static_cast<QWidget*>(forkControls(form).firstSpeedDownButton),
-                           static_cast<QWidget*>(forkControls(form).secondSpeedDownButton), static_cast<QWidget*>(forkControls(form).secondSpeedUpButton),
-                           static_cast<QWidget*>(forkControls(form).bandFrame)})
+        for (QWidget* w : {static_cast<QWidget*>(ui().firstSpeedUpButton), static_cast<QWidget*>(ui().firstSpeedDownButton),
+                           static_cast<QWidget*>(ui().secondSpeedDownButton), static_cast<QWidget*>(ui().secondSpeedUpButton),
+                           static_cast<QWidget*>(ui().bandFrame)})
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        QVERIFY(!forkControls(form).bandK->isEnabled());
-        QVERIFY(forkControls(form).goButton->isEnabled() && forkControls(form).stopButton->isEnabled() && forkControls(form).volumeSlider->isEnabled());
+        QVERIFY(!ui().bandK->isEnabled());
+        QVERIFY(ui().goButton->isEnabled() && ui().stopButton->isEnabled() && ui().volumeSlider->isEnabled());
         // A locked box keeps focus and selection, but typing does not change it.
         form->activateWindow(); // the offscreen platform hands activation to the progress dialog
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        forkControls(form).firstSpeedBox->setFocus();
-        forkControls(form).firstSpeedBox->selectAll();
-        QTest::keyClicks(forkControls(form).firstSpeedBox, QStringLiteral("5"));
-        QCOMPARE(forkControls(form).firstSpeedBox->text(), QStringLiteral("100"));
-        QVERIFY(forkControls(form).firstSpeedBox->hasFocus());
-        QVERIFY(forkControls(form).firstSpeedBox->hasSelectedText());
+        ui().firstSpeedBox->setFocus();
+        ui().firstSpeedBox->selectAll();
+        QTest::keyClicks(ui().firstSpeedBox, QStringLiteral("5"));
+        QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("100"));
+        QVERIFY(ui().firstSpeedBox->hasFocus());
+        QVERIFY(ui().firstSpeedBox->hasSelectedText());
         // A second GO changes nothing; STOP returns everything.
-        forkControls(form).goButton->click();
+        ui().goButton->click();
         QVERIFY(form->isTonePlaying());
-        forkControls(form).stopButton->click();
+        ui().stopButton->click();
         QVERIFY(!form->isTonePlaying());
-        QVERIFY(forkControls(form).firstSpeedUpButton->isEnabled() && forkControls(form).bandFrame->isEnabled() && !forkControls(form).firstSpeedBox->isReadOnly());
+        QVERIFY(ui().firstSpeedUpButton->isEnabled() && ui().bandFrame->isEnabled() && !ui().firstSpeedBox->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
     }
 
     void toneThatCannotBeMadeIsShown()
     {
         load();
-        forkControls(form).firstSpeedBox->setText(QString());
+        ui().firstSpeedBox->setText(QString());
         MessageBoxCatcher catcher;
         catcher.arm();
-        forkControls(form).goButton->click();
+        ui().goButton->click();
         QCOMPARE(catcher.seen, 1);
         QVERIFY2(catcher.text.contains(QStringLiteral("first speed box is empty")), qPrintable(catcher.text));
         QCOMPARE(catcher.icon, QMessageBox::Warning);
         QVERIFY(!form->isTonePlaying());
-        QVERIFY(forkControls(form).firstSpeedUpButton->isEnabled() && !forkControls(form).firstSpeedBox->isReadOnly());
+        QVERIFY(ui().firstSpeedUpButton->isEnabled() && !ui().firstSpeedBox->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
 
         // A stored speed that looks like markup is quoted as it is, never rendered.
         const QString markup = QStringLiteral("<h1 style=\"color:red\">9</h1>");
-        forkControls(form).firstSpeedBox->setText(markup);
+        ui().firstSpeedBox->setText(markup);
         catcher.arm();
-        forkControls(form).goButton->click();
+        ui().goButton->click();
         QCOMPARE(catcher.seen, 2);
         QCOMPARE(catcher.format, Qt::PlainText);
         QVERIFY2(catcher.text.contains(markup), qPrintable(catcher.text));
@@ -568,7 +576,7 @@ private slots:
     {
         load();
         const QColor grey(132, 132, 132);
-        for (QLabel* label : {forkControls(form).settingsLabel, forkControls(form).modeLabel, forkControls(form).helpLabel}) {
+        for (QLabel* label : {ui().settingsLabel, ui().modeLabel, ui().helpLabel}) {
             QTest::mousePress(label, Qt::RightButton, {}, QPoint(-5, -5)); // outside: no click follows
             QCOMPARE(label->palette().color(QPalette::Window), form->palette().color(QPalette::Button));
             QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(-5, -5));
@@ -606,11 +614,11 @@ private slots:
         QVERIFY(!QWidget::mouseGrabber());
 
         const QPoint before = form->pos();
-        QTest::mousePress(forkControls(form).volumeLabel, Qt::LeftButton, {}, QPoint(5, 5)); // "Volume": no drag handle
+        QTest::mousePress(ui().volumeLabel, Qt::LeftButton, {}, QPoint(5, 5)); // "Volume": no drag handle
         QMouseEvent again(QEvent::MouseMove, QPointF(300, 100), QPointF(form->mapToGlobal(QPoint(300, 100))),
                           Qt::NoButton, Qt::LeftButton, {});
         QApplication::sendEvent(form.get(), &again);
-        QTest::mouseRelease(forkControls(form).volumeLabel, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(ui().volumeLabel, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(form->pos(), before);
     }
 
@@ -618,8 +626,8 @@ private slots:
     void volumeTicksAreVisible()
     {
         load();
-        const QImage drawn = forkControls(form).volumeSlider->grab().toImage();
-        const QList<int> ticks = forkControls(form).volumeSlider->tickPositions();
+        const QImage drawn = ui().volumeSlider->grab().toImage();
+        const QList<int> ticks = ui().volumeSlider->tickPositions();
         QVERIFY(ticks.size() >= 65535 / 5000 + 1); // every 5000 from 0
         for (int x : ticks) {
             int dark = 0;
@@ -634,7 +642,7 @@ private slots:
         load();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        forkControls(form).minimiseButton->click();
+        ui().minimiseButton->click();
         QVERIFY(form->windowState() & Qt::WindowMinimized);
     }
 
@@ -643,10 +651,10 @@ private slots:
         const QByteArray server = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:/nonexistent/tinevox/native");
         load();
-        QCOMPARE(forkControls(form).volumeSlider->value(), 0);
-        forkControls(form).volumeSlider->setValue(30000);
-        forkControls(form).volumeSlider->setValue(65535);
-        QCOMPARE(forkControls(form).volumeSlider->value(), 65535);
+        QCOMPARE(ui().volumeSlider->value(), 0);
+        ui().volumeSlider->setValue(30000);
+        ui().volumeSlider->setValue(65535);
+        QCOMPARE(ui().volumeSlider->value(), 65535);
         form->unload();
         form.reset();
         if (server.isEmpty())
@@ -660,7 +668,7 @@ private slots:
     void settingsDialogUpdatesTheWindow()
     {
         load();
-        forkControls(form).firstSpeedBox->setText(QStringLiteral("100"));
+        ui().firstSpeedBox->setText(QStringLiteral("100"));
         auto withDialog = [](std::function<void(SettingsDialog&)> act) {
             QTimer::singleShot(0, [act] {
                 for (QWidget* w : QApplication::topLevelWidgets())
@@ -673,31 +681,31 @@ private slots:
             settingsControls(d).showFrequencyBox->setChecked(true);
             settingsControls(d).okButton->click();
         });
-        QTest::mouseClick(forkControls(form).settingsLabel, Qt::LeftButton);
-        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("KPH"));
-        QCOMPARE(forkControls(form).secondUnitLabel->text(), QStringLiteral("KPH"));
-        QVERIFY(!forkControls(form).firstFrequencyLabel->isHidden());
-        QCOMPARE(forkControls(form).firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
+        QTest::mouseClick(ui().settingsLabel, Qt::LeftButton);
+        QCOMPARE(ui().firstUnitLabel->text(), QStringLiteral("KPH"));
+        QCOMPARE(ui().secondUnitLabel->text(), QStringLiteral("KPH"));
+        QVERIFY(!ui().firstFrequencyLabel->isHidden());
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
 
         withDialog([](SettingsDialog& d) {
             settingsControls(d).mphButton->setChecked(true);
             settingsControls(d).cancelButton->click(); // Cancel: nothing changes
         });
-        QTest::mouseClick(forkControls(form).settingsLabel, Qt::LeftButton);
-        QCOMPARE(forkControls(form).firstUnitLabel->text(), QStringLiteral("KPH"));
+        QTest::mouseClick(ui().settingsLabel, Qt::LeftButton);
+        QCOMPARE(ui().firstUnitLabel->text(), QStringLiteral("KPH"));
 
         // While a tone plays the label only looks pressed.
-        forkControls(form).goButton->click();
+        ui().goButton->click();
         QVERIFY(form->isTonePlaying());
         bool opened = false;
         withDialog([&opened](SettingsDialog& d) {
             opened = true;
             settingsControls(d).cancelButton->click();
         });
-        QTest::mouseClick(forkControls(form).settingsLabel, Qt::LeftButton);
+        QTest::mouseClick(ui().settingsLabel, Qt::LeftButton);
         QTest::qWait(50);
         QVERIFY(!opened);
-        forkControls(form).stopButton->click();
+        ui().stopButton->click();
     }
 
     void looksTheSameUnderAnyTheme_data()

@@ -1,8 +1,8 @@
 // Tone playback without a sound server: which files a playback writes and removes,
 // how it fails, and how it is absorbed, stopped and abandoned.
 
-#include "common/ProgressControls.h"
 #include "common/FixedInputs.h"
+#include "common/ProgressControls.h"
 #include "common/TestEnvironment.h"
 #include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"

@@ -5,8 +5,8 @@
 #include "platform/ReplacingFile.h"
 #include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
-#include "tone/WaveWriter.h"
 #include "tone/ToneProgressDialog.h"
+#include "tone/WaveWriter.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -325,9 +325,10 @@ private slots:
     {
         Settings::write(Settings::Accuracy, QStringLiteral("100"));
         ToneProgressDialog dialog;
+        const ProgressControls controls = progressControls(dialog);
         WaveWriter::WriteContext context;
         context.progress = &dialog;
-        QTimer::singleShot(0, [&] { progressControls(dialog).cancelButton->click(); });
+        QTimer::singleShot(0, [&] { controls.cancelButton->click(); });
         QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(0.5, 20060, path, context));
         QVERIFY(!dialog.isVisible());
 
@@ -362,31 +363,33 @@ private slots:
     void layout()
     {
         ToneProgressDialog dialog;
+        const ProgressControls controls = progressControls(dialog);
         QCOMPARE(dialog.size(), QSize(312, 56));
         QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
         QVERIFY((dialog.windowFlags() & Qt::WindowType_Mask) == Qt::Tool);
-        QCOMPARE(progressControls(dialog).captionLabel->text(), QStringLiteral("Generating Test Tone, Please Wait..."));
-        QCOMPARE(progressControls(dialog).captionLabel->geometry(), QRect(12, 9, 289, 22));
-        QVERIFY(progressControls(dialog).captionLabel->font().bold());
-        QCOMPARE(progressControls(dialog).captionLabel->font().pointSizeF(), 9.75);
-        QCOMPARE(progressControls(dialog).progressBar->geometry(), QRect(9, 30, 295, 22));
+        QCOMPARE(controls.captionLabel->text(), QStringLiteral("Generating Test Tone, Please Wait..."));
+        QCOMPARE(controls.captionLabel->geometry(), QRect(12, 9, 289, 22));
+        QVERIFY(controls.captionLabel->font().bold());
+        QCOMPARE(controls.captionLabel->font().pointSizeF(), 9.75);
+        QCOMPARE(controls.progressBar->geometry(), QRect(9, 30, 295, 22));
         // The Cancel button lies below the lower edge.
-        QVERIFY(progressControls(dialog).cancelButton->geometry().top() >= dialog.height());
+        QVERIFY(controls.cancelButton->geometry().top() >= dialog.height());
     }
 
     void everyStepShows()
     {
         ToneProgressDialog dialog;
+        const ProgressControls controls = progressControls(dialog);
         dialog.setProgressValue(100.0f * 1 / 10030);
         dialog.showProgress();
-        const int first = progressControls(dialog).progressBar->value();
+        const int first = controls.progressBar->value();
         dialog.setProgressValue(100.0f * 2 / 10030);
         dialog.showProgress();
-        QVERIFY(progressControls(dialog).progressBar->value() > first);
+        QVERIFY(controls.progressBar->value() > first);
         dialog.setProgressValue(100.0f);
         QCOMPARE(dialog.progressValue(), 100.0f);
         dialog.showProgress();
-        QCOMPARE(progressControls(dialog).progressBar->value(), progressControls(dialog).progressBar->maximum());
+        QCOMPARE(controls.progressBar->value(), controls.progressBar->maximum());
     }
 
     void placedRelativeToTheMainWindow()
