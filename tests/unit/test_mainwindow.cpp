@@ -115,14 +115,14 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestEnvironment::AppDir> dir;
-    std::unique_ptr<ForkWindow> form;
+    std::unique_ptr<ForkWindow> window;
     // The window's controls, found by their designed names.
-    ForkControls ui() const { return forkControls(form); }
+    ForkControls ui() const { return forkControls(window); }
 
     void load()
     {
-        form = std::make_unique<ForkWindow>(dir->path());
-        QVERIFY(form->load());
+        window = std::make_unique<ForkWindow>(dir->path());
+        QVERIFY(window->load());
     }
 
     QList<QWidget*> upperForkControls() const
@@ -151,15 +151,15 @@ private slots:
 
     void cleanup()
     {
-        if (form)
-            form->unload();
-        form.reset();
+        if (window)
+            window->unload();
+        window.reset();
     }
 
     void regionBytes()
     {
         load();
-        const QByteArray& data = form->outlineRegion();
+        const QByteArray& data = window->outlineRegion();
         QCOMPARE(data.size(), 2560);
         QCOMPARE(longAt(data, 0), 32);
         QCOMPARE(longAt(data, 4), 1);
@@ -174,7 +174,7 @@ private slots:
     void maskIsTheOutline()
     {
         load();
-        const QRegion mask = form->mask();
+        const QRegion mask = window->mask();
         for (QPoint inside : {QPoint(4, 128), QPoint(5, 127), QPoint(790, 95), QPoint(789, 96)})
             QVERIFY2(mask.contains(inside), qPrintable(QStringLiteral("(%1, %2)").arg(inside.x()).arg(inside.y())));
         for (QPoint outside : {QPoint(3, 128), QPoint(4, 127), QPoint(790, 96), QPoint(500, 150)})
@@ -191,9 +191,9 @@ private slots:
     void layout()
     {
         load();
-        QCOMPARE(form->width(), 792);
-        QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(form->windowTitle(), QStringLiteral("Tinevox"));
+        QCOMPARE(window->width(), 792);
+        QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tinevox"));
         QCOMPARE(ui().firstSpeedBox->geometry(), QRect(267, 105, 103, 65));
         QCOMPARE(ui().secondSpeedBox->geometry(), QRect(270, 324, 103, 65));
         QCOMPARE(ui().goButton->geometry(), QRect(333, 219, 94, 55));
@@ -227,9 +227,9 @@ private slots:
     void everyControlLiesOnAFork()
     {
         load();
-        const QRegion mask = form->mask();
+        const QRegion mask = window->mask();
         for (QWidget* w : upperForkControls() + lowerForkControls()) {
-            const QRect r(w->mapTo(form.get(), QPoint(0, 0)), w->size());
+            const QRect r(w->mapTo(window.get(), QPoint(0, 0)), w->size());
             QVERIFY2(QRegion(r).subtracted(mask).isEmpty(), qPrintable(w->objectName()));
         }
         for (QWidget* w : upperForkControls())
@@ -253,7 +253,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(QString, caption);
         load();
-        auto* unit = form->findChild<QLabel*>(label);
+        auto* unit = window->findChild<QLabel*>(label);
         unit->setText(caption);
         // The caption as drawn, and the skin beside it: count the face pixels between
         // the last dark pixel of each row of letters and the notch's first dark pixel.
@@ -297,8 +297,8 @@ private slots:
         QCOMPARE(ui().firstFrequencyLabel->focusPolicy(), Qt::NoFocus);
 
         // The first speed box has the first focus, its text selected for a new speed.
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         QCOMPARE(QApplication::focusWidget(), ui().firstSpeedBox);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("42"));
         QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("42"));
@@ -310,10 +310,10 @@ private slots:
         QVERIFY(ui().bandX->isChecked());
         QCOMPARE(ui().firstUnitLabel->text(), QStringLiteral("MPH"));
         QCOMPARE(ui().secondUnitLabel->text(), QStringLiteral("MPH"));
-        QCOMPARE(form->height(), ForkWindow::StationaryHeight);
-        QVERIFY(!form->isMovingMode());
-        QVERIFY(form->menus().stationaryAction->isChecked());
-        QVERIFY(!form->menus().movingAction->isChecked());
+        QCOMPARE(window->height(), ForkWindow::StationaryHeight);
+        QVERIFY(!window->isMovingMode());
+        QVERIFY(window->menus().stationaryAction->isChecked());
+        QVERIFY(!window->menus().movingAction->isChecked());
         QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("10"));
         QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("10"));
         QVERIFY(ui().firstFrequencyLabel->isHidden());
@@ -334,9 +334,9 @@ private slots:
         QVERIFY(ui().bandKu->isChecked());
         QCOMPARE(ui().firstUnitLabel->text(), QStringLiteral("KPH"));
         QCOMPARE(ui().secondUnitLabel->text(), QStringLiteral("KPH"));
-        QVERIFY(form->isMovingMode()); // only "Stationary" means stationary
-        QCOMPARE(form->height(), ForkWindow::MovingHeight);
-        QVERIFY(form->menus().movingAction->isChecked());
+        QVERIFY(window->isMovingMode()); // only "Stationary" means stationary
+        QCOMPARE(window->height(), ForkWindow::MovingHeight);
+        QVERIFY(window->menus().movingAction->isChecked());
         QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("250")); // no range check at load
         QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("12.5"));
         QVERIFY(!ui().firstFrequencyLabel->isHidden());
@@ -357,7 +357,7 @@ private slots:
         ui().bandKa->click();
         ui().firstSpeedBox->setText(QString());
         ui().secondSpeedBox->setText(QStringLiteral("007"));
-        form->unload();
+        window->unload();
         QCOMPARE(Settings::read(Settings::Band), QStringLiteral("Ka"));
         QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("0"));
         QCOMPARE(Settings::read(Settings::Speed2), QStringLiteral("7"));
@@ -368,29 +368,29 @@ private slots:
     {
         load();
         ui().secondSpeedBox->setText(QStringLiteral("77"));
-        form->menus().movingAction->trigger();
-        QCOMPARE(form->height(), ForkWindow::MovingHeight);
-        QVERIFY(form->menus().movingAction->isChecked() && !form->menus().stationaryAction->isChecked());
+        window->menus().movingAction->trigger();
+        QCOMPARE(window->height(), ForkWindow::MovingHeight);
+        QVERIFY(window->menus().movingAction->isChecked() && !window->menus().stationaryAction->isChecked());
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Moving"));
-        form->menus().stationaryAction->trigger();
-        QCOMPARE(form->height(), ForkWindow::StationaryHeight);
-        QVERIFY(form->menus().stationaryAction->isChecked() && !form->menus().movingAction->isChecked());
+        window->menus().stationaryAction->trigger();
+        QCOMPARE(window->height(), ForkWindow::StationaryHeight);
+        QVERIFY(window->menus().stationaryAction->isChecked() && !window->menus().movingAction->isChecked());
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Stationary"));
         // Choosing the checked entry again still writes the setting.
         QFile::remove(TestEnvironment::settingsFile());
-        form->menus().stationaryAction->trigger();
-        QVERIFY(form->menus().stationaryAction->isChecked());
+        window->menus().stationaryAction->trigger();
+        QVERIFY(window->menus().stationaryAction->isChecked());
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Stationary"));
         QVERIFY(QFile::exists(TestEnvironment::settingsFile()));
-        form->menus().movingAction->trigger();
+        window->menus().movingAction->trigger();
         QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("77")); // back with its contents
     }
 
     void keyFilterAndLength()
     {
         load();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         ui().firstSpeedBox->setFocus();
         ui().firstSpeedBox->clear();
         QTest::keyClicks(ui().firstSpeedBox, QStringLiteral("a1-. 2x34"));
@@ -421,8 +421,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, after);
         load();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         for (SpeedBox* box : {ui().firstSpeedBox, ui().secondSpeedBox}) {
             box->setFocus();
             box->clear();
@@ -435,8 +435,8 @@ private slots:
     void focusLossCorrectsBeforeAStep()
     {
         load();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         ui().firstSpeedBox->setFocus();
         ui().firstSpeedBox->setText(QStringLiteral("250"));
         QTest::mouseClick(ui().firstSpeedDownButton, Qt::LeftButton);
@@ -482,7 +482,7 @@ private slots:
         QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("7202 Hz"));
         ui().bandX->click();
         Settings::write(Settings::Unit, QStringLiteral("KPH"));
-        form->showFrequencies();
+        window->showFrequencies();
         QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
         ui().secondSpeedBox->setText(QString());
         QCOMPARE(ui().secondFrequencyLabel->text(), QStringLiteral("0 Hz"));
@@ -518,11 +518,11 @@ private slots:
     void frozenWhilePlaying()
     {
         load();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         ui().firstSpeedBox->setText(QStringLiteral("100"));
         ui().goButton->click();
-        QVERIFY(form->isTonePlaying());
+        QVERIFY(window->isTonePlaying());
         QVERIFY(QFile::exists(dir->file(QStringLiteral("temp.wav"))));
         for (QWidget* w : {static_cast<QWidget*>(ui().firstSpeedUpButton), static_cast<QWidget*>(ui().firstSpeedDownButton),
                            static_cast<QWidget*>(ui().secondSpeedDownButton), static_cast<QWidget*>(ui().secondSpeedUpButton),
@@ -531,8 +531,8 @@ private slots:
         QVERIFY(!ui().bandK->isEnabled());
         QVERIFY(ui().goButton->isEnabled() && ui().stopButton->isEnabled() && ui().volumeSlider->isEnabled());
         // A locked box keeps focus and selection, but typing does not change it.
-        form->activateWindow(); // the offscreen platform hands activation to the progress dialog
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        window->activateWindow(); // the offscreen platform hands activation to the progress dialog
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         ui().firstSpeedBox->setFocus();
         ui().firstSpeedBox->selectAll();
         QTest::keyClicks(ui().firstSpeedBox, QStringLiteral("5"));
@@ -541,9 +541,9 @@ private slots:
         QVERIFY(ui().firstSpeedBox->hasSelectedText());
         // A second GO changes nothing; STOP returns everything.
         ui().goButton->click();
-        QVERIFY(form->isTonePlaying());
+        QVERIFY(window->isTonePlaying());
         ui().stopButton->click();
-        QVERIFY(!form->isTonePlaying());
+        QVERIFY(!window->isTonePlaying());
         QVERIFY(ui().firstSpeedUpButton->isEnabled() && ui().bandFrame->isEnabled() && !ui().firstSpeedBox->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
     }
@@ -558,7 +558,7 @@ private slots:
         QCOMPARE(catcher.seen, 1);
         QVERIFY2(catcher.text.contains(QStringLiteral("first speed box is empty")), qPrintable(catcher.text));
         QCOMPARE(catcher.icon, QMessageBox::Warning);
-        QVERIFY(!form->isTonePlaying());
+        QVERIFY(!window->isTonePlaying());
         QVERIFY(ui().firstSpeedUpButton->isEnabled() && !ui().firstSpeedBox->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
 
@@ -578,7 +578,7 @@ private slots:
         const QColor grey(132, 132, 132);
         for (QLabel* label : {ui().settingsLabel, ui().modeLabel, ui().helpLabel}) {
             QTest::mousePress(label, Qt::RightButton, {}, QPoint(-5, -5)); // outside: no click follows
-            QCOMPARE(label->palette().color(QPalette::Window), form->palette().color(QPalette::Button));
+            QCOMPARE(label->palette().color(QPalette::Window), window->palette().color(QPalette::Button));
             QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(-5, -5));
             QCOMPARE(label->palette().color(QPalette::Window), grey);
         }
@@ -589,37 +589,37 @@ private slots:
     void dragWithoutAWindowManager()
     {
         load();
-        form->move(100, 100);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        const QPoint start = form->pos();
-        QTest::mousePress(form.get(), Qt::RightButton, {}, QPoint(240, 70));
-        QMouseEvent move(QEvent::MouseMove, QPointF(260, 80), QPointF(form->mapToGlobal(QPoint(260, 80))),
+        window->move(100, 100);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QPoint start = window->pos();
+        QTest::mousePress(window.get(), Qt::RightButton, {}, QPoint(240, 70));
+        QMouseEvent move(QEvent::MouseMove, QPointF(260, 80), QPointF(window->mapToGlobal(QPoint(260, 80))),
                          Qt::NoButton, Qt::RightButton, {});
-        QApplication::sendEvent(form.get(), &move);
-        QTest::mouseRelease(form.get(), Qt::RightButton, {}, QPoint(260, 80));
-        QCOMPARE(form->pos(), start + QPoint(20, 10));
+        QApplication::sendEvent(window.get(), &move);
+        QTest::mouseRelease(window.get(), Qt::RightButton, {}, QPoint(260, 80));
+        QCOMPARE(window->pos(), start + QPoint(20, 10));
         // Released, the window stays; a move without the button that started the drag
         // ends it too (its release went elsewhere).
-        QMouseEvent after(QEvent::MouseMove, QPointF(280, 90), QPointF(form->mapToGlobal(QPoint(280, 90))),
+        QMouseEvent after(QEvent::MouseMove, QPointF(280, 90), QPointF(window->mapToGlobal(QPoint(280, 90))),
                           Qt::NoButton, Qt::NoButton, {});
-        QApplication::sendEvent(form.get(), &after);
-        QCOMPARE(form->pos(), start + QPoint(20, 10));
-        QTest::mousePress(form.get(), Qt::MiddleButton, {}, QPoint(240, 70));
-        QMouseEvent withoutIt(QEvent::MouseMove, QPointF(250, 75), QPointF(form->mapToGlobal(QPoint(250, 75))),
+        QApplication::sendEvent(window.get(), &after);
+        QCOMPARE(window->pos(), start + QPoint(20, 10));
+        QTest::mousePress(window.get(), Qt::MiddleButton, {}, QPoint(240, 70));
+        QMouseEvent withoutIt(QEvent::MouseMove, QPointF(250, 75), QPointF(window->mapToGlobal(QPoint(250, 75))),
                               Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(form.get(), &withoutIt);
-        QApplication::sendEvent(form.get(), &after);
-        QCOMPARE(form->pos(), start + QPoint(20, 10));
+        QApplication::sendEvent(window.get(), &withoutIt);
+        QApplication::sendEvent(window.get(), &after);
+        QCOMPARE(window->pos(), start + QPoint(20, 10));
         QVERIFY(!QWidget::mouseGrabber());
 
-        const QPoint before = form->pos();
+        const QPoint before = window->pos();
         QTest::mousePress(ui().volumeLabel, Qt::LeftButton, {}, QPoint(5, 5)); // "Volume": no drag handle
-        QMouseEvent again(QEvent::MouseMove, QPointF(300, 100), QPointF(form->mapToGlobal(QPoint(300, 100))),
+        QMouseEvent again(QEvent::MouseMove, QPointF(300, 100), QPointF(window->mapToGlobal(QPoint(300, 100))),
                           Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(form.get(), &again);
+        QApplication::sendEvent(window.get(), &again);
         QTest::mouseRelease(ui().volumeLabel, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(form->pos(), before);
+        QCOMPARE(window->pos(), before);
     }
 
     // Every tick of the volume slider is a dark mark on the grey face, not a faint dot.
@@ -640,10 +640,10 @@ private slots:
     void minimiseButton()
     {
         load();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         ui().minimiseButton->click();
-        QVERIFY(form->windowState() & Qt::WindowMinimized);
+        QVERIFY(window->windowState() & Qt::WindowMinimized);
     }
 
     void withoutASoundServerTheVolumeIsHarmless()
@@ -655,8 +655,8 @@ private slots:
         ui().volumeSlider->setValue(30000);
         ui().volumeSlider->setValue(65535);
         QCOMPARE(ui().volumeSlider->value(), 65535);
-        form->unload();
-        form.reset();
+        window->unload();
+        window.reset();
         if (server.isEmpty())
             qunsetenv("PULSE_SERVER");
         else
@@ -696,7 +696,7 @@ private slots:
 
         // While a tone plays the label only looks pressed.
         ui().goButton->click();
-        QVERIFY(form->isTonePlaying());
+        QVERIFY(window->isTonePlaying());
         bool opened = false;
         withDialog([&opened](SettingsDialog& d) {
             opened = true;
@@ -725,26 +725,26 @@ private slots:
         QFETCH(Look, look);
         const auto shown = [&] {
             load();
-            putOn(*form, look);
-            form->show();
-            return QTest::qWaitForWindowExposed(form.get());
+            putOn(*window, look);
+            window->show();
+            return QTest::qWaitForWindowExposed(window.get());
         };
         const QPalette desktop = QApplication::palette();
         QVERIFY(shown());
-        const QImage underDefault = form->grab().toImage();
+        const QImage underDefault = window->grab().toImage();
 
         const QPalette dark = inverted(desktop);
         QApplication::setPalette(dark);
         const auto restore = qScopeGuard([&] { QApplication::setPalette(desktop); });
-        QCOMPARE(form->grab().toImage(), underDefault);
-        form->unload();
-        form.reset();
+        QCOMPARE(window->grab().toImage(), underDefault);
+        window->unload();
+        window.reset();
         QVERIFY(shown());
-        QCOMPARE(form->grab().toImage(), underDefault);
+        QCOMPARE(window->grab().toImage(), underDefault);
 
-        AboutDialog about(form.get());
+        AboutDialog about(window.get());
         QCOMPARE(about.palette().color(QPalette::Window), dark.color(QPalette::Window));
-        SettingsDialog settings(form.get());
+        SettingsDialog settings(window.get());
         QCOMPARE(settings.palette().color(QPalette::Base), dark.color(QPalette::Base));
     }
 
@@ -788,7 +788,7 @@ private slots:
 
         MessageBoxCatcher catcher;
         catcher.arm();
-        form->menus().readMeAction->trigger();
+        window->menus().readMeAction->trigger();
         if (message.isEmpty()) {
             QTRY_COMPARE(TestEnvironment::readAll(asked), readMe.toLocal8Bit());
             QTest::qWait(300);
@@ -805,10 +805,10 @@ private slots:
     void missingCompanionEndsTheProgram()
     {
         TestEnvironment::AppDir empty(false);
-        ForkWindow window(empty.path());
+        ForkWindow withoutCompanion(empty.path());
         MessageBoxCatcher catcher;
         catcher.arm();
-        QVERIFY(!window.load());
+        QVERIFY(!withoutCompanion.load());
         QCOMPARE(catcher.text, QStringLiteral("Error: Data or files are missing or corrupt.\r\nPlease re-install Tinevox!"));
         QCOMPARE(catcher.title, QStringLiteral("Error"));
         QCOMPARE(catcher.icon, QMessageBox::Warning);
