@@ -49,8 +49,9 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     connect(stopButton, &QPushButton::clicked, this, &ForkWindow::onStopClicked);
     connect(closeButton, &QPushButton::clicked, this, &ForkWindow::onCloseClicked);
     connect(minimiseButton, &QPushButton::clicked, this, &ForkWindow::onMinimiseClicked);
-    for (QWidget* w : {static_cast<QWidget*>(settingsLabel), static_cast<QWidget*>(modeLabel), static_cast<QWidget*>(helpLabel)})
-        w->installEventFilter(this);
+    // The menu labels act on release and look pressed while held (eventFilter).
+    for (QLabel* label : {settingsLabel, modeLabel, helpLabel})
+        label->installEventFilter(this);
 }
 
 ForkWindow::~ForkWindow() = default;
