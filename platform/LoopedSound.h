@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Platform {
 
@@ -14,7 +15,11 @@ namespace Platform {
 // - play(path) replaces whatever this player was playing with the file at path, looped
 //   seamlessly at exactly the file's pitch. A missing, malformed or unplayable file
 //   gives silence, never another sound.
-// - stop() silences this player at once.
+// - stop() silences this player at once: a fade of a few milliseconds, heard within
+//   about 20 ms.
+// - What is heard is the tone and nothing else: the loop's own DC is taken out, it rises
+//   and falls with short raised-cosine ramps instead of switching on and off (a click),
+//   and it plays with headroom, so that the server's mix of it never clips.
 // - Without a sound server, or after losing it, the player stays silent and harmless;
 //   the next play() connects again.
 //
@@ -26,8 +31,26 @@ public:
     LoopedSound(const LoopedSound&) = delete;
     LoopedSound& operator=(const LoopedSound&) = delete;
 
-    void play(const QString& path);
+    enum class Headroom {
+        // The tone sounds alone: its full level, less a margin for the overshoot of
+        // band-limited resampling.
+        ForOneTone,
+        // One of two tones that sound together (in this process or another): half that
+        // level (-6.02 dB), so that their sum never exceeds full scale.
+        ForTwoTones,
+    };
+
+    void play(const QString& path, Headroom headroom = Headroom::ForOneTone);
     void stop();
+
+    // Length of the fade at a loop's start and end.
+    static constexpr double FadeSeconds = 0.005;
+
+    // The highest tone the sound server reproduces at full level: below half its sample
+    // rate by the resampler's transition band. Before any server has answered, it is
+    // that of 44.1 kHz, the lowest rate desktops run at.
+    double highestReproducibleFrequency() const;
+    static double highestReproducibleFrequencyAt(std::uint32_t serverRate);
 
     // The largest tone it plays: a faster file could no longer be resampled in real
     // time, and tone files are about 1 MB. Anything beyond gives silence.

@@ -18,10 +18,14 @@ constexpr double MinDecimatedRatio = 2.2;
 // Input run through the decimator before its output is steady, at the least.
 constexpr std::size_t DecimatorWarmFrames = 1 << 16;
 
-soxr_t createSoxr(double inputRate, double outputRate, int channels)
+// wideBand: keep the band up to LoopResampler::PassbandEnd; otherwise soxr's usual band,
+// which a decimator needs no more than (its output stays above 2.2 times the final rate).
+soxr_t createSoxr(double inputRate, double outputRate, int channels, bool wideBand)
 {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    if (wideBand)
+        quality.passband_end = LoopResampler::PassbandEnd;
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     soxr_error_t error = nullptr;
     soxr_t s = soxr_create(inputRate, outputRate, static_cast<unsigned>(channels), &error, &io, &quality, &runtime);
@@ -84,7 +88,7 @@ LoopResampler::LoopResampler(std::shared_ptr<const WavData> data, double outputR
 
     // The ratio as the file's rate over factor times the output rate: for a decimated loop
     // the intermediate rate need not be a whole number.
-    resampler = createSoxr(static_cast<double>(wav->sampleRate), rate * factor, channelCount);
+    resampler = createSoxr(static_cast<double>(wav->sampleRate), rate * factor, channelCount, true);
 }
 
 bool LoopResampler::decimate(unsigned by)
@@ -92,7 +96,7 @@ bool LoopResampler::decimate(unsigned by)
     // Run the loop round and round through an exact by:1 decimator until its output is
     // steady, then keep one period: frames / by outputs, which continue seamlessly into
     // themselves because by divides the loop.
-    soxr_t s = createSoxr(static_cast<double>(by), 1.0, channelCount);
+    soxr_t s = createSoxr(static_cast<double>(by), 1.0, channelCount, false);
     if (!s)
         return false;
     const auto ch = static_cast<std::size_t>(channelCount);

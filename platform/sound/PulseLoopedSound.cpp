@@ -12,29 +12,52 @@
 // A server that goes away while a sound is wanted (or is not there when it is asked
 // for) is tried again with a back-off, so the loop comes back by itself when the server
 // returns; stop() ends the waiting at once.
+//
+// Every stream rises from silence (StreamFeed). When a sound ends (stop(), a new play(),
+// the player's end) its stream is not cut off: it fades. The server is asked where it
+// reads, the frames from just beyond are written again, falling to silence, over what
+// it holds, and the stream is dropped once that has been played.
 
 #include "platform/LoopedSound.h"
 
 #include "LoopResampler.h"
+#include "StreamFeed.h"
+#include "ToneLevel.h"
 #include "WavReader.h"
 
 #include <pulse/pulseaudio.h>
 
 #include <QElapsedTimer>
 
+#include <QThread>
+
 #include <atomic>
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 namespace Platform {
 
 namespace {
 
 // Requested buffering of the stream: enough to ride out scheduling hiccups, small
-// enough that the server's side holds little. Stop never waits for it: the stream is
-// disconnected, which drops whatever the server still holds.
-constexpr pa_usec_t TargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
+// enough that what the server has taken for its device is played within a few
+// milliseconds, so that a fade written at stop is heard at once.
+constexpr pa_usec_t TargetLatencyUsec = 40 * PA_USEC_PER_MSEC;
+// How far beyond the server's read position a fade-out starts: the server goes on
+// reading while the request travels.
+constexpr pa_usec_t FadeGuardUsec = 5 * PA_USEC_PER_MSEC;
+// After this a fading stream goes whatever the server said (a server that stopped
+// answering, say).
+constexpr pa_usec_t FadeGiveUpUsec = 300 * PA_USEC_PER_MSEC;
+// Beyond the fade as the server plays it, before the stream is dropped.
+constexpr pa_usec_t FadeSlackUsec = 15 * PA_USEC_PER_MSEC;
+// How much of what was given a stream remembers for its fade-out: more than the server
+// ever holds of it.
+constexpr double RememberedSeconds = 1.0;
+// The player's end waits for its fades this long at most.
+constexpr int EndWaitMs = 400;
 // A context that has not become ready by then is given up at the next play().
 constexpr qint64 ConnectTimeoutMs = 3000;
 // Waits before the next attempt to reach a lost server: the first few come quickly, then
@@ -50,13 +73,30 @@ public:
     Impl();
     ~Impl();
 
-    void play(const QString& path);
+    void play(const QString& path, LoopedSound::Headroom headroom);
     void stop();
     bool isStreaming() const { return streaming.load(std::memory_order_acquire); }
+    std::uint32_t rateOfServer() const { return knownServerRate.load(std::memory_order_acquire); }
 
 private:
+    // A stream on its way out: fed no more, its last frames rewritten to fall to silence.
+    struct Fading {
+        Impl* owner = nullptr;
+        pa_stream* stream = nullptr;
+        std::unique_ptr<Sound::StreamFeed> feed;
+        std::size_t frameBytes = 0;
+        pa_operation* timing = nullptr; // the question where the server reads
+        pa_time_event* end = nullptr;
+        bool over = false;              // to be dropped at the next reconcile()
+    };
+
     // All below run with the mainloop lock held.
-    void want(std::shared_ptr<const Sound::WavData> wav);
+    void want(std::shared_ptr<const Sound::WavData> wav, float gain);
+    void fadeOutStream();
+    void writeFade(Fading* fading);
+    void endFadeAfter(Fading* fading, pa_usec_t delay);
+    void dropFading(Fading* fading);
+    void sweepFading(bool all);
     void kick();
     void reconcile();
     void connect();
@@ -74,6 +114,9 @@ private:
     static void onSinkInfo(pa_context*, const pa_sink_info*, int eol, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
+    static void onFadeTiming(pa_stream*, int success, void* fading);
+    static void onFadeState(pa_stream*, void* fading);
+    static void onFadeEnd(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* fading);
 
     pa_threaded_mainloop* mainloop = nullptr;
     pa_mainloop_api* api = nullptr;
@@ -82,6 +125,7 @@ private:
     // What the caller wants: a sound (null for silence), and a generation that every
     // play() and stop() advances.
     std::shared_ptr<const Sound::WavData> wanted;
+    float wantedGain = Sound::OneToneGain;
     std::uint64_t wantedGeneration = 0;
     bool connectWanted = false;
     // The pending attempt to reach the server again, and how many failed in a row.
@@ -95,14 +139,17 @@ private:
     // need not resample again, or else the server's default rate.
     std::uint32_t serverRate = 0;
     std::uint32_t serverDefaultRate = 0;
+    // The last rate a server gave, for callers on other threads; 0 until one answered.
+    std::atomic<std::uint32_t> knownServerRate{0};
 
     pa_stream* stream = nullptr;
     std::uint64_t streamGeneration = 0;
     // The generation a stream was last opened for; a stream that fails is not reopened
     // until the next play().
     std::uint64_t attemptedGeneration = 0;
-    std::unique_ptr<Sound::LoopResampler> resampler;
+    std::unique_ptr<Sound::StreamFeed> feed;
     std::size_t frameBytes = 0;
+    std::vector<std::unique_ptr<Fading>> fading;
 
     std::atomic<bool> streaming{false};
 };
@@ -124,7 +171,15 @@ LoopedSound::Impl::Impl()
         pa_threaded_mainloop_free(mainloop);
         mainloop = nullptr;
         api = nullptr;
+        return;
     }
+    // The server's rate is asked for at once, before any sound: a tone it cannot
+    // reproduce is then refused before it is written. Without a server this costs one
+    // failed attempt and nothing more.
+    pa_threaded_mainloop_lock(mainloop);
+    connectWanted = true;
+    kick();
+    pa_threaded_mainloop_unlock(mainloop);
 }
 
 LoopedSound::Impl::~Impl()
@@ -134,7 +189,18 @@ LoopedSound::Impl::~Impl()
     pa_threaded_mainloop_lock(mainloop);
     wanted.reset();
     streaming.store(false, std::memory_order_release);
+    // A sound that plays fades as at stop(), and the fades under way are heard out: the
+    // end of the program is no click either.
+    fadeOutStream();
+    QElapsedTimer waited;
+    waited.start();
+    while (!fading.empty() && waited.elapsed() < EndWaitMs) {
+        pa_threaded_mainloop_unlock(mainloop);
+        QThread::msleep(2);
+        pa_threaded_mainloop_lock(mainloop);
+    }
     dropStream();
+    sweepFading(true);
     dropContext();
     cancelRetry();
     api->defer_free(kickEvent);
@@ -144,15 +210,17 @@ LoopedSound::Impl::~Impl()
     pa_threaded_mainloop_free(mainloop);
 }
 
-void LoopedSound::Impl::play(const QString& path)
+void LoopedSound::Impl::play(const QString& path, LoopedSound::Headroom headroom)
 {
     std::shared_ptr<const Sound::WavData> wav;
-    if (auto parsed = Sound::readWavFile(path))
+    if (auto parsed = Sound::readWavFile(path)) {
+        Sound::removeLoopDc(*parsed);
         wav = std::make_shared<const Sound::WavData>(std::move(*parsed));
+    }
     if (!mainloop)
         return;
     pa_threaded_mainloop_lock(mainloop);
-    want(std::move(wav));
+    want(std::move(wav), Sound::gainFor(headroom));
     pa_threaded_mainloop_unlock(mainloop);
 }
 
@@ -161,17 +229,19 @@ void LoopedSound::Impl::stop()
     if (!mainloop)
         return;
     pa_threaded_mainloop_lock(mainloop);
-    want(nullptr);
+    want(nullptr, Sound::OneToneGain);
     pa_threaded_mainloop_unlock(mainloop);
 }
 
-void LoopedSound::Impl::want(std::shared_ptr<const Sound::WavData> wav)
+void LoopedSound::Impl::want(std::shared_ptr<const Sound::WavData> wav, float gain)
 {
     ++wantedGeneration;
     streaming.store(false, std::memory_order_release);
-    // Silence at once: the old stream goes now, not when the mainloop gets round to it.
-    dropStream();
+    // Silence at once: the old stream starts its fade now, not when the mainloop gets
+    // round to it.
+    fadeOutStream();
     wanted = std::move(wav);
+    wantedGain = gain;
     // A request of the caller's own is tried at once; silence needs no server at all.
     cancelRetry();
     failedAttempts = 0;
@@ -197,12 +267,14 @@ void LoopedSound::Impl::onKick(pa_mainloop_api*, pa_defer_event*, void* self)
 void LoopedSound::Impl::reconcile()
 {
     api->defer_enable(kickEvent, 0);
+    sweepFading(false);
 
     if (context && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
         // The server went away or never answered: silence, and try again later. The
         // stream of the same sound is opened again once a server answers.
         streaming.store(false, std::memory_order_release);
         dropStream();
+        sweepFading(true);
         dropContext();
         attemptedGeneration = 0;
         connectWanted = false; // not at once: when the back-off says so
@@ -217,12 +289,10 @@ void LoopedSound::Impl::reconcile()
         if (lost && wanted)
             scheduleRetry();
     }
-    if (!wanted)
-        return;
     if (!context) {
         if (connectWanted)
             connect();
-        if (!context)
+        if (!context && wanted)
             scheduleRetry();
         return;
     }
@@ -237,7 +307,7 @@ void LoopedSound::Impl::reconcile()
         }
         return;
     }
-    if (!stream && attemptedGeneration != wantedGeneration)
+    if (wanted && !stream && attemptedGeneration != wantedGeneration)
         openStream();
 }
 
@@ -295,9 +365,11 @@ void LoopedSound::Impl::connect()
 void LoopedSound::Impl::openStream()
 {
     attemptedGeneration = wantedGeneration;
-    auto next = Sound::LoopResampler::create(wanted, serverRate);
-    if (!next)
+    auto loop = Sound::LoopResampler::create(wanted, serverRate);
+    if (!loop)
         return; // rates soxr cannot take: silence
+    auto next = std::make_unique<Sound::StreamFeed>(
+        std::move(loop), wantedGain, static_cast<std::size_t>(RememberedSeconds * serverRate));
 
     pa_sample_spec sampleSpec;
     sampleSpec.format = PA_SAMPLE_FLOAT32NE;
@@ -310,7 +382,7 @@ void LoopedSound::Impl::openStream()
     stream = pa_stream_new(context, "Tone", &sampleSpec, &map);
     if (!stream)
         return;
-    resampler = std::move(next);
+    feed = std::move(next);
     frameBytes = pa_frame_size(&sampleSpec);
     streamGeneration = wantedGeneration;
     pa_stream_set_state_callback(stream, &Impl::onStreamState, this);
@@ -338,13 +410,122 @@ void LoopedSound::Impl::dropStream()
     if (PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
         pa_stream_disconnect(s);
     pa_stream_unref(s);
-    resampler.reset();
+    feed.reset();
+}
+
+void LoopedSound::Impl::fadeOutStream()
+{
+    // Only a stream that has sounded needs a fade; one still opening just goes.
+    if (!stream || !feed || feed->framesGiven() == 0 || pa_stream_get_state(stream) != PA_STREAM_READY) {
+        dropStream();
+        return;
+    }
+    auto f = std::make_unique<Fading>();
+    f->owner = this;
+    f->stream = stream;
+    f->feed = std::move(feed);
+    f->frameBytes = frameBytes;
+    stream = nullptr;
+    Fading* raw = f.get();
+    fading.push_back(std::move(f));
+
+    pa_stream_set_write_callback(raw->stream, nullptr, nullptr);
+    pa_stream_set_state_callback(raw->stream, &Impl::onFadeState, raw);
+    endFadeAfter(raw, FadeGiveUpUsec);
+    raw->timing = pa_stream_update_timing_info(raw->stream, &Impl::onFadeTiming, raw);
+    if (!raw->timing)
+        dropFading(raw);
+}
+
+void LoopedSound::Impl::onFadeTiming(pa_stream* s, int success, void* data)
+{
+    auto* f = static_cast<Fading*>(data);
+    if (f->timing) {
+        pa_operation_unref(f->timing);
+        f->timing = nullptr;
+    }
+    if (f->over)
+        return;
+    const pa_timing_info* info = success ? pa_stream_get_timing_info(s) : nullptr;
+    if (!info || info->read_index_corrupt || info->write_index_corrupt) {
+        f->owner->dropFading(f);
+        return;
+    }
+    Impl* impl = f->owner;
+    const double rate = f->feed->rate();
+    const auto guard = static_cast<std::int64_t>(rate * static_cast<double>(FadeGuardUsec) / PA_USEC_PER_SEC);
+    const std::int64_t from = info->read_index / static_cast<std::int64_t>(f->frameBytes) + guard;
+    std::int64_t startsAt = from;
+    const std::vector<float> frames = f->feed->fadeOutFrom(from, startsAt);
+    const std::size_t bytes = frames.size() * sizeof(float);
+    if (pa_stream_write(s, frames.data(), bytes, nullptr, startsAt * static_cast<std::int64_t>(f->frameBytes),
+                        PA_SEEK_ABSOLUTE) < 0) {
+        impl->dropFading(f);
+        return;
+    }
+    // Dropped once the server has played the fade: what it has taken for its device
+    // (sink_usec) and the guard come first. Dropping earlier would let the server take
+    // back the fade it had not yet played.
+    const pa_usec_t fadeUsec = static_cast<pa_usec_t>(LoopedSound::FadeSeconds * PA_USEC_PER_SEC);
+    impl->endFadeAfter(f, std::min<pa_usec_t>(info->sink_usec + info->transport_usec, FadeGiveUpUsec) + FadeGuardUsec
+                              + fadeUsec + FadeSlackUsec);
+}
+
+void LoopedSound::Impl::endFadeAfter(Fading* f, pa_usec_t delay)
+{
+    timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), delay);
+    if (f->end)
+        api->time_restart(f->end, &when);
+    else
+        f->end = api->time_new(api, &when, &Impl::onFadeEnd, f);
+}
+
+void LoopedSound::Impl::onFadeEnd(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* data)
+{
+    auto* f = static_cast<Fading*>(data);
+    f->owner->dropFading(f);
+}
+
+void LoopedSound::Impl::onFadeState(pa_stream* s, void* data)
+{
+    auto* f = static_cast<Fading*>(data);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
+        f->owner->kick(); // reconcile() has it go: not from inside its own callback
+}
+
+void LoopedSound::Impl::dropFading(Fading* f)
+{
+    // Deferred to the mainloop's next turn: this may run inside one of the stream's own
+    // callbacks.
+    f->over = true;
+    kick();
+}
+
+void LoopedSound::Impl::sweepFading(bool all)
+{
+    std::erase_if(fading, [this, all](const std::unique_ptr<Fading>& f) {
+        if (!all && !f->over && PA_STREAM_IS_GOOD(pa_stream_get_state(f->stream)))
+            return false;
+        if (f->timing) {
+            pa_operation_cancel(f->timing);
+            pa_operation_unref(f->timing);
+        }
+        if (f->end)
+            api->time_free(f->end);
+        pa_stream_set_state_callback(f->stream, nullptr, nullptr);
+        if (PA_STREAM_IS_GOOD(pa_stream_get_state(f->stream)))
+            pa_stream_disconnect(f->stream);
+        pa_stream_unref(f->stream);
+        return true;
+    });
 }
 
 void LoopedSound::Impl::dropContext()
 {
     if (!context)
         return;
+    sweepFading(true); // its streams go with it
     pa_context* c = context;
     context = nullptr;
     serverRate = 0;
@@ -367,7 +548,7 @@ void LoopedSound::Impl::write(pa_stream* s, std::size_t bytes)
         if (pa_stream_begin_write(s, &data, &size) < 0 || !data || size < frameBytes)
             return;
         const std::size_t frames = size / frameBytes;
-        resampler->render(static_cast<float*>(data), frames);
+        feed->render(static_cast<float*>(data), frames);
         if (pa_stream_write(s, data, frames * frameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0)
             return;
         bytes -= std::min(bytes, frames * frameBytes);
@@ -399,6 +580,7 @@ void LoopedSound::Impl::onServerInfo(pa_context* c, const pa_server_info* info, 
     }
     impl->serverInfoPending = false;
     impl->serverRate = impl->serverDefaultRate;
+    impl->knownServerRate.store(impl->serverRate, std::memory_order_release);
     impl->kick();
 }
 
@@ -415,6 +597,7 @@ void LoopedSound::Impl::onSinkInfo(pa_context* c, const pa_sink_info* info, int 
         impl->serverRate = impl->serverDefaultRate;
     // The first entry settles it; the end-of-list call that follows finds nothing pending.
     impl->serverInfoPending = false;
+    impl->knownServerRate.store(impl->serverRate, std::memory_order_release);
     impl->kick();
 }
 
@@ -430,7 +613,7 @@ void LoopedSound::Impl::onStreamState(pa_stream* s, void* self)
 void LoopedSound::Impl::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)
 {
     auto* impl = static_cast<Impl*>(self);
-    if (s != impl->stream || !impl->resampler)
+    if (s != impl->stream || !impl->feed)
         return;
     impl->write(s, bytes);
 }
@@ -439,9 +622,9 @@ LoopedSound::LoopedSound() : impl(std::make_unique<Impl>()) {}
 
 LoopedSound::~LoopedSound() = default;
 
-void LoopedSound::play(const QString& path)
+void LoopedSound::play(const QString& path, Headroom headroom)
 {
-    impl->play(path);
+    impl->play(path, headroom);
 }
 
 void LoopedSound::stop()
@@ -452,6 +635,18 @@ void LoopedSound::stop()
 bool LoopedSound::isStreaming() const
 {
     return impl->isStreaming();
+}
+
+double LoopedSound::highestReproducibleFrequencyAt(std::uint32_t serverRate)
+{
+    return Sound::LoopResampler::PassbandEnd * serverRate / 2.0;
+}
+
+double LoopedSound::highestReproducibleFrequency() const
+{
+    constexpr std::uint32_t LowestDesktopRate = 44100;
+    const std::uint32_t rate = impl->rateOfServer();
+    return highestReproducibleFrequencyAt(rate > 0 ? rate : LowestDesktopRate);
 }
 
 } // namespace Platform

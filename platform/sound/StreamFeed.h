@@ -1,0 +1,58 @@
+#pragma once
+
+#include "LoopResampler.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Platform::Sound {
+
+// What one playback stream is fed: the loop at the server's rate and at its level,
+// rising from silence over its first FadeSeconds instead of switching on (a click).
+//
+// It remembers the last frames it gave, so that at the end a fade-out can take over
+// seamlessly from any frame the server has not yet played: the same samples, falling to
+// silence along a raised cosine.
+//
+// Needs no sound server. Not thread-safe: one thread feeds it.
+class StreamFeed {
+public:
+    // rememberedFrames: how far back a fade-out can start, at least the server's buffer.
+    StreamFeed(std::unique_ptr<LoopResampler> loop, float gain, std::size_t rememberedFrames);
+
+    int channels() const { return loop->channels(); }
+    double rate() const { return loop->outputRate(); }
+    std::size_t fadeFrames() const { return fade; }
+
+    // Writes the next frames (channels interleaved) to out.
+    void render(float* out, std::size_t frames);
+    // Frames given so far: the stream position of the next one.
+    std::int64_t framesGiven() const { return given; }
+
+    // The stream's frames from position from on: as they were given (or, past what was
+    // given, as they come), falling to silence over fadeFrames(), then silence up to at
+    // least framesGiven(), so that nothing given earlier is played after it. A from
+    // older than what is remembered starts the fade at the oldest remembered frame.
+    // Channels interleaved; the position it starts at is returned in startsAt.
+    std::vector<float> fadeOutFrom(std::int64_t from, std::int64_t& startsAt);
+
+private:
+    void renderAndRemember(float* out, std::size_t frames);
+
+    std::unique_ptr<LoopResampler> loop;
+    float gain;
+    std::size_t fade;
+    std::vector<float> remembered; // a ring of the last frames given, by stream position
+    std::size_t ringFrames;
+    std::int64_t given = 0;
+};
+
+// Raised-cosine ramps over length frames: up(i) rises from near 0 to near 1, and
+// down(i) = up(length - 1 - i) falls back. Symmetric, so a fade-in and a fade-out
+// overlapped add up to exactly 1.
+double rampUp(std::size_t i, std::size_t length);
+double rampDown(std::size_t i, std::size_t length);
+
+} // namespace Platform::Sound
