@@ -4,18 +4,15 @@
 #include "mainwindow/ForkWindow.h"
 #include "mainwindow/SpeedBox.h"
 #include "settings/NumberText.h"
+#include "tone/DopplerModel.h"
 
 #include <QFrame>
 #include <QPushButton>
 
-namespace {
-constexpr double UpperBound = 199;
-}
-
 void ForkWindow::applyRangeRule(SpeedBox* box)
 {
-    if (NumberText::leadingValue(box->text()) > UpperBound)
-        box->setText(QStringLiteral("199"));
+    if (NumberText::leadingValue(box->text()) > Doppler::HighestSpeed)
+        box->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
     if (NumberText::leadingValue(box->text()) == 0)
         box->setText(QStringLiteral("1"));
 }

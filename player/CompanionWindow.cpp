@@ -27,7 +27,9 @@ void CompanionWindow::deleteMainProgramsTone()
 
 void CompanionWindow::load()
 {
-    sound.play(tonePath());
+    // It plays only beside Tinevox's own tone, in moving mode: the two share the sound
+    // card's range.
+    sound.play(tonePath(), Platform::LoopedSound::Headroom::ForTwoTones);
 }
 
 void CompanionWindow::deleteToneFile()

@@ -16,6 +16,7 @@ inline constexpr double GHzToHz = 1000000000.0;
 inline constexpr double DopplerFactor = 0.89408;    // twice the m/s in one mile per hour
 inline constexpr double KphToMph = 0.6214;
 inline constexpr double KuCarrierGHz = 13.45;       // fixed; the user cannot change it
+inline constexpr double HighestSpeed = 199;         // the speed boxes keep speeds up to this
 
 // Wavelength in metres of a carrier given in GHz, as a number or decimal text.
 double WaveLength(double freq);

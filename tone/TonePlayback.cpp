@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -107,19 +108,12 @@ TonePlayback::Outcome TonePlayback::playTone()
         const double first = Doppler::toneFrequency(constant, firstSpeed);
         const QString accuracy = Settings::read(Settings::Accuracy);
         std::optional<double> second;
-        try {
-            WaveWriter::planTone(ToneSeconds, first, accuracy);
-        } catch (const ToneError& e) {
-            throw namingTheCause(e, true, firstSpeed, first);
-        }
-        if (inputs.isMovingMode()) {
+        checkTone(true, firstSpeed, first, accuracy);
+        const bool moving = inputs.isMovingMode();
+        if (moving) {
             const QString secondSpeed = inputs.secondSpeedText();
             second = Doppler::toneFrequency(constant, secondSpeed);
-            try {
-                WaveWriter::planTone(ToneSeconds, *second, accuracy);
-            } catch (const ToneError& e) {
-                throw namingTheCause(e, false, secondSpeed, *second);
-            }
+            checkTone(false, secondSpeed, *second, accuracy);
         }
 
         // The folder is looked at again for every tone: a runtime folder may have been
@@ -134,9 +128,12 @@ TonePlayback::Outcome TonePlayback::playTone()
             writeTone(*second, secondTonePath());
         writing = false;
 
-        sound.play(firstTonePath());
+        // The two tones of moving mode share the sound card's range; the companion plays
+        // its tone at the same level.
+        sound.play(firstTonePath(), moving ? Platform::LoopedSound::Headroom::ForTwoTones
+                                           : Platform::LoopedSound::Headroom::ForOneTone);
         qint64 companionPid = 0;
-        if (inputs.isMovingMode() && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
+        if (moving && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
             throw ToneError(ToneError::Kind::PlayerNotStarted,
                 tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
                    "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
@@ -158,6 +155,19 @@ TonePlayback::Outcome TonePlayback::playTone()
         deleteToneFiles();
         throw;
     }
+}
+
+void TonePlayback::checkTone(bool first, const QString& speedText, double frequency, const QString& accuracy) const
+{
+    WaveWriter::TonePlan plan;
+    try {
+        plan = WaveWriter::planTone(ToneSeconds, frequency, accuracy);
+    } catch (const ToneError& e) {
+        throw namingTheCause(e, first, speedText, frequency);
+    }
+    // A file the server cannot reproduce would be written and then not heard.
+    if (plan.frequency > sound.highestReproducibleFrequency())
+        throw namingTheCause(ToneError(ToneError::Kind::TooHigh, QString()), first, speedText, frequency);
 }
 
 void TonePlayback::writeTone(double frequency, const QString& path)
@@ -271,13 +281,13 @@ ToneError TonePlayback::namingTheCause(const ToneError& error, bool first, const
     case ToneError::Kind::NoFrequency:
         return ToneError(error.kind(), frequencyMessage(first, speedText, frequency));
     case ToneError::Kind::TooHigh:
-        return ToneError(error.kind(), tooHighMessage(first, speedText));
+        return ToneError(error.kind(), tooHighMessage(first, speedText, frequency));
     default:
         return error;
     }
 }
 
-QString TonePlayback::tooHighMessage(bool first, const QString& speedText) const
+QString TonePlayback::tooHighMessage(bool first, const QString& speedText, double frequency) const
 {
     const std::optional<Doppler::Band> band = inputs.selectedBand();
     const QString carrier = band ? Doppler::carrierText(*band) : QString();
@@ -288,9 +298,16 @@ QString TonePlayback::tooHighMessage(bool first, const QString& speedText) const
                   "Choose another carrier frequency in Settings.")
             .arg(Doppler::bandName(*band), quotedText(carrier));
     }
-    return tr("The %1 speed, \"%2\", makes the tone too high to play. Enter a speed from 1 to 199, then "
-              "press GO again.")
-        .arg(first ? tr("first") : tr("second"), quotedText(speedText));
+    if (NumberText::leadingValue(speedText) > Doppler::HighestSpeed) {
+        return tr("The %1 speed, \"%2\", makes the tone too high to play. Enter a speed from 1 to 199, then "
+                  "press GO again.")
+            .arg(first ? tr("first") : tr("second"), quotedText(speedText));
+    }
+    // Choices the window offers, and a sound server running at a low sample rate.
+    return tr("The tone of %1 Hz is higher than the sound server can play at its sample rate (up to %2 Hz). "
+              "Choose a lower speed or another band, or set the sound server to 44100 Hz or more.")
+        .arg(NumberText::wholeNumber(NumberText::roundHalfEven(frequency)),
+             NumberText::wholeNumber(std::floor(sound.highestReproducibleFrequency())));
 }
 
 QString TonePlayback::frequencyMessage(bool first, const QString& speedText, double frequency) const

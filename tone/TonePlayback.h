@@ -90,7 +90,9 @@ private:
     // The writer's refusal of a tone, told in terms of the setting that causes it.
     ToneError namingTheCause(const ToneError& error, bool first, const QString& speedText, double frequency) const;
     QString frequencyMessage(bool first, const QString& speedText, double frequency) const;
-    QString tooHighMessage(bool first, const QString& speedText) const;
+    QString tooHighMessage(bool first, const QString& speedText, double frequency) const;
+    // Throws ToneError, naming the cause, for a tone that cannot be made or not heard.
+    void checkTone(bool first, const QString& speedText, double frequency, const QString& accuracy) const;
     // A companion told to close before its window existed would play on: each one this
     // playback started is followed until its own window has taken the close request.
     void closeStartedCompanions(bool programEnds);

@@ -39,6 +39,14 @@ QString accuracyMessage(const QString& accuracy)
         .arg(accuracy);
 }
 
+QString noWaveMessage(const QString& accuracy)
+{
+    return QCoreApplication::translate("WaveWriter",
+               "The setting \"Bytes per Cycle\" holds \"%1\": fewer than 3 bytes per cycle hold no "
+               "wave, so nothing would be heard. Choose 5, 10, 25, 50 or 100 in Settings.")
+        .arg(accuracy);
+}
+
 // The largest entry of "Bytes per Cycle" in Settings; with any entry offered there, a
 // tone too fast to play comes from its frequency, which the caller can name the cause of.
 constexpr double LargestOfferedBytesPerCycle = 100;
@@ -108,6 +116,9 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy)
     // out from: the tone would not be the frequency the readout names.
     if (!(plan.bytesPerCycle >= 1.0) || plan.bytesPerCycle != std::floor(plan.bytesPerCycle))
         throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
+    // One or two samples a cycle all come out at the centre value: a file of silence.
+    if (plan.bytesPerCycle < MinBytesPerCycle)
+        throw ToneError(ToneError::Kind::BadAccuracy, noWaveMessage(accuracy));
     const double rate = NumberText::roundHalfEven(plan.bytesPerCycle * plan.frequency);
     // Beyond the player's fastest rate the file would be written and then not heard.
     if (rate > Platform::LoopedSound::MaxSampleRate)

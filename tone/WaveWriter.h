@@ -47,10 +47,14 @@ struct TonePlan {
     WaveHeader header() const;
 };
 
+// The fewest bytes per cycle that hold a wave: with one or two, every sample of the
+// cycle rounds to the centre value.
+inline constexpr double MinBytesPerCycle = 3;
+
 // Works out the tone file for a frequency (not yet rounded) and an "Accuracy" text.
 // Throws ToneError when no file can be made: a frequency that rounds to 0 Hz or
-// below, or bytes per cycle that give no sample rate (0, not a number, or a rate or
-// file too large for the player).
+// below, bytes per cycle that hold no wave (fewer than 3) or give no sample rate (not a
+// number, or a rate or file too large for the player).
 TonePlan planTone(double duration, double frequency, const QString& accuracy);
 
 // The N bytes of one cycle: phase in whole degrees, pi taken as 3.14.

@@ -184,6 +184,8 @@ private slots:
         QTest::newRow("rate beyond 32 bits") << 20060.0 << "999999" << badAccuracy;
         QTest::newRow("rate beyond the player") << 20060.0 << "5000" << badAccuracy;
         QTest::newRow("accuracy with a fraction") << 1000.0 << "10.5" << badAccuracy;
+        QTest::newRow("accuracy 1: no wave") << 1000.0 << "1" << badAccuracy;
+        QTest::newRow("accuracy 2: no wave") << 1000.0 << "2" << badAccuracy;
         QTest::newRow("frequency beyond the player") << 30.0e6 << "10" << static_cast<int>(ToneError::Kind::TooHigh);
     }
     void toneThatCannotBeMadeWritesNothing()
