@@ -41,10 +41,11 @@ namespace Platform {
 
 namespace {
 
-// Requested buffering of the stream: enough to ride out scheduling hiccups, small
-// enough that what the server has taken for its device is played within a few
-// milliseconds, so that a fade written at stop is heard at once.
-constexpr pa_usec_t TargetLatencyUsec = 40 * PA_USEC_PER_MSEC;
+// Requested buffering of the stream: enough to ride out a busy machine (40 ms gave
+// dropouts with both cores saturated, 200 ms none). Most of it waits in the stream's own
+// queue, which a fade at stop overwrites; what the server has already taken for its
+// device is a few milliseconds.
+constexpr pa_usec_t TargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
 // How far beyond the server's read position a fade-out starts: the server goes on
 // reading while the request travels.
 constexpr pa_usec_t FadeGuardUsec = 5 * PA_USEC_PER_MSEC;
