@@ -5,6 +5,7 @@
 // each call to the first sound and to silence.
 
 #include "SpectrumMeter.h"
+#include "ToneBursts.h"
 #include "bench/Benches.h"
 #include "bench/CleanSink.h"
 #include "bench/Measure.h"
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <span>
 #include <thread>
 
 namespace Bench {
@@ -25,8 +25,6 @@ using TestSupport::MonitorRecorder;
 constexpr int Cycles = 8;
 constexpr int ToneMs = 700;
 constexpr int GapMs = 300;
-// Heard means above -60 dBFS; anything else is silence.
-constexpr float Audible = 1e-3f;
 
 constexpr std::size_t samplesIn(int ms)
 {
@@ -38,25 +36,6 @@ struct Cycle {
     double goMs = 0;      // steady clock
     double stopMs = 0;
 };
-
-// The first and last sample of a stretch above level, or nothing.
-std::optional<std::pair<std::size_t, std::size_t>> soundingSpan(const std::vector<float>& s, std::size_t from,
-                                                                std::size_t to, float level)
-{
-    auto loud = [level](float v) { return std::abs(v) > level; };
-    const auto first = std::find_if(s.begin() + std::ptrdiff_t(from), s.begin() + std::ptrdiff_t(to), loud);
-    if (first == s.begin() + std::ptrdiff_t(to))
-        return std::nullopt;
-    const auto last = std::find_if(s.rbegin() + std::ptrdiff_t(s.size() - to), s.rend() - std::ptrdiff_t(from), loud);
-    return std::pair {std::size_t(first - s.begin()), std::size_t(s.rend() - last) - 1};
-}
-
-std::span<const float> stretch(const std::vector<float>& s, std::size_t centre, int beforeMs, int afterMs)
-{
-    const std::size_t from = centre - std::min(centre, samplesIn(beforeMs));
-    const std::size_t to = std::min(s.size(), centre + samplesIn(afterMs));
-    return std::span<const float>(s).subspan(from, to - from);
-}
 
 QString dbfs(double value)
 {
@@ -97,18 +76,17 @@ void goAndStop(Table& table, const QString& builtAppDir, CleanSink& sink, const 
     std::vector<float> steady;
     for (std::size_t i = 0; i < cycles.size(); ++i) {
         const std::size_t to = i + 1 < cycles.size() ? cycles[i + 1].from : s.size();
-        const auto any = soundingSpan(s, cycles[i].from, to, 0.0f);
-        const auto heard = soundingSpan(s, cycles[i].from, to, Audible);
-        if (!any || !heard || heard->second - heard->first < samplesIn(ToneMs / 2))
+        const auto burst = TestSupport::findBurst(s, cycles[i].from, to);
+        if (!burst || burst->lastHeard - burst->firstHeard < samplesIn(ToneMs / 2))
             throw Failure(QStringLiteral("GO %1 of %2 was not heard at the monitor").arg(i + 1).arg(describe(plan)));
-        if (to - any->second < samplesIn(GapMs / 3))
+        if (to - burst->last < samplesIn(GapMs / 3))
             throw Failure(QStringLiteral("STOP %1 of %2 was not followed by silence").arg(i + 1).arg(describe(plan)));
-        onsetClick = std::max(onsetClick, TestSupport::loudestClickDbfs(stretch(s, any->first, 30, 60), MonitorRecorder::Rate, tones));
-        endClick = std::max(endClick, TestSupport::loudestClickDbfs(stretch(s, any->second, 60, 30), MonitorRecorder::Rate, tones));
-        const auto middle = s.begin() + std::ptrdiff_t(any->first + samplesIn(150));
+        onsetClick = std::max(onsetClick, TestSupport::onsetClickDbfs(s, *burst, MonitorRecorder::Rate, tones));
+        endClick = std::max(endClick, TestSupport::endClickDbfs(s, *burst, MonitorRecorder::Rate, tones));
+        const auto middle = s.begin() + std::ptrdiff_t(burst->first + samplesIn(150));
         steady.insert(steady.end(), middle, middle + std::ptrdiff_t(samplesIn(ToneMs / 2)));
-        const auto soundMs = recorder.playedAtMs(heard->first);
-        const auto silenceMs = recorder.playedAtMs(heard->second + 1);
+        const auto soundMs = recorder.playedAtMs(burst->firstHeard);
+        const auto silenceMs = recorder.playedAtMs(burst->lastHeard + 1);
         if (!soundMs || !silenceMs)
             throw Failure(QStringLiteral("parec's deliveries give no clock"));
         toSound.push_back(*soundMs - cycles[i].goMs);
