@@ -49,7 +49,9 @@ void movingMix(Table& table, const QString& builtAppDir, CleanSink& sink, const 
     const std::vector<float> window = recorder.record(WindowMs);
     playback.stop();
     if (window.size() < std::size_t(WindowMs) * TestSupport::MonitorRecorder::Rate / 1000)
-        throw Failure(QStringLiteral("the monitor delivered %1 of %2 ms").arg(window.size() * 1000 / TestSupport::MonitorRecorder::Rate).arg(WindowMs));
+        throw Failure(QStringLiteral("the monitor delivered %1 of %2 ms")
+                          .arg(window.size() * 1000 / TestSupport::MonitorRecorder::Rate)
+                          .arg(WindowMs));
 
     const TestSupport::ToneSet tones {{first.frequency, second.frequency},
                                       std::max(first.sampleRate, second.sampleRate) / 2.0};

@@ -90,9 +90,12 @@ private slots:
         const ToneSet movingTones {{2040, 1256}, 0};
         const Signal fullLevelPair = mixedIntoSixteenBit(synth({{2040, 1.0}, {1256, 1.0}}, 1.0));
         const Signal halfLevelPair = mixedIntoSixteenBit(synth({{2040, 0.45}, {1256, 0.45}}, 1.0));
-        QTest::newRow("two full-level tones clip in the mix") << fullLevelPair << movingTones << int(Clipped) << 0.05 << 1.0;
-        QTest::newRow("their clipping is a loud spurious component") << fullLevelPair << movingTones << int(Spur) << -40.0 << 0.0;
-        QTest::newRow("two tones at less than half level do not clip") << halfLevelPair << movingTones << int(Clipped) << 0.0 << 0.0;
+        QTest::newRow("two full-level tones clip in the mix")
+            << fullLevelPair << movingTones << int(Clipped) << 0.05 << 1.0;
+        QTest::newRow("their clipping is a loud spurious component")
+            << fullLevelPair << movingTones << int(Spur) << -40.0 << 0.0;
+        QTest::newRow("two tones at less than half level do not clip")
+            << halfLevelPair << movingTones << int(Clipped) << 0.0 << 0.0;
         QTest::newRow("nor add a component") << halfLevelPair << movingTones << int(Spur) << -200.0 << -90.0;
         // Between bins, beside DC (-42 dBFS) and harmonics at -50 dBFS, which must not count.
         QTest::newRow("a -70 dBFS spur beside a tone, its harmonics and DC")
@@ -103,11 +106,13 @@ private slots:
         const ToneSet everyday {{2040}, 10200};
         QTest::newRow("a steady -20 dBFS sine beyond the tone's harmonics")
             << synth({{2040, 0.5}, {15000, fromDb(-20)}}, 0.3) << everyday << int(Click) << -20.3 << -19.7;
-        QTest::newRow("an everyday tone switched hard") << gated(synth({{2040, 0.5}}, 0.35), 0) << everyday << int(Click) << -40.0 << 0.0;
-        QTest::newRow("the everyday tone with 5 ms fades") << gated(synth({{2040, 0.5}}, 0.35), 5) << everyday << int(Click) << -200.0 << -70.0;
+        const Signal everydayTone = synth({{2040, 0.5}}, 0.35);
+        QTest::newRow("an everyday tone switched hard") << gated(everydayTone, 0) << everyday << int(Click) << -40.0 << 0.0;
+        QTest::newRow("the everyday tone with 5 ms fades") << gated(everydayTone, 5) << everyday << int(Click) << -200.0 << -70.0;
         const ToneSet low {{31}, 155};
-        QTest::newRow("a 31 Hz tone switched hard") << gated(synth({{31, 0.5}}, 0.35), 0) << low << int(Click) << -40.0 << 0.0;
-        QTest::newRow("the 31 Hz tone with 5 ms fades") << gated(synth({{31, 0.5}}, 0.35), 5) << low << int(Click) << -200.0 << -70.0;
+        const Signal lowTone = synth({{31, 0.5}}, 0.35);
+        QTest::newRow("a 31 Hz tone switched hard") << gated(lowTone, 0) << low << int(Click) << -40.0 << 0.0;
+        QTest::newRow("the 31 Hz tone with 5 ms fades") << gated(lowTone, 5) << low << int(Click) << -200.0 << -70.0;
     }
     void readingsAreCalibrated()
     {
@@ -122,7 +127,8 @@ private slots:
         case Spur: value = TestSupport::strongestSpurDbfs(signal, Rate, tones); break;
         case Click: value = TestSupport::loudestClickDbfs(signal, Rate, tones); break;
         }
-        QVERIFY2(value >= low && value <= high, qPrintable(QStringLiteral("read %1, expected %2 to %3").arg(value).arg(low).arg(high)));
+        QVERIFY2(value >= low && value <= high,
+                 qPrintable(QStringLiteral("read %1, expected %2 to %3").arg(value).arg(low).arg(high)));
     }
 };
 

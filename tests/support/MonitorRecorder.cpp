@@ -35,8 +35,9 @@ bool MonitorRecorder::start()
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(QStringLiteral("parec"),
-                  {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=%1").arg(latencyMs), QStringLiteral("--format=float32le"),
-                   QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=1"), QStringLiteral("--raw")});
+                  {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=%1").arg(latencyMs),
+                   QStringLiteral("--format=float32le"), QStringLiteral("--rate=%1").arg(Rate),
+                   QStringLiteral("--channels=1"), QStringLiteral("--raw")});
     return process.waitForStarted(5000);
 }
 
