@@ -12,6 +12,10 @@ void benchWriter(Table& table);
 void benchSoundCpu(Table& table, const QString& builtAppDir);
 // From GO to the first audio handed to the sound server.
 void benchFirstBuffer(Table& table, const QString& builtAppDir);
+// Moving mode's two tones mixed at full volume: clipping and what it adds.
+void benchMovingMix(Table& table, const QString& builtAppDir);
+// GO and STOP as heard: clicks at onsets and ends, full-scale samples, call to sound and to silence.
+void benchGoAndStop(Table& table, const QString& builtAppDir);
 // A killed sound server's return to the loop streaming again, without a new play().
 void benchServerReturn(Table& table);
 // The real program: start to window shown, then memory (and CPU) while moving mode plays.

@@ -54,6 +54,8 @@ int main(int argc, char* argv[])
         Bench::benchWriter(table);
         Bench::benchSoundCpu(table, builtAppDir);
         Bench::benchFirstBuffer(table, builtAppDir);
+        Bench::benchMovingMix(table, builtAppDir);
+        Bench::benchGoAndStop(table, builtAppDir);
         Bench::benchServerReturn(table);
         Bench::benchRealProgram(table, builtAppDir);
     } catch (const Bench::Failure& failure) {

@@ -4,12 +4,16 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
 namespace TestSupport {
 
-MonitorRecorder::MonitorRecorder(QString monitor) : source(monitor.isEmpty() ? defaultMonitor() : std::move(monitor)) {}
+MonitorRecorder::MonitorRecorder(QString monitor, int latencyMs)
+    : source(monitor.isEmpty() ? defaultMonitor() : std::move(monitor)), latencyMs(latencyMs)
+{
+}
 
 MonitorRecorder::~MonitorRecorder()
 {
@@ -27,11 +31,13 @@ bool MonitorRecorder::start()
     stop();
     pending.clear();
     recorded.clear();
+    deliveryOffsetsMs.clear();
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(QStringLiteral("parec"),
-                  {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=20"), QStringLiteral("--format=float32le"),
-                   QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=1"), QStringLiteral("--raw")});
+                  {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=%1").arg(latencyMs),
+                   QStringLiteral("--format=float32le"), QStringLiteral("--rate=%1").arg(Rate),
+                   QStringLiteral("--channels=1"), QStringLiteral("--raw")});
     return process.waitForStarted(5000);
 }
 
@@ -57,7 +63,11 @@ void MonitorRecorder::pump(int waitMs)
 {
     if (waitMs > 0 && process.state() == QProcess::Running && process.bytesAvailable() == 0)
         process.waitForReadyRead(waitMs);
-    pending += process.readAllStandardOutput();
+    const QByteArray delivered = process.readAllStandardOutput();
+    const double arrivedMs = steadyMs();
+    if (!delivered.isEmpty())
+        deliveryOffsetsMs.push_back(arrivedMs - static_cast<double>(recorded.size()) * 1000.0 / Rate);
+    pending += delivered;
     const qsizetype whole = pending.size() / qsizetype(sizeof(float));
     if (whole == 0)
         return;
@@ -135,6 +145,32 @@ int MonitorRecorder::waitForSilence(int windowMs, int timeoutMs, double maxLevel
             return static_cast<int>((quietFrom - origin) * 1000 / Rate);
     }
     return -1;
+}
+
+double MonitorRecorder::deliveryOffsetAt(double fraction) const
+{
+    std::vector<double> offsets = deliveryOffsetsMs;
+    const auto at = offsets.begin() + static_cast<std::ptrdiff_t>(static_cast<double>(offsets.size() - 1) * fraction);
+    std::nth_element(offsets.begin(), at, offsets.end());
+    return *at;
+}
+
+std::optional<double> MonitorRecorder::playedAtMs(std::size_t index) const
+{
+    if (deliveryOffsetsMs.empty())
+        return std::nullopt;
+    return deliveryOffsetAt(0.1) + static_cast<double>(index) * 1000.0 / Rate;
+}
+
+double MonitorRecorder::medianDeliveryLagMs() const
+{
+    return deliveryOffsetsMs.empty() ? 0.0 : deliveryOffsetAt(0.5) - deliveryOffsetAt(0.1);
+}
+
+double MonitorRecorder::steadyMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
 double rmsOf(const std::vector<float>& samples, std::size_t from, std::size_t to)

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace TestSupport {
@@ -11,12 +12,16 @@ namespace TestSupport {
 // Records the rig's null sink through its monitor source with parec: mono float32 at
 // 48 kHz, 20 ms latency (without it most of the audio is lost when parec stops).
 // Uses the sound server of the process environment (PULSE_SERVER).
+//
+// The latency asked for is also how far ahead a null sink renders while it is recorded:
+// it renders that much at a time, as the first sample of it falls due, and the monitor
+// hands it on at once.
 class MonitorRecorder {
 public:
     static constexpr int Rate = 48000;
 
     // monitor: source name; empty means $TINEVOX_TEST_MONITOR, default "tvnull.monitor".
-    explicit MonitorRecorder(QString monitor = QString());
+    explicit MonitorRecorder(QString monitor = QString(), int latencyMs = 20);
     ~MonitorRecorder();
     MonitorRecorder(const MonitorRecorder&) = delete;
     MonitorRecorder& operator=(const MonitorRecorder&) = delete;
@@ -46,13 +51,31 @@ public:
     // it never fell silent.
     int waitForSilence(int windowMs = 200, int timeoutMs = 3000, double maxLevel = 1e-3);
 
+    // When the sink played sample index of the recording, in milliseconds of the steady
+    // clock (steadyMs()); empty before parec has delivered anything. The recording keeps
+    // the sink's clock, and each piece reaches this process a fraction of a millisecond
+    // after its first sample fell due, so every delivery bounds where the recording
+    // lies; a late one (this process busy elsewhere) only loosens its bound. Of all
+    // deliveries the 10th percentile is taken, which leaves out the rare piece parec
+    // hands on in two parts. Holds only where the sink never rewinds (norewinds=1): a
+    // rewind shifts the recording against the sink's clock.
+    std::optional<double> playedAtMs(std::size_t index) const;
+    // How much later than playedAtMs() allows the median delivery arrived: how closely
+    // the deliveries agree on where the recording lies.
+    double medianDeliveryLagMs() const;
+    static double steadyMs();
+
 private:
     void pump(int waitMs);
 
     QString source;
+    int latencyMs;
     QProcess process;
     QByteArray pending;
     std::vector<float> recorded;
+    // For each delivery: when it arrived less where its first sample lies, in ms.
+    std::vector<double> deliveryOffsetsMs;
+    double deliveryOffsetAt(double fraction) const;
 };
 
 // RMS of samples[from, to) after removing their mean; 0 for an empty range.

@@ -1,5 +1,7 @@
 #include "PitchMeter.h"
 
+#include "Fft.h"
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -11,31 +13,6 @@ namespace {
 
 using Complex = std::complex<double>;
 constexpr double TwoPi = 2.0 * std::numbers::pi;
-
-void fft(std::vector<Complex>& a)
-{
-    const std::size_t n = a.size();
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(a[i], a[j]);
-    }
-    for (std::size_t len = 2; len <= n; len <<= 1) {
-        const double angle = -TwoPi / static_cast<double>(len);
-        for (std::size_t i = 0; i < n; i += len) {
-            for (std::size_t k = 0; k < len / 2; ++k) {
-                const Complex w = std::polar(1.0, angle * static_cast<double>(k));
-                const Complex u = a[i + k];
-                const Complex v = a[i + k + len / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
-        }
-    }
-}
 
 // Magnitude of the windowed DFT of x at frequency f (cycles per sample).
 double dftMagnitude(const std::vector<double>& windowed, double f)
@@ -179,9 +156,7 @@ PitchReport measurePitch(std::span<const float> samples, double rate, int maxTon
         windowSum += w;
     }
 
-    std::size_t fftSize = 1;
-    while (fftSize < n)
-        fftSize <<= 1;
+    const std::size_t fftSize = fftSizeFor(n);
     std::vector<Complex> spectrum(fftSize);
     for (std::size_t i = 0; i < n; ++i)
         spectrum[i] = windowed[i];
