@@ -46,9 +46,16 @@ namespace {
 // queue, which a fade at stop overwrites; what the server has already taken for its
 // device is a few milliseconds.
 constexpr pa_usec_t TargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
+// The server asks for audio once this much of the buffer has played. The server sets its
+// device's latency to half of what the buffer leaves beyond two such requests: 5 ms
+// here (about 50 ms with the server's own choice), so that a fade at stop is played
+// within a few milliseconds, while the buffer never runs below about 100 ms.
+constexpr pa_usec_t MinRequestUsec = 95 * PA_USEC_PER_MSEC;
 // How far beyond the server's read position a fade-out starts: the server goes on
-// reading while the request travels.
-constexpr pa_usec_t FadeGuardUsec = 5 * PA_USEC_PER_MSEC;
+// reading while the request travels, a whole device period at a time, so the guard is
+// that period (the device's configured latency) and this much more.
+constexpr pa_usec_t FadeGuardUsec = 2 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t LongestDevicePeriodUsec = 50 * PA_USEC_PER_MSEC;
 // After this a fading stream goes whatever the server said (a server that stopped
 // answering, say).
 constexpr pa_usec_t FadeGiveUpUsec = 300 * PA_USEC_PER_MSEC;
@@ -393,7 +400,7 @@ void LoopedSound::Impl::openStream()
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(TargetLatencyUsec, &sampleSpec));
     attr.prebuf = static_cast<std::uint32_t>(-1);
-    attr.minreq = static_cast<std::uint32_t>(-1);
+    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(MinRequestUsec, &sampleSpec));
     attr.fragsize = static_cast<std::uint32_t>(-1);
     if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
         dropStream();
@@ -454,7 +461,8 @@ void LoopedSound::Impl::onFadeTiming(pa_stream* s, int success, void* data)
     }
     Impl* impl = f->owner;
     const double rate = f->feed->rate();
-    const auto guard = static_cast<std::int64_t>(rate * static_cast<double>(FadeGuardUsec) / PA_USEC_PER_SEC);
+    const pa_usec_t guardUsec = std::min(info->configured_sink_usec, LongestDevicePeriodUsec) + FadeGuardUsec;
+    const auto guard = static_cast<std::int64_t>(rate * static_cast<double>(guardUsec) / PA_USEC_PER_SEC);
     const std::int64_t from = info->read_index / static_cast<std::int64_t>(f->frameBytes) + guard;
     std::int64_t startsAt = from;
     const std::vector<float> frames = f->feed->fadeOutFrom(from, startsAt);
@@ -468,7 +476,7 @@ void LoopedSound::Impl::onFadeTiming(pa_stream* s, int success, void* data)
     // (sink_usec) and the guard come first. Dropping earlier would let the server take
     // back the fade it had not yet played.
     const pa_usec_t fadeUsec = static_cast<pa_usec_t>(LoopedSound::FadeSeconds * PA_USEC_PER_SEC);
-    impl->endFadeAfter(f, std::min<pa_usec_t>(info->sink_usec + info->transport_usec, FadeGiveUpUsec) + FadeGuardUsec
+    impl->endFadeAfter(f, std::min<pa_usec_t>(info->sink_usec + info->transport_usec, FadeGiveUpUsec) + guardUsec
                               + fadeUsec + FadeSlackUsec);
 }
 
