@@ -8,6 +8,7 @@
 #include "mainwindow/SpeedBox.h"
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
+#include "settings/NotSavedReport.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -83,13 +84,31 @@ bool ForkWindow::load()
     return true;
 }
 
-void ForkWindow::unload()
+void ForkWindow::unload(Ending ending)
 {
     if (unloaded)
         return;
     unloaded = true;
-    saveSettings();
+    const auto notSaved = saveSettings();
     playback.unload();
+    if (!notSaved)
+        return;
+    const QString message = NotSavedReport::atClose(*notSaved);
+    // A box at a logout would hold it up until the session gives up on the program,
+    // and no one may be there to read it; stderr ends in the session's log.
+    if (ending == Ending::BySystem)
+        qWarning("Tinevox: %s", qUtf8Printable(message));
+    else
+        NotSavedReport::show(this, message);
+}
+
+void ForkWindow::endAtSystemRequest()
+{
+    unload(Ending::BySystem);
+    close();
+    // Also ends the box of a close the user began: that close is still running, so
+    // close() above does nothing.
+    QCoreApplication::quit();
 }
 
 void ForkWindow::closeEvent(QCloseEvent* event)

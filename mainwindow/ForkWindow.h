@@ -38,8 +38,14 @@ public:
     // Start-up steps before the window is shown. False when the program must end:
     // the companion is missing (the user has been told).
     bool load();
-    // Shut-down steps; runs once, however the window is closed.
-    void unload();
+    // Who ends the program: the user, in front of the window, or the system (a logout,
+    // kill, Ctrl+C), when perhaps no one is.
+    enum class Ending { ByUser, BySystem };
+    // Shut-down steps; runs once, however the window is closed. Settings that could not
+    // be saved are reported: in a box to the user, on stderr when the system ends it.
+    void unload(Ending ending = Ending::ByUser);
+    // The same shut-down as a close, for a request to end that comes as a signal.
+    void endAtSystemRequest();
 
     // The frequency readouts, brought up to date from the band and the speeds.
     void showFrequencies();
@@ -105,7 +111,7 @@ private slots:
 private:
     void playTone();
     void restoreSettings();
-    void saveSettings();
+    std::optional<Platform::SettingsNotSaved> saveSettings();
     void showSinkVolume();
     void writeSinkVolume();
     void fillOutlineRegion();

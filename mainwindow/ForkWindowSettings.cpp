@@ -16,9 +16,9 @@ void ForkWindow::restoreSettings()
     showFrequencies();
 }
 
-void ForkWindow::saveSettings()
+std::optional<Platform::SettingsNotSaved> ForkWindow::saveSettings()
 {
-    MainWindowSettings::save(*this);
+    return MainWindowSettings::save(*this);
 }
 
 QRadioButton* ForkWindow::buttonOfBand(RestorableWindow::Band band) const

@@ -27,7 +27,7 @@ int main(int argc, char* argv[])
         return 1;
     // Ended by the system (a logout, kill, Ctrl+C): the same shut-down as a close.
     Platform::TerminationSignals endRequests;
-    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &window, &QWidget::close);
+    QObject::connect(&endRequests, &Platform::TerminationSignals::received, &window, &ForkWindow::endAtSystemRequest);
     window.show();
     return QApplication::exec();
 }

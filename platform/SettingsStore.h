@@ -2,22 +2,33 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace Platform {
 
 // The per-user settings store: text values addressed by application, section and key.
-// Nothing is cached: every call reads or writes the store itself, so a value saved
-// anywhere takes effect at the next read everywhere.
+// Every call reads or writes the store itself, so a value saved anywhere takes effect
+// at the next read everywhere. The one exception is a value the store would not take:
+// it is kept in memory for the rest of the run, read back from there, and written again
+// with every later save, so a choice still counts until the program ends.
 //
 // Backed by QSettings in the native format, user scope, with the application as its
 // organisation name: on Linux $XDG_CONFIG_HOME/<application>.conf.
+
+// A save that did not reach the disk: the file it was meant for and why, in plain words.
+struct SettingsNotSaved {
+    QString file;
+    QString reason;
+};
 
 // The text stored under key, or defaultValue when nothing is stored there.
 QString GetSetting(const QString& application, const QString& section, const QString& key,
                    const QString& defaultValue);
 
 // Stores value under key, creating application and section on first use and
-// replacing any earlier value. Written to disk before it returns.
-void SaveSetting(const QString& application, const QString& section, const QString& key,
-                 const QString& value);
+// replacing any earlier value. Written to disk before it returns; when it could not
+// be, says where and why.
+std::optional<SettingsNotSaved> SaveSetting(const QString& application, const QString& section,
+                                            const QString& key, const QString& value);
 
 } // namespace Platform

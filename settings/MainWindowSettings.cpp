@@ -35,7 +35,7 @@ void load(RestorableWindow& window)
     window.setReadoutsVisible(Settings::showFreqIsOn(Settings::read(Settings::ShowFreq)));
 }
 
-void save(const RestorableWindow& window)
+std::optional<Platform::SettingsNotSaved> save(const RestorableWindow& window)
 {
     for (const BandName& b : Bands) {
         if (window.bandSelected(b.band)) {
@@ -44,7 +44,8 @@ void save(const RestorableWindow& window)
         }
     }
     Settings::write(Settings::Speed, storedSpeed(window.firstSpeed()));
-    Settings::write(Settings::Speed2, storedSpeed(window.secondSpeed()));
+    // The last write carries whatever the store refused before.
+    return Settings::write(Settings::Speed2, storedSpeed(window.secondSpeed()));
 }
 
 QString storedSpeed(const QString& text)

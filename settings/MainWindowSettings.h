@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/SettingsStore.h"
+
 #include <QString>
+
+#include <optional>
 
 // What the main window keeps between runs, and the order in which it is brought back
 // and kept. The window shows itself through this interface, so the rules live here
@@ -29,8 +33,9 @@ namespace MainWindowSettings {
 // Band, unit captions, mode, both speeds exactly as stored, readout visibility.
 void load(RestorableWindow& window);
 
-// Band (when one is selected), then both speeds as the number their box holds.
-void save(const RestorableWindow& window);
+// Band (when one is selected), then both speeds as the number their box holds. Says
+// where and why when they, or a mode the store refused earlier, did not reach the disk.
+std::optional<Platform::SettingsNotSaved> save(const RestorableWindow& window);
 
 // A speed box's text as it is stored: its leading number in plain decimal digits,
 // "007" as "7", an empty box as "0".

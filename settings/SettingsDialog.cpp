@@ -3,6 +3,7 @@
 #include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
+#include "settings/NotSavedReport.h"
 #include "settings/NumberText.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TypedLineEdit.h"
@@ -141,14 +142,15 @@ void SettingsDialog::load()
     (mph ? mphButton : kphButton)->setFocus();
 }
 
-void SettingsDialog::saveSettings()
+// The last write tells whether all six reached the disk.
+std::optional<Platform::SettingsNotSaved> SettingsDialog::saveSettings()
 {
     Settings::write(Settings::XFreq, bandXCarrierList->currentText());
     Settings::write(Settings::KFreq, bandKCarrierList->currentText());
     Settings::write(Settings::KaFreq, bandKaCarrierBox->text());
     Settings::write(Settings::Accuracy, bytesPerCycleList->currentText());
     Settings::write(Settings::Unit, mphButton->isChecked() ? QStringLiteral("MPH") : QStringLiteral("KPH"));
-    Settings::write(Settings::ShowFreq, showFrequencyBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    return Settings::write(Settings::ShowFreq, showFrequencyBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 // The Ka carrier is clamped here too: its access key presses OK without taking the
@@ -156,7 +158,9 @@ void SettingsDialog::saveSettings()
 void SettingsDialog::onOkClicked()
 {
     onBandKaCarrierFocusLost();
-    saveSettings();
+    // Unsaved values still apply for this run, so the dialog closes as ever.
+    if (const auto notSaved = saveSettings())
+        NotSavedReport::show(this, NotSavedReport::afterSettingsDialog(*notSaved));
     accept();
 }
 

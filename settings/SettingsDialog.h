@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/SettingsStore.h"
 #include "settings/OwnerCentredDialog.h"
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -11,8 +14,9 @@ class QRadioButton;
 class TypedLineEdit;
 
 // The settings dialog: the X, K and Ka carriers, the bytes per cycle, the unit and the
-// frequency display. OK writes all six; Cancel and the title bar's close write nothing.
-// Built afresh from the store at each opening.
+// frequency display. OK writes all six, and says so when the store would not take them;
+// Cancel and the title bar's close write nothing. Built afresh from the store at each
+// opening.
 class SettingsDialog : public OwnerCentredDialog {
     Q_OBJECT
 public:
@@ -30,7 +34,7 @@ private:
     void createControls();
     // Shows the stored settings; writes them back from the controls.
     void load();
-    void saveSettings();
+    std::optional<Platform::SettingsNotSaved> saveSettings();
 
     QGroupBox* carrierGroup = nullptr;
     QLabel* bandXCarrierLabel = nullptr;

@@ -15,9 +15,9 @@ QString readEntry(const Key& key, const QStringList& entries)
     return entries.contains(stored, Qt::CaseSensitive) ? stored : key.defaultValue;
 }
 
-void write(const Key& key, const QString& value)
+std::optional<Platform::SettingsNotSaved> write(const Key& key, const QString& value)
 {
-    Platform::SaveSetting(Application, Section, key.name, value);
+    return Platform::SaveSetting(Application, Section, key.name, value);
 }
 
 bool unitIsMph(const QString& stored)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/SettingsStore.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The keys of the settings store with the defaults every reader uses, and the rules by
 // which stored texts are understood. All keys live under application "Tinecheck",
@@ -39,7 +43,9 @@ QString read(const Key& key);
 // entry (a hand-edited file) gives the key's default. The dialog shows this entry
 // and the tone is made from it, so the two never differ.
 QString readEntry(const Key& key, const QStringList& entries);
-void write(const Key& key, const QString& value);
+// Writes value under key. Each write also writes again whatever the store refused
+// before, so the last of several writes tells whether all of them reached the disk.
+std::optional<Platform::SettingsNotSaved> write(const Key& key, const QString& value);
 
 // Comparison rules: exact and case-sensitive.
 // Only exactly "MPH" means miles per hour; every other text, "mph" and "" included,

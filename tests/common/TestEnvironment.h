@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
@@ -55,6 +56,45 @@ public:
 
 private:
     QTemporaryDir dir;
+};
+
+// For its lifetime, XDG_CONFIG_HOME names a settings file that cannot be written, even
+// by root, who ignores permissions: its folder would have to be made under a file, or a
+// folder has taken the file's name.
+class UnwritableSettings {
+public:
+    enum class Way { FolderUnderAFile, FolderNamedAsTheFile };
+
+    explicit UnwritableSettings(Way way)
+        : root(scratchRoot() + QStringLiteral("/settings-XXXXXX")), saved(qgetenv("XDG_CONFIG_HOME"))
+    {
+        QString config = root.filePath(QStringLiteral("config"));
+        if (way == Way::FolderUnderAFile) {
+            QFile plain(root.filePath(QStringLiteral("plain")));
+            if (!plain.open(QIODevice::WriteOnly))
+                qFatal("cannot make %s", qPrintable(plain.fileName()));
+            config = plain.fileName() + QStringLiteral("/config");
+        } else if (!QDir().mkpath(config + QStringLiteral("/Tinecheck.conf"))) {
+            qFatal("cannot make a folder in %s", qPrintable(config));
+        }
+        point(config.toUtf8());
+    }
+    ~UnwritableSettings() { point(saved); }
+    UnwritableSettings(const UnwritableSettings&) = delete;
+    UnwritableSettings& operator=(const UnwritableSettings&) = delete;
+
+    QString file() const { return settingsFile(); }
+
+private:
+    // QSettings reads XDG_CONFIG_HOME once per process.
+    static void point(const QByteArray& config)
+    {
+        qputenv("XDG_CONFIG_HOME", config);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(config));
+    }
+
+    QTemporaryDir root;
+    QByteArray saved;
 };
 
 inline QByteArray readAll(const QString& path)

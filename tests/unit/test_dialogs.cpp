@@ -1,6 +1,7 @@
 // The settings dialog and the About dialog, offscreen.
 
 #include "Version.h"
+#include "common/MessageBoxCatcher.h"
 #include "common/TestEnvironment.h"
 #include "common/WindowControls.h"
 #include "mainwindow/AboutDialog.h"
@@ -27,6 +28,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(TestEnvironment::UnwritableSettings::Way)
 
 class TestSettingsDialog : public QObject {
     Q_OBJECT
@@ -116,6 +119,42 @@ private slots:
                 dialog.close();
             QVERIFY(!QFile::exists(TestEnvironment::settingsFile()));
         }
+    }
+
+    // OK still closes and the values still apply for this run, but the user learns that
+    // the next start will not have them, and where and why.
+    void okSaysWhenTheStoreCannotBeWritten_data()
+    {
+        using Way = TestEnvironment::UnwritableSettings::Way;
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder under a file") << Way::FolderUnderAFile << "because <plain> is a file";
+        QTest::newRow("folder named as the file") << Way::FolderNamedAsTheFile << "a folder has the file's name";
+    }
+    void okSaysWhenTheStoreCannotBeWritten()
+    {
+        QFETCH(TestEnvironment::UnwritableSettings::Way, way);
+        QFETCH(QString, reason);
+        const TestEnvironment::UnwritableSettings store(way);
+        SettingsDialog dialog(nullptr);
+        const SettingsControls controls = settingsControls(dialog);
+        dialog.show();
+        controls.bandXCarrierList->setCurrentIndex(2);
+        controls.kphButton->setChecked(true);
+        MessageBoxCatcher catcher;
+        catcher.arm();
+        controls.okButton->click();
+        QCOMPARE(catcher.seen, 1);
+        QCOMPARE(catcher.icon, QMessageBox::Warning);
+        QCOMPARE(catcher.format, Qt::PlainText);
+        const QString plain = QFileInfo(store.file()).absolutePath().section(QLatin1Char('/'), 0, -2);
+        QVERIFY2(catcher.text.contains(reason.replace(QStringLiteral("<plain>"), plain)), qPrintable(catcher.text));
+        QVERIFY2(catcher.text.endsWith(QLatin1Char('\n') + QStringLiteral("Settings file: ") + store.file()),
+                 qPrintable(catcher.text));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(Settings::read(Settings::XFreq), QStringLiteral("9.9"));
+        QCOMPARE(Settings::read(Settings::Unit), QStringLiteral("KPH"));
     }
 
     void carrierBoxFilter()

@@ -2,6 +2,7 @@
 // controls, readout, mode, and the settings it brings back and keeps.
 
 #include "assets/Assets.h"
+#include "common/MessageBoxCatcher.h"
 #include "common/TestEnvironment.h"
 #include "common/WindowControls.h"
 #include "mainwindow/AboutDialog.h"
@@ -43,34 +44,6 @@ QRect rectAt(const QByteArray& data, int offset)
                  QPoint(longAt(data, offset + 8) - 1, longAt(data, offset + 12) - 1));
 }
 
-// Closes the next message box once it is shown, keeping its text and title.
-// Stops looking when it goes.
-struct MessageBoxCatcher {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    Qt::TextFormat format = Qt::AutoText;
-    int seen = 0;
-    QObject alive;
-    void arm()
-    {
-        QTimer::singleShot(0, &alive, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    text = box->text();
-                    title = box->windowTitle();
-                    icon = box->icon();
-                    format = box->textFormat();
-                    ++seen;
-                    box->accept();
-                    return;
-                }
-            }
-            arm();
-        });
-    }
-};
-
 // A dark desktop in the extreme: every colour of every role and state inverted, so
 // that any colour the window takes from the desktop shows.
 QPalette inverted(const QPalette& source)
@@ -110,6 +83,7 @@ void putOn(ForkWindow& window, Look look)
 } // namespace
 
 Q_DECLARE_METATYPE(Look)
+Q_DECLARE_METATYPE(ForkWindow::Ending)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -362,6 +336,38 @@ private slots:
         QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("0"));
         QCOMPARE(Settings::read(Settings::Speed2), QStringLiteral("7"));
         QVERIFY(!Settings::read(Settings::Mode).isEmpty());
+    }
+
+    // At a close by the user a box says what the next start will lack; at an end by the
+    // system no box holds up a session that is ending, and stderr says it instead.
+    void closeSaysWhenTheStoreCannotBeWritten_data()
+    {
+        QTest::addColumn<ForkWindow::Ending>("ending");
+        QTest::newRow("closed by the user") << ForkWindow::Ending::ByUser;
+        QTest::newRow("ended by the system") << ForkWindow::Ending::BySystem;
+    }
+    void closeSaysWhenTheStoreCannotBeWritten()
+    {
+        QFETCH(ForkWindow::Ending, ending);
+        const TestEnvironment::UnwritableSettings store(TestEnvironment::UnwritableSettings::Way::FolderUnderAFile);
+        load();
+        window->menus().movingAction->trigger();
+        ui().bandKa->click();
+        const QRegularExpression report(QStringLiteral("The band, the speeds and the mode could not be saved: .*\n"
+                                                       "Settings file: ")
+                                        + QRegularExpression::escape(store.file()) + QLatin1Char('$'));
+        if (ending == ForkWindow::Ending::BySystem)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Tinevox: ") + report.pattern()));
+        else
+            QTest::failOnWarning(report);
+        MessageBoxCatcher catcher;
+        catcher.arm();
+        window->unload(ending);
+        QCOMPARE(catcher.seen, ending == ForkWindow::Ending::ByUser ? 1 : 0);
+        if (catcher.seen) {
+            QVERIFY2(report.match(catcher.text).hasMatch(), qPrintable(catcher.text));
+            QCOMPARE(catcher.icon, QMessageBox::Warning);
+        }
     }
 
     void modeMenu()

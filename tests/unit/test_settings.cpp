@@ -73,6 +73,23 @@ private slots:
         QCOMPARE(Settings::read(Settings::Accuracy), QStringLiteral("10"));
     }
 
+    // A value the store refused still reads back for this run, and the first later save
+    // that reaches the disk takes it along: a mode refused at the menu is kept at close.
+    void refusedValueCountsUntilItIsWritten()
+    {
+        const TestEnvironment::UnwritableSettings store(TestEnvironment::UnwritableSettings::Way::FolderNamedAsTheFile);
+        const auto refused = Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        QVERIFY(refused);
+        QCOMPARE(refused->file, store.file());
+        QCOMPARE(refused->reason, QStringLiteral("a folder has the file's name"));
+        QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Moving"));
+
+        QVERIFY(QDir(store.file()).removeRecursively());
+        QVERIFY(!Settings::write(Settings::Band, QStringLiteral("K")));
+        const QByteArray text = TestEnvironment::readAll(store.file());
+        QVERIFY2(text.contains("Mode=Moving") && text.contains("Band=K"), text.constData());
+    }
+
     void handWrittenValuesReadAsText()
     {
         QFile file(TestEnvironment::settingsFile());
