@@ -22,8 +22,8 @@ QString storedKey(const QString& section, const QString& key)
 }
 
 // The values each settings file would not take, by stored key. QSettings forgets them
-// as soon as the file cannot even be created. Tones are written on a thread of their
-// own, and they read the store too.
+// as soon as the file cannot even be created. Locked, so that the store stays safe to
+// call from any thread, as QSettings is.
 struct UnsavedValues {
     std::mutex lock;
     QHash<QString, QHash<QString, QString>> byFile;
