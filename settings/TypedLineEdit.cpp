@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -55,13 +56,18 @@ QString TypedLineEdit::admittedPart(const QString& text) const
     return admitted;
 }
 
-void TypedLineEdit::pasteTyped(QClipboard::Mode mode)
+void TypedLineEdit::insertTyped(const QString& text)
 {
     if (isReadOnly())
         return;
-    const QString admitted = admittedPart(QGuiApplication::clipboard()->text(mode));
+    const QString admitted = admittedPart(text);
     if (!admitted.isEmpty())
         insert(admitted);
+}
+
+void TypedLineEdit::pasteTyped(QClipboard::Mode mode)
+{
+    insertTyped(QGuiApplication::clipboard()->text(mode));
 }
 
 void TypedLineEdit::keyPressEvent(QKeyEvent* event)
@@ -78,11 +84,34 @@ void TypedLineEdit::keyPressEvent(QKeyEvent* event)
     const QString text = event->text();
     const bool typesCharacter = !text.isEmpty() && event->key() != Qt::Key_Delete;
     const bool harmless = text == QStringLiteral("\x01") || text == QStringLiteral("\x03");
-    if (typesCharacter && !harmless && (isReadOnly() || !admitsTyped(text.front(), this->text()))) {
-        event->accept();
-        return;
+    if (typesCharacter && !harmless) {
+        // One key may type several characters (a compose sequence, a digit with a
+        // combining accent): each goes through the filter, as pasted text does.
+        if (text.size() > 1)
+            insertTyped(text);
+        if (text.size() > 1 || isReadOnly() || !admitsTyped(text.front(), this->text())) {
+            event->accept();
+            return;
+        }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+// Input methods, compose and dead keys included, commit whole strings without a key
+// event: the committed text goes through the filter; what is being composed is only
+// shown, never taken.
+void TypedLineEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString committed = event->commitString();
+    const QString admitted = admittedPart(committed);
+    if (admitted == committed) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(admitted, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
 }
 
 // The middle button pastes the X selection; through the filter here.

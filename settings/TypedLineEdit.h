@@ -5,7 +5,8 @@
 
 // A text box that filters what is typed into it, character by character, and takes
 // at most a number of typed characters; text set by the program is taken as it is.
-// Pasted text goes through the same filter: what typing would refuse is dropped.
+// Pasted text, several characters typed by one key and an input method's committed text
+// go through the same filter: what typing would refuse is dropped.
 // Reports when the focus moves on to another control.
 class TypedLineEdit : public QLineEdit {
     Q_OBJECT
@@ -31,10 +32,14 @@ protected:
     virtual bool admitsTyped(QChar typed, const QString& text) const = 0;
 
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Inserts what of text the filter admits, in place of the selection.
+    void insertTyped(const QString& text);
+
     int typedLimit;
 };

@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -243,9 +245,10 @@ private slots:
         QCOMPARE(Doppler::dopplerConstantFor(which), NumberText::toDouble(Doppler::DopplerConst(used)));
     }
 
-    // Pasted text goes through the key filter of the speed boxes and of the Ka box,
-    // by the keyboard and by the context menu; the menu offers nothing else that
-    // could put a refused character in.
+    // Text that arrives at once goes through the key filter of the speed boxes and of
+    // the Ka box: pasted by the keyboard and by the context menu, committed by an input
+    // method (compose and dead keys), typed by one key; the menu offers nothing else
+    // that could put a refused character in.
     void pasteIsFiltered_data()
     {
         QTest::addColumn<bool>("carrierBox");
@@ -257,6 +260,8 @@ private slots:
         QTest::newRow("speed: up to three") << false << "5" << false << "x9 9-9" << "599";
         QTest::newRow("speed: nothing left") << false << "12" << true << "abc" << "12";
         QTest::newRow("speed: replaces selection") << false << "12" << true << "7\n" << "7";
+        QTest::newRow("speed: composed characters") << false << "" << false << "1\u00e9\u00a92" << "12";
+        QTest::newRow("speed: accented digits") << false << "5" << false << "7\u03019\u03018" << "579";
         QTest::newRow("Ka: one point") << true << "" << false << "3.4.5x" << "3.45";
         QTest::newRow("Ka: point already there") << true << "33." << false << "5.5" << "33.55";
         QTest::newRow("Ka: point in the selection") << true << "34.5" << true << "3.6" << "36";
@@ -281,13 +286,20 @@ private slots:
         const QStringList offered {QStringLiteral("edit-undo"), QStringLiteral("edit-redo"), QStringLiteral("edit-cut"),
                                    QStringLiteral("edit-copy"), QStringLiteral("edit-paste"), QStringLiteral("edit-delete"),
                                    QStringLiteral("select-all")};
-        for (int way = 0; way < 2; ++way) {
+        for (int way = 0; way < 4; ++way) {
             box->setFocus();
             box->setText(before);
             if (selectAll)
                 box->selectAll();
             if (way == 0) {
                 QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            } else if (way == 2) {
+                QInputMethodEvent event;
+                event.setCommitString(pasted);
+                QApplication::sendEvent(box, &event);
+            } else if (way == 3) {
+                QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, pasted);
+                QApplication::sendEvent(box, &event);
             } else {
                 QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
                 QApplication::sendEvent(box, &event);
@@ -303,7 +315,7 @@ private slots:
                 paste->trigger();
                 menu->close();
             }
-            QCOMPARE(box->text(), after);
+            QVERIFY2(box->text() == after, qPrintable(QStringLiteral("way %1: %2").arg(way).arg(box->text())));
         }
         // A locked box takes nothing.
         box->setText(before);

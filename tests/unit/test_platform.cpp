@@ -95,22 +95,32 @@ private slots:
     }
 
     // Where the tone files go: the application directory when it can be written, else
-    // the user's own private folder; a folder someone else could control is refused.
+    // the user's own private folder, in the runtime folder or else in the cache; a folder
+    // someone else could control is never used.
     void toneFolderRule_data()
     {
         QTest::addColumn<bool>("appDirWritable");
         QTest::addColumn<QString>("runtime"); // relative to the scratch folder; empty: unset
         QTest::addColumn<QString>("cache");
-        QTest::addColumn<QString>("planted"); // what already stands where the folder goes
+        QTest::addColumn<QString>("planted"); // what already stands in the places below
+        QTest::addColumn<QStringList>("places");
         QTest::addColumn<QString>("expected"); // relative; empty: refused
-        QTest::newRow("application directory") << true << "run" << "cache" << "" << "app";
-        QTest::newRow("runtime folder") << false << "run" << "cache" << "" << "run/tinevox";
-        QTest::newRow("cache without runtime") << false << "" << "cache" << "" << "cache/tinevox";
-        QTest::newRow("home cache") << false << "" << "" << "" << "home/.cache/tinevox";
-        QTest::newRow("open to others is narrowed") << false << "run" << "" << "open" << "run/tinevox";
-        QTest::newRow("link refused") << false << "run" << "" << "link" << "";
-        QTest::newRow("another owner refused") << false << "run" << "" << "foreign" << "";
-        QTest::newRow("a file refused") << false << "run" << "" << "file" << "";
+        const QStringList nowhere;
+        const QStringList runtimeOnly {QStringLiteral("run/tinevox")};
+        const QStringList both {QStringLiteral("run/tinevox"), QStringLiteral("home/.cache/tinevox")};
+        QTest::newRow("application directory") << true << "run" << "cache" << "" << nowhere << "app";
+        QTest::newRow("runtime folder") << false << "run" << "cache" << "" << nowhere << "run/tinevox";
+        QTest::newRow("cache without runtime") << false << "" << "cache" << "" << nowhere << "cache/tinevox";
+        QTest::newRow("home cache") << false << "" << "" << "" << nowhere << "home/.cache/tinevox";
+        QTest::newRow("open to others is narrowed") << false << "run" << "" << "open" << runtimeOnly << "run/tinevox";
+        QTest::newRow("another owner's: the cache") << false << "run" << "" << "foreign" << runtimeOnly
+                                                    << "home/.cache/tinevox";
+        // su and sudo -u leave the calling user's runtime folder in the environment.
+        QTest::newRow("runtime of another user: the cache")
+            << false << "run" << "" << "foreign" << QStringList {QStringLiteral("run")} << "home/.cache/tinevox";
+        QTest::newRow("links refused") << false << "run" << "" << "link" << both << "";
+        QTest::newRow("another owner refused") << false << "run" << "" << "foreign" << both << "";
+        QTest::newRow("files refused") << false << "run" << "" << "file" << both << "";
     }
     void toneFolderRule()
     {
@@ -118,6 +128,7 @@ private slots:
         QFETCH(QString, runtime);
         QFETCH(QString, cache);
         QFETCH(QString, planted);
+        QFETCH(QStringList, places);
         QFETCH(QString, expected);
         QTemporaryDir scratch(TestEnvironment::scratchRoot() + QStringLiteral("/folders-XXXXXX"));
         const QString root = scratch.path() + QLatin1Char('/');
@@ -136,18 +147,21 @@ private slots:
         setOrUnset("XDG_RUNTIME_DIR", runtime);
         setOrUnset("XDG_CACHE_HOME", cache);
 
-        const QByteArray target = QFile::encodeName(root + QStringLiteral("run/tinevox"));
-        if (planted == QLatin1String("open")) {
-            QVERIFY(::mkdir(target.constData(), 0777) == 0 && ::chmod(target.constData(), 0777) == 0);
-        } else if (planted == QLatin1String("link")) {
-            QVERIFY(QFile::link(root + QStringLiteral("elsewhere"), root + QStringLiteral("run/tinevox")));
-        } else if (planted == QLatin1String("foreign")) {
-            QVERIFY(::mkdir(target.constData(), 0700) == 0);
-            if (::chown(target.constData(), 65534, 65534) != 0)
-                QSKIP("cannot give a folder to another user here (not root)");
-        } else if (planted == QLatin1String("file")) {
-            QFile file(QString::fromLocal8Bit(target));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+        for (const QString& place : places) {
+            const QByteArray target = QFile::encodeName(root + place);
+            QVERIFY(QDir().mkpath(QFileInfo(root + place).path()));
+            if (planted == QLatin1String("open")) {
+                QVERIFY(::mkdir(target.constData(), 0777) == 0 && ::chmod(target.constData(), 0777) == 0);
+            } else if (planted == QLatin1String("link")) {
+                QVERIFY(QFile::link(root + QStringLiteral("elsewhere"), root + place));
+            } else if (planted == QLatin1String("foreign")) {
+                QVERIFY(QDir().mkpath(root + place) && ::chmod(target.constData(), 0700) == 0);
+                if (::chown(target.constData(), 65534, 65534) != 0)
+                    QSKIP("cannot give a folder to another user here (not root)");
+            } else if (planted == QLatin1String("file")) {
+                QFile file(root + place);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+            }
         }
 
         const Platform::ToneFolder folder = Platform::toneFolder(appDir);
@@ -155,7 +169,8 @@ private slots:
         qunsetenv("XDG_CACHE_HOME");
         if (expected.isEmpty()) {
             QVERIFY(folder.path.isEmpty());
-            QVERIFY2(folder.problem.contains(root + QStringLiteral("run/tinevox")), qPrintable(folder.problem));
+            for (const QString& place : places)
+                QVERIFY2(folder.problem.contains(root + place), qPrintable(folder.problem));
             return;
         }
         QCOMPARE(folder.path, root + expected);

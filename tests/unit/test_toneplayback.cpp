@@ -196,26 +196,32 @@ private slots:
         QVERIFY(!playback.isTonePlaying());
     }
 
-    // Neither the application directory nor the user's own folder can take the tone
-    // files (here a file stands where the folder would be): the message names both.
+    // Neither the application directory nor the user's own folders can take the tone
+    // files (here a file stands where each folder would be): the message names them all.
     void unwritableFolderIsReported()
     {
         const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir->path()));
-        QFile blocker(dir->file(QStringLiteral("tinevox")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dir->file(QStringLiteral("cache"))));
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("cache")));
+        const QStringList blockers {dir->file(QStringLiteral("tinevox")), dir->file(QStringLiteral("cache/tinevox"))};
+        for (const QString& name : blockers) {
+            QFile blocker(name);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
         TonePlayback playback(inputs, dir->file(QStringLiteral("missing")));
         try {
             playback.playTone();
             QFAIL("played without a tone file");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
-            QVERIFY2(e.message().contains(dir->file(QStringLiteral("missing"))) && e.message().contains(blocker.fileName()),
+            QVERIFY2(e.message().contains(dir->file(QStringLiteral("missing"))) && e.message().contains(blockers[0])
+                         && e.message().contains(blockers[1]),
                      qPrintable(e.message()));
         }
         QVERIFY(!playback.isTonePlaying());
         qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qunsetenv("XDG_CACHE_HOME");
     }
 
     // A stop while the file is written: the write is abandoned, nothing plays, no file
