@@ -235,7 +235,8 @@ private slots:
     }
 
     // A settings file that cannot be read at all (a folder stands in its place, which
-    // even the superuser cannot read as a file): defaults, a tone, and a clean close.
+    // even the superuser cannot read as a file): defaults, a tone, and a clean close that
+    // says what it could not keep.
     void unreadableSettingsFile()
     {
         QFile::remove(TestEnvironment::settingsFile());
@@ -253,6 +254,12 @@ private slots:
         QVERIFY(qAbs(TestSupport::measurePitch(tone, TestSupport::MonitorRecorder::Rate).frequency() - 314) < 0.01);
         clickStop();
         clickClose();
+        // The band, the speeds and the mode cannot be kept where a folder stands: the close
+        // says so in a box of its own, and ends once it is read.
+        for (int i = 0; i < 50 && visibleWindowsNamed(QStringLiteral("Tinevox")) < 2; ++i)
+            QTest::qWait(100);
+        QCOMPARE(visibleWindowsNamed(QStringLiteral("Tinevox")), 2);
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
         QCOMPARE(program->exitCode(), 0);
         QVERIFY(QFileInfo(TestEnvironment::settingsFile()).isDir());
