@@ -461,7 +461,10 @@ void LoopedSound::Impl::onFadeTiming(pa_stream* s, int success, void* data)
     }
     Impl* impl = f->owner;
     const double rate = f->feed->rate();
-    const pa_usec_t guardUsec = std::min(info->configured_sink_usec, LongestDevicePeriodUsec) + FadeGuardUsec;
+    // The server has read on since it answered, for as long as this thread took to get
+    // to its answer: on a busy machine that may be longer than a device period.
+    const pa_usec_t answerAge = std::min(pa_timeval_age(&info->timestamp), FadeGiveUpUsec);
+    const pa_usec_t guardUsec = std::min(info->configured_sink_usec, LongestDevicePeriodUsec) + FadeGuardUsec + answerAge;
     const auto guard = static_cast<std::int64_t>(rate * static_cast<double>(guardUsec) / PA_USEC_PER_SEC);
     const std::int64_t from = info->read_index / static_cast<std::int64_t>(f->frameBytes) + guard;
     std::int64_t startsAt = from;
