@@ -4,7 +4,7 @@
 // middle of each tone, the samples at full scale; and on the steady clock, the time from
 // each call to the first sound and to silence.
 
-#include "SpectrumMeter.h"
+#include "SoundQualityMeter.h"
 #include "ToneBursts.h"
 #include "bench/Benches.h"
 #include "bench/CleanSink.h"

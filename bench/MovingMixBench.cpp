@@ -5,7 +5,7 @@
 // monitor once both tones sound.
 
 #include "PitchMeter.h"
-#include "SpectrumMeter.h"
+#include "SoundQualityMeter.h"
 #include "bench/Benches.h"
 #include "bench/CleanSink.h"
 #include "bench/Measure.h"

@@ -6,7 +6,7 @@
 #include "MonitorRecorder.h"
 #include "NoRewindNullSink.h"
 #include "PitchMeter.h"
-#include "SpectrumMeter.h"
+#include "SoundQualityMeter.h"
 #include "ToneBursts.h"
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpectrumMeter.h"
+#include "SoundQualityMeter.h"
 
 #include <cstddef>
 #include <optional>

@@ -6,7 +6,7 @@
 namespace TestSupport {
 
 // What a recording holds besides its tones, in dBFS: a full-scale sine reads 0 dBFS.
-// Spectra are taken with the 4-term Blackman-Harris window (sidelobes at -92 dB), so a
+// FFTs are taken with the 4-term Blackman-Harris window (sidelobes at -92 dB), so a
 // full-scale tone leaks nothing that could be mistaken for a component at -60 dBFS.
 
 // The tones a recording is meant to hold, with their harmonics up to harmonicsUpTo Hz
@@ -20,7 +20,7 @@ struct ToneSet {
 // so a clipped sample reads -1 or 32767/32768 there.
 double clippedFraction(std::span<const float> samples);
 
-// The strongest spectral component, in dBFS, that is neither DC nor one of the tones or
+// The strongest frequency component, in dBFS, that is neither DC nor one of the tones or
 // their harmonics: one window over all the samples (a second or more gives a fraction
 // of a hertz per bin), a few bins left out around each of those. -200 for silence.
 double strongestSpurDbfs(std::span<const float> samples, double rate, const ToneSet& tones);

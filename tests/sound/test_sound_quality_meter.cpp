@@ -1,8 +1,8 @@
-// The spectrum meter that the sound-quality tests and the bench rely on: synthetic
+// The sound-quality meter that the sound-quality tests and the bench rely on: synthetic
 // signals of known level in, readings in dBFS out, with tones, harmonics and DC left
 // out and nothing else.
 
-#include "SpectrumMeter.h"
+#include "SoundQualityMeter.h"
 
 #include <QtTest>
 
@@ -73,7 +73,7 @@ Signal gated(Signal s, double fadeMs)
 
 } // namespace
 
-class SpectrumMeterTest : public QObject {
+class SoundQualityMeterTest : public QObject {
     Q_OBJECT
 
     enum Reading { Clipped, Spur, Click };
@@ -132,5 +132,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SpectrumMeterTest)
-#include "test_spectrum_meter.moc"
+QTEST_GUILESS_MAIN(SoundQualityMeterTest)
+#include "test_sound_quality_meter.moc"

@@ -1,4 +1,4 @@
-#include "SpectrumMeter.h"
+#include "SoundQualityMeter.h"
 
 #include "Fft.h"
 
@@ -16,7 +16,7 @@ using Complex = std::complex<double>;
 constexpr double Silence = -200;
 // Half the width of the window's main lobe, in bins of the windowed length.
 constexpr double MainLobeBins = 4;
-// Left out around a tone, a harmonic or DC in the long spectrum: the main lobe and two
+// Left out around a tone, a harmonic or DC in the long FFT: the main lobe and two
 // bins more for a tone that wavers a little.
 constexpr double ExcludedBins = MainLobeBins + 2;
 // The click frames and what they leave out.
@@ -54,15 +54,15 @@ bool nearTone(double frequency, const ToneSet& tones, double rate, double guard,
     return false;
 }
 
-// Spectrum of window * samples[from, from + window.size()), zero-padded to size.
-std::vector<Complex> windowedSpectrum(std::span<const float> samples, std::size_t from, const std::vector<double>& window,
+// FFT of window * samples[from, from + window.size()), zero-padded to size.
+std::vector<Complex> windowedFft(std::span<const float> samples, std::size_t from, const std::vector<double>& window,
                                       std::size_t size)
 {
-    std::vector<Complex> spectrum(size);
+    std::vector<Complex> bins(size);
     for (std::size_t i = 0; i < window.size(); ++i)
-        spectrum[i] = window[i] * static_cast<double>(samples[from + i]);
-    fft(spectrum);
-    return spectrum;
+        bins[i] = window[i] * static_cast<double>(samples[from + i]);
+    fft(bins);
+    return bins;
 }
 
 } // namespace
@@ -88,13 +88,13 @@ double strongestSpurDbfs(std::span<const float> samples, double rate, const Tone
     // Zero-padded to twice the length or more, so that a component between bins loses at
     // most about 0.2 dB.
     const std::size_t size = fftSizeFor(2 * n);
-    const std::vector<Complex> spectrum = windowedSpectrum(samples, 0, window, size);
+    const std::vector<Complex> bins = windowedFft(samples, 0, window, size);
     const double binHz = rate / static_cast<double>(size);
     const double guard = ExcludedBins * rate / static_cast<double>(n);
     double strongest = 0;
     for (std::size_t k = 1; k < size / 2; ++k) {
         if (!nearTone(static_cast<double>(k) * binHz, tones, rate, guard, true))
-            strongest = std::max(strongest, std::abs(spectrum[k]));
+            strongest = std::max(strongest, std::abs(bins[k]));
     }
     // A sine of amplitude A peaks at A * sum(w) / 2.
     const double amplitude = 2.0 * strongest / windowSum;
@@ -124,10 +124,10 @@ double loudestClickDbfs(std::span<const float> samples, double rate, const ToneS
     const double fullScale = windowEnergy / 2;
     double loudest = 0;
     for (std::size_t from = 0; from + frame <= samples.size(); from += hop) {
-        const std::vector<Complex> spectrum = windowedSpectrum(samples, from, window, size);
+        const std::vector<Complex> bins = windowedFft(samples, from, window, size);
         double energy = 0;
         for (std::size_t k : counted)
-            energy += std::norm(spectrum[k]);
+            energy += std::norm(bins[k]);
         loudest = std::max(loudest, 2.0 * energy / static_cast<double>(size));
     }
     return loudest > 0 ? std::max(Silence, 10.0 * std::log10(loudest / fullScale)) : Silence;
