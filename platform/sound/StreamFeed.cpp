@@ -28,7 +28,7 @@ StreamFeed::StreamFeed(std::unique_ptr<LoopResampler> resampler, float level, st
     remembered.assign(ringFrames * static_cast<std::size_t>(channels()), 0.0f);
 }
 
-void StreamFeed::renderAndRemember(float* out, std::size_t frames)
+void StreamFeed::render(float* out, std::size_t frames)
 {
     const auto ch = static_cast<std::size_t>(channels());
     loop->render(out, frames);
@@ -44,11 +44,6 @@ void StreamFeed::renderAndRemember(float* out, std::size_t frames)
     given += static_cast<std::int64_t>(frames);
 }
 
-void StreamFeed::render(float* out, std::size_t frames)
-{
-    renderAndRemember(out, frames);
-}
-
 std::vector<float> StreamFeed::fadeOutFrom(std::int64_t from, std::int64_t& startsAt)
 {
     const auto ch = static_cast<std::size_t>(channels());
@@ -60,7 +55,7 @@ std::vector<float> StreamFeed::fadeOutFrom(std::int64_t from, std::int64_t& star
         // The server ran dry (a gap was heard anyway): the loop goes on from where it
         // was, fading, at the position asked for.
         std::vector<float> out(fade * ch);
-        renderAndRemember(out.data(), fade);
+        render(out.data(), fade);
         for (std::size_t i = 0; i < out.size(); ++i)
             out[i] = static_cast<float>(out[i] * rampDown(i / ch, fade));
         return out;
@@ -69,7 +64,7 @@ std::vector<float> StreamFeed::fadeOutFrom(std::int64_t from, std::int64_t& star
     const std::int64_t fadeEnd = from + static_cast<std::int64_t>(fade);
     if (fadeEnd > given) {
         std::vector<float> more(static_cast<std::size_t>(fadeEnd - given) * ch);
-        renderAndRemember(more.data(), static_cast<std::size_t>(fadeEnd - given));
+        render(more.data(), static_cast<std::size_t>(fadeEnd - given));
     }
     const std::int64_t end = std::max(fadeEnd, given);
     std::vector<float> out(static_cast<std::size_t>(end - from) * ch, 0.0f);

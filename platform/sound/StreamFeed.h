@@ -26,7 +26,7 @@ public:
     double rate() const { return loop->outputRate(); }
     std::size_t fadeFrames() const { return fade; }
 
-    // Writes the next frames (channels interleaved) to out.
+    // Writes the next frames (channels interleaved) to out, and remembers them.
     void render(float* out, std::size_t frames);
     // Frames given so far: the stream position of the next one.
     std::int64_t framesGiven() const { return given; }
@@ -39,8 +39,6 @@ public:
     std::vector<float> fadeOutFrom(std::int64_t from, std::int64_t& startsAt);
 
 private:
-    void renderAndRemember(float* out, std::size_t frames);
-
     std::unique_ptr<LoopResampler> loop;
     float gain;
     std::size_t fade;
