@@ -90,16 +90,20 @@ void ForkWindow::unload(Ending ending)
         return;
     unloaded = true;
     const auto notSaved = saveSettings();
-    playback.unload();
+    if (ending == Ending::DisplayLost)
+        playback.unloadWithoutDisplay();
+    else
+        playback.unload();
     if (!notSaved)
         return;
     const QString message = NotSavedReport::atClose(*notSaved);
     // A box at a logout would hold it up until the session gives up on the program,
-    // and no one may be there to read it; stderr ends in the session's log.
-    if (ending == Ending::BySystem)
-        qWarning("Tinevox: %s", qUtf8Printable(message));
-    else
+    // and no one may be there to read it (without a display none can be shown); stderr
+    // ends in the session's log.
+    if (ending == Ending::ByUser)
         NotSavedReport::show(this, message);
+    else
+        qWarning("Tinevox: %s", qUtf8Printable(message));
 }
 
 void ForkWindow::endAtSystemRequest()

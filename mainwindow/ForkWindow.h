@@ -39,8 +39,9 @@ public:
     // the companion is missing (the user has been told).
     bool load();
     // Who ends the program: the user, in front of the window, or the system (a logout,
-    // kill, Ctrl+C), when perhaps no one is.
-    enum class Ending { ByUser, BySystem };
+    // kill, Ctrl+C), when perhaps no one is; or the loss of the display (the X server
+    // died), after which no X call may be made and the program ends at once.
+    enum class Ending { ByUser, BySystem, DisplayLost };
     // Shut-down steps; runs once, however the window is closed. Settings that could not
     // be saved are reported: in a box to the user, on stderr when the system ends it.
     void unload(Ending ending = Ending::ByUser);

@@ -2,6 +2,7 @@
 
 #include "mainwindow/ForkWindow.h"
 #include "platform/AppDirectory.h"
+#include "platform/DisplayLoss.h"
 #include "platform/Fonts.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -29,5 +30,8 @@ int main(int argc, char* argv[])
     Platform::TerminationSignals endRequests;
     QObject::connect(&endRequests, &Platform::TerminationSignals::received, &window, &ForkWindow::endAtSystemRequest);
     window.show();
+    // The X server gone (it crashed, or a logout ended it first): the same shut-down
+    // without the display.
+    const Platform::DisplayLoss displayLoss([&window] { window.unload(ForkWindow::Ending::DisplayLost); });
     return QApplication::exec();
 }

@@ -42,6 +42,10 @@ public:
 
     void play(const QString& path, Headroom headroom = Headroom::ForOneTone);
     void stop();
+    // Ends the player for good, as its destruction does: a sound that plays fades, and
+    // this waits until the fades have been played (a few hundred milliseconds at most).
+    // Later play() calls give silence. For a program that ends without its destructors.
+    void end();
 
     // Length of the fade at a loop's start and end.
     static constexpr double FadeSeconds = 0.005;

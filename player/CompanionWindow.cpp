@@ -46,6 +46,12 @@ void CompanionWindow::unload()
     deleteToneFile();
 }
 
+void CompanionWindow::endWithoutDisplay()
+{
+    unload();
+    sound.end();
+}
+
 void CompanionWindow::closeEvent(QCloseEvent* event)
 {
     unload();

@@ -30,6 +30,10 @@ public:
     // When Tinevox died without closing this player, nobody else deletes its tone file.
     void deleteMainProgramsTone();
 
+    // The display has gone and the program ends without a close: the same shut-down, with
+    // no X call, and the fade heard out before it returns.
+    void endWithoutDisplay();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -3,6 +3,7 @@
 // by hand it shows its window, so that it can be closed.
 
 #include "platform/AppDirectory.h"
+#include "platform/DisplayLoss.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ToneFolder.h"
@@ -33,5 +34,7 @@ int main(int argc, char* argv[])
         window.winId(); // the window exists with its caption, never mapped
     else
         window.show();
+    // The X server gone: the same end as a close, without the display.
+    const Platform::DisplayLoss displayLoss([&window] { window.endWithoutDisplay(); });
     return QApplication::exec();
 }

@@ -206,10 +206,17 @@ void TonePlayback::unload()
 {
     abandonWrite();
     sound.stop();
-    if (inputs.isMovingMode())
+    if (inputs.isMovingMode() && !displayGone)
         Platform::postCloseByCaption(CompanionCaption);
     closeStartedCompanions(true);
     deleteToneFiles();
+}
+
+void TonePlayback::unloadWithoutDisplay()
+{
+    displayGone = true;
+    unload();
+    sound.end();
 }
 
 namespace {
@@ -247,6 +254,12 @@ void TonePlayback::followCompanions()
     std::erase_if(companions, [this](const StartedCompanion& c) {
         if (!c.sinceClose.isValid())
             return false;
+        // Without a display a companion takes SIGTERM as its close. This program ends
+        // now and collects nothing: what it leaves, the system collects.
+        if (displayGone) {
+            Platform::terminateProcess(c.pid);
+            return true;
+        }
         if (!Platform::processRuns(c.pid)) {
             Platform::reapChild(c.pid);
             return true;

@@ -67,6 +67,11 @@ public:
     // close the companion in moving mode, delete the tone files. A write under way is
     // abandoned. The flag is left as it is.
     void unload();
+    // The same when the display has gone (the X server died) and the program ends without
+    // going back to its event loop: no X call may be made any more, so the companions
+    // this playback started are ended by their process, and the sound's fade is heard
+    // out before this returns.
+    void unloadWithoutDisplay();
 
     // Deletes "temp.wav" and then "temp2.wav", ignoring every failure.
     void deleteToneFiles();
@@ -108,6 +113,7 @@ private:
     bool playing = false;         // set by GO; cleared by STOP and by a tone that cannot be made
     bool writing = false;         // a tone file is being written
     bool abandonRequested = false;
+    bool displayGone = false;     // nothing reaches X any more
 
     struct StartedCompanion {
         qint64 pid = 0;

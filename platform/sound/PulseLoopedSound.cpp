@@ -81,6 +81,7 @@ public:
     Impl();
     ~Impl();
 
+    void end();
     void play(const QString& path, LoopedSound::Headroom headroom);
     void stop();
     bool isStreaming() const { return streaming.load(std::memory_order_acquire); }
@@ -192,6 +193,11 @@ LoopedSound::Impl::Impl()
 
 LoopedSound::Impl::~Impl()
 {
+    end();
+}
+
+void LoopedSound::Impl::end()
+{
     if (!mainloop)
         return;
     pa_threaded_mainloop_lock(mainloop);
@@ -216,6 +222,8 @@ LoopedSound::Impl::~Impl()
     pa_threaded_mainloop_unlock(mainloop);
     pa_threaded_mainloop_stop(mainloop);
     pa_threaded_mainloop_free(mainloop);
+    mainloop = nullptr;
+    api = nullptr;
 }
 
 void LoopedSound::Impl::play(const QString& path, LoopedSound::Headroom headroom)
@@ -642,6 +650,11 @@ void LoopedSound::play(const QString& path, Headroom headroom)
 void LoopedSound::stop()
 {
     impl->stop();
+}
+
+void LoopedSound::end()
+{
+    impl->end();
 }
 
 bool LoopedSound::isStreaming() const
