@@ -5,6 +5,7 @@
 #include "assets/Assets.h"
 #include "mainwindow/ForkPalette.h"
 #include "mainwindow/MainMenus.h"
+#include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
@@ -50,9 +51,9 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     connect(stopButton, &QPushButton::clicked, this, &ForkWindow::onStopClicked);
     connect(closeButton, &QPushButton::clicked, this, &ForkWindow::onCloseClicked);
     connect(minimiseButton, &QPushButton::clicked, this, &ForkWindow::onMinimiseClicked);
-    // The menu labels act on release and look pressed while held (eventFilter).
-    for (QLabel* label : {settingsLabel, modeLabel, helpLabel})
-        label->installEventFilter(this);
+    connect(settingsLabel, &MenuLabel::activated, this, &ForkWindow::onSettingsLabelClicked);
+    connect(modeLabel, &MenuLabel::activated, this, &ForkWindow::onModeLabelClicked);
+    connect(helpLabel, &MenuLabel::activated, this, &ForkWindow::onHelpLabelClicked);
 }
 
 ForkWindow::~ForkWindow() = default;

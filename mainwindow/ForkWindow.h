@@ -16,6 +16,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class MainMenus;
+class MenuLabel;
 class SpeedBox;
 
 // The main window: two grey tuning forks cut to their outline, with every control on
@@ -90,7 +91,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void onGoClicked();
@@ -105,8 +105,8 @@ private slots:
     void onMinimiseClicked();
     void onVolumeSliderChanged();
     void onSettingsLabelClicked();
-    void onModeLabelClicked();
-    void onHelpLabelClicked();
+    void onModeLabelClicked(const QPoint& popupAt);
+    void onHelpLabelClicked(const QPoint& popupAt);
 
 private:
     void playTone();
@@ -117,12 +117,12 @@ private:
     void fillOutlineRegion();
     QRadioButton* buttonOfBand(RestorableWindow::Band band) const;
     void createControls();
+    void nameControls();
     void applyShape();
     void startDrag(Qt::MouseButton button, const QPointF& globalPosition);
     void endDrag();
     void step(SpeedBox* box, double delta);
     static void applyRangeRule(SpeedBox* box);
-    bool isMenuLabel(QObject* object) const;
 
     QPixmap skin;
     std::unique_ptr<MainMenus> mainMenus;
@@ -156,9 +156,9 @@ private:
     QLabel* titleLabel = nullptr;
     QLabel* creditLabel = nullptr;
     QLabel* radarGunPicture = nullptr;
-    QLabel* modeLabel = nullptr;
-    QLabel* settingsLabel = nullptr;
-    QLabel* helpLabel = nullptr;
+    MenuLabel* modeLabel = nullptr;
+    MenuLabel* settingsLabel = nullptr;
+    MenuLabel* helpLabel = nullptr;
     QLabel* firstUnitLabel = nullptr;
     QLabel* secondUnitLabel = nullptr;
     QLabel* firstFrequencyLabel = nullptr;

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <utility>
+
 using Controls::make;
 
 namespace {
@@ -124,6 +126,18 @@ void SettingsDialog::createControls()
         b->setAutoDefault(false);
         b->setDefault(false);
     }
+
+    // Each list and the Ka box are named by the label before them, in GHz where the
+    // label beside them says so.
+    const std::pair<QLabel*, QWidget*> labelled[] {{bandXCarrierLabel, bandXCarrierList}, {bandKCarrierLabel, bandKCarrierList},
+                                                   {bandKaCarrierLabel, bandKaCarrierBox}, {bytesPerCycleLabel, bytesPerCycleList}};
+    for (const auto& [caption, field] : labelled) {
+        caption->setBuddy(field);
+        field->setAccessibleName(caption->text());
+    }
+    for (QWidget* field : {bandXCarrierList, bandKCarrierList})
+        field->setAccessibleDescription(QStringLiteral("GHz"));
+    bandKaCarrierBox->setAccessibleDescription(QStringLiteral("GHz, from 33 to 36"));
 
     const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, bandKCarrierList, bandXCarrierList, bandKaCarrierBox};
     for (qsizetype i = 1; i < order.size(); ++i)
