@@ -24,8 +24,6 @@ QString MenuLabelAccessible::text(QAccessible::Text t) const
     switch (t) {
     case QAccessible::Name:
         return label()->accessibleName().isEmpty() ? label()->text() : label()->accessibleName();
-    case QAccessible::Accelerator:
-        return label()->shortcuts().isEmpty() ? QString() : label()->shortcuts().first().toString(QKeySequence::NativeText);
     default:
         return QAccessibleWidget::text(t);
     }

@@ -16,8 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <utility>
-
 using Controls::make;
 
 namespace {
@@ -127,15 +125,12 @@ void SettingsDialog::createControls()
         b->setDefault(false);
     }
 
-    // Each list and the Ka box are named by the label before them, in GHz where the
-    // label beside them says so.
-    const std::pair<QLabel*, QWidget*> labelled[] {{bandXCarrierLabel, bandXCarrierList}, {bandKCarrierLabel, bandKCarrierList},
-                                                   {bandKaCarrierLabel, bandKaCarrierBox}, {bytesPerCycleLabel, bytesPerCycleList}};
-    for (const auto& [caption, field] : labelled) {
-        caption->setBuddy(field);
-        field->setAccessibleName(caption->text());
-    }
-    for (QWidget* field : {bandXCarrierList, bandKCarrierList})
+    // A screen reader names each list and the Ka box by the label before it.
+    bandXCarrierLabel->setBuddy(bandXCarrierList);
+    bandKCarrierLabel->setBuddy(bandKCarrierList);
+    bandKaCarrierLabel->setBuddy(bandKaCarrierBox);
+    bytesPerCycleLabel->setBuddy(bytesPerCycleList);
+    for (QWidget* field : {static_cast<QWidget*>(bandXCarrierList), static_cast<QWidget*>(bandKCarrierList)})
         field->setAccessibleDescription(QStringLiteral("GHz"));
     bandKaCarrierBox->setAccessibleDescription(QStringLiteral("GHz, from 33 to 36"));
 

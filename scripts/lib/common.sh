@@ -8,8 +8,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpulse
 # procps: pgrep/pkill. weston, qt6-wayland: a Wayland session for the programs to ignore.
 # pipewire, pipewire-pulse, wireplumber, dbus-daemon: a private PipeWire server to play on.
 # desktop-file-utils: checks the installed desktop entry.
+# at-spi2-core, python3-pyatspi: the accessibility tree as a screen reader reads it.
 TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl procps desktop-file-utils clang
-               libclang-rt-14-dev qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon)
+               libclang-rt-14-dev qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon
+               at-spi2-core python3-pyatspi)
 
 say() { printf 'tinevox: %s\n' "$*" >&2; }
 
