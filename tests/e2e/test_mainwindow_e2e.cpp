@@ -283,6 +283,56 @@ private slots:
         clickAt(278, 246);
     }
 
+    // The keyboard opens the menu labels on the real window: their access keys from the
+    // first speed box, and Space, Return or Down once Shift+Tab has reached them. A menu
+    // opens under its label, wherever the pointer is; "Settings" opens the dialog.
+    void keysOpenTheMenuLabels_data()
+    {
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QString>("opened"); // "menu", or the caption of the dialog
+        QTest::addColumn<int>("labelX");     // where the menu's left edge is, on the skin
+        QTest::newRow("Alt+M") << QStringList {"alt+m"} << "menu" << 183;
+        QTest::newRow("Alt+S") << QStringList {"alt+s"} << "Settings" << 0;
+        QTest::newRow("Alt+H") << QStringList {"alt+h"} << "menu" << 282;
+        QTest::newRow("Shift+Tab to Help, Space") << QStringList {"shift+Tab", "space"} << "menu" << 282;
+        QTest::newRow("Shift+Tab to Mode, Down") << QStringList {"shift+Tab", "shift+Tab", "shift+Tab", "Down"} << "menu" << 183;
+    }
+    void keysOpenTheMenuLabels()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(QString, opened);
+        QFETCH(int, labelX);
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        const Geometry main = geometry();
+        xdotool({QStringLiteral("mousemove"), QString::number(main.x + 600), QString::number(main.y + 250)});
+        // The program's windows mapped on the X server: the main window and any popup.
+        auto mapped = [this] {
+            return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                            QString::number(program->processId())}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        };
+        QCOMPARE(mapped().size(), 1);
+        xdotool(QStringList {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} + keys);
+        if (opened != QLatin1String("menu")) {
+            QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(opened, true), 1, 5000);
+            E2e::closeThroughWindowManager(opened);
+            QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(opened, true), 0, 5000);
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(mapped().size(), 2, 5000);
+        QString popup;
+        for (const QString& id : mapped())
+            if (id != window)
+                popup = id;
+        const QString place = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), popup});
+        const QPoint at(QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(place).captured(1).toInt(),
+                        QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(place).captured(1).toInt());
+        QCOMPARE(at, QPoint(main.x + labelX, main.y + 35)); // under the label, whose bottom is at 35
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_COMPARE_WITH_TIMEOUT(mapped().size(), 1, 5000);
+    }
+
     void pointerFollowsTheOutline()
     {
         startProgram();
