@@ -171,8 +171,8 @@ void ForkWindow::createControls()
 // picture, a glyph, a bare letter) or nothing; the captions stay as designed.
 void ForkWindow::nameControls()
 {
-    auto name = [](QWidget* w, const QString& name, const QString& description = QString()) {
-        w->setAccessibleName(name);
+    auto name = [](QWidget* w, const QString& spoken, const QString& description = QString()) {
+        w->setAccessibleName(spoken);
         w->setAccessibleDescription(description);
     };
     name(firstSpeedBox, QStringLiteral("First speed"), QStringLiteral("Speed of the first tone, 1 to 199, in the unit shown beside it"));

@@ -22,7 +22,7 @@ public:
 
     // A key that acts on the label from anywhere in its window, such as Alt+M; the
     // caption shows no access key.
-    void addShortcut(const QKeySequence& keys);
+    void addShortcut(const QKeySequence& sequence);
     QList<QKeySequence> shortcuts() const { return keys; }
 
     // Where a popup opened from the keyboard shows, in global coordinates: under the

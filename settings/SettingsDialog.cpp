@@ -131,8 +131,8 @@ void SettingsDialog::createControls()
     bandKaCarrierLabel->setBuddy(bandKaCarrierBox);
     bytesPerCycleLabel->setBuddy(bytesPerCycleList);
     for (QWidget* field : {static_cast<QWidget*>(bandXCarrierList), static_cast<QWidget*>(bandKCarrierList)})
-        field->setAccessibleDescription(QStringLiteral("GHz"));
-    bandKaCarrierBox->setAccessibleDescription(QStringLiteral("GHz, from 33 to 36"));
+        field->setAccessibleDescription(QStringLiteral("In GHz"));
+    bandKaCarrierBox->setAccessibleDescription(QStringLiteral("In GHz, from 33 to 36"));
 
     const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, bandKCarrierList, bandXCarrierList, bandKaCarrierBox};
     for (qsizetype i = 1; i < order.size(); ++i)
