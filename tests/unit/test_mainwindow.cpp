@@ -267,7 +267,8 @@ private slots:
         QTest::addColumn<QString>("storedMode");
         QTest::addColumn<QString>("chosenMode"); // through the Mode menu after load; empty: none
         QTest::addColumn<QStringList>("stops");
-        const QStringList upper {"Text1", "Command4", "Command3", "Command2", "Command1", "Command5", "Slider1"};
+        // No sound server answers here, so the volume slider is disabled and no stop.
+        const QStringList upper {"Text1", "Command4", "Command3", "Command2", "Command1", "Command5"};
         const QStringList lower {"Text2", "Command8", "Command7"};
         const QStringList rest {"Command9", "Option4", "Label4", "Label3", "Label9", "Text1"};
         QTest::newRow("stationary") << "Stationary" << "" << upper + rest;
