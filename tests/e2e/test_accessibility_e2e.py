@@ -229,6 +229,9 @@ def main():
         if not check(t.window is not None, "the main window is in the accessibility tree"):
             return 1
         every_control_is_named(t)
+        # The volume slider is a stop once the sound server has answered.
+        check(wait_for(lambda: t.control("Volume").getState().contains(pyatspi.STATE_ENABLED)),
+              "the volume slider is enabled")
         for row in TAB_ROWS:
             tab_stops_only_on_what_is_shown(t, *row)
     finally:
