@@ -69,10 +69,7 @@ bool ForkWindow::load()
         return false;
     }
     applyShape();
-    showSinkVolume();
-    // The slider reports the user's changes only after it shows the device's volume,
-    // so starting the program never writes the volume back.
-    connect(volumeSlider, &QSlider::valueChanged, this, &ForkWindow::onVolumeSliderChanged);
+    followSinkVolume();
     restoreSettings();
     // The first speed box has the first focus, its text selected: a speed typed
     // straight away replaces the restored one.

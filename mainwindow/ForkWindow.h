@@ -21,7 +21,8 @@ class SpeedBox;
 // The main window: two grey tuning forks cut to their outline, with every control on
 // a fork's face. The upper fork carries the first speed, the band, GO and STOP, the
 // volume, the title and the three menu labels; the lower fork, shown only in moving
-// mode, carries the second speed. The mode is the window's height.
+// mode, carries the second speed. The mode is the height the program gives its window
+// (the Mode menu, the restored setting), whatever height a window manager imposes.
 class ForkWindow : public QWidget, public ToneInputs, public RestorableWindow {
     Q_OBJECT
 public:
@@ -104,6 +105,8 @@ private slots:
     void onCloseClicked();
     void onMinimiseClicked();
     void onVolumeSliderChanged();
+    void onSinkVolumeChanged(quint32 word);
+    void onSinkVolumeUnavailable();
     void onSettingsLabelClicked();
     void onModeLabelClicked();
     void onHelpLabelClicked();
@@ -112,8 +115,8 @@ private:
     void playTone();
     void restoreSettings();
     std::optional<Platform::SettingsNotSaved> saveSettings();
+    void followSinkVolume();
     void showSinkVolume();
-    void writeSinkVolume();
     void fillOutlineRegion();
     QRadioButton* buttonOfBand(RestorableWindow::Band band) const;
     void createControls();
@@ -128,6 +131,8 @@ private:
     std::unique_ptr<MainMenus> mainMenus;
     TonePlayback playback;
     Platform::SinkVolume volume;
+    std::optional<quint32> sinkVolume; // the default sink's last reported volume word
+    int heightTwips = MovingHeightTwips; // the mode: the height this program gives its window
     bool unloaded = false;
     // A move by hand: for buttons other than the left, and for desktops without a
     // window manager that moves windows. It lasts while dragButton is held.

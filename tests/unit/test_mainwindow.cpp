@@ -28,6 +28,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 #include <QtEndian>
 #include <QtTest>
 
@@ -59,6 +60,12 @@ QPalette inverted(const QPalette& source)
     return palette;
 }
 
+// The volume as a sound server reports it; offscreen there is none.
+void soundServerAnswers(ForkWindow& window, quint32 volumeWord)
+{
+    QVERIFY(QMetaObject::invokeMethod(&window, "onSinkVolumeChanged", Q_ARG(quint32, volumeWord)));
+}
+
 enum class Look { Stationary, MovingWithVolume, Frozen, MenuLabelPressed };
 
 void putOn(ForkWindow& window, Look look)
@@ -69,7 +76,7 @@ void putOn(ForkWindow& window, Look look)
         break;
     case Look::MovingWithVolume:
         window.menus().movingAction->trigger();
-        forkControls(window).volumeSlider->setValue(40000);
+        soundServerAnswers(window, 40000);
         break;
     case Look::Frozen:
         window.lockSpeedEntry();
@@ -390,6 +397,18 @@ private slots:
         QVERIFY(QFile::exists(TestEnvironment::settingsFile()));
         window->menus().movingAction->trigger();
         QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("77")); // back with its contents
+
+        // A window manager that ignores the fixed size (a tiling layout) does not switch
+        // the mode: it is what the menu chose.
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        for (const bool moving : {true, false}) {
+            (moving ? window->menus().movingAction : window->menus().stationaryAction)->trigger();
+            const int imposed = moving ? ForkWindow::StationaryHeight : ForkWindow::MovingHeight;
+            window->windowHandle()->resize(ForkWindow::Width, imposed);
+            QTRY_COMPARE(window->height(), imposed);
+            QCOMPARE(window->isMovingMode(), moving);
+        }
     }
 
     void keyFilterAndLength()
@@ -526,6 +545,7 @@ private slots:
         load();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        soundServerAnswers(*window, 30000);
         ui().firstSpeedBox->setText(QStringLiteral("100"));
         ui().goButton->click();
         QVERIFY(window->isTonePlaying());
