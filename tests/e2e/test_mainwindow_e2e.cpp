@@ -143,23 +143,31 @@ private slots:
         for (int i = 0; i < 50 && dialog.isEmpty(); ++i, QTest::qWait(100))
             dialog = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Settings$")});
         QVERIFY(!dialog.isEmpty());
-        QTest::qWait(500);
         // xwininfo gives the client area's true place; the frame is what the window
-        // manager put around it: left, right, top, bottom.
-        const QString info = E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), dialog});
-        auto field = [&info](const char* name) {
-            return QRegularExpression(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+        // manager put around it: left, right, top, bottom. The window manager may frame
+        // and place the dialog a moment after it is mapped: wait until it has settled.
+        const auto offFromCentre = [&]() -> std::optional<QPoint> {
+            const QString info = E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), dialog});
+            auto field = [&info](const char* name) {
+                return QRegularExpression(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+            };
+            const QStringList extents = E2e::run(QStringLiteral("xprop"), {QStringLiteral("-id"), dialog, QStringLiteral("_NET_FRAME_EXTENTS")})
+                                            .section(QLatin1Char('='), 1).split(QLatin1Char(','));
+            if (extents.size() != 4)
+                return std::nullopt;
+            const int left = extents[0].trimmed().toInt(), right = extents[1].trimmed().toInt();
+            const int top = extents[2].trimmed().toInt(), bottom = extents[3].trimmed().toInt();
+            const QRect frame(field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
+                              field("Width") + left + right, field("Height") + top + bottom);
+            const Geometry main = geometry();
+            return frame.center() - QRect(main.x, main.y, main.width, main.height).center();
         };
-        const QStringList extents = E2e::run(QStringLiteral("xprop"), {QStringLiteral("-id"), dialog, QStringLiteral("_NET_FRAME_EXTENTS")})
-                                        .section(QLatin1Char('='), 1).split(QLatin1Char(','));
-        QCOMPARE(extents.size(), 4);
-        const int left = extents[0].trimmed().toInt(), right = extents[1].trimmed().toInt();
-        const int top = extents[2].trimmed().toInt(), bottom = extents[3].trimmed().toInt();
-        const QRect frame(field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
-                          field("Width") + left + right, field("Height") + top + bottom);
-        const Geometry main = geometry();
-        const QPoint off = frame.center() - QRect(main.x, main.y, main.width, main.height).center();
-        QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1, qPrintable(QStringLiteral("%1, %2 from the centre").arg(off.x()).arg(off.y())));
+        const auto centred = [](const std::optional<QPoint>& off) { return off && qAbs(off->x()) <= 1 && qAbs(off->y()) <= 1; };
+        std::optional<QPoint> off;
+        QTRY_VERIFY2_WITH_TIMEOUT(centred(off = offFromCentre()),
+                                  qPrintable(off ? QStringLiteral("%1, %2 from the centre").arg(off->x()).arg(off->y())
+                                                 : QStringLiteral("no frame")),
+                                  5000);
         E2e::closeThroughWindowManager(QStringLiteral("Settings"));
         QTest::qWait(300);
     }
