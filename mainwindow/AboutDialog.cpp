@@ -24,6 +24,7 @@ AboutDialog::AboutDialog(QWidget* owner)
 
     noticeBox = new QPlainTextEdit(this);
     noticeBox->setObjectName(QStringLiteral("Text1"));
+    noticeBox->setAccessibleName(QStringLiteral("Disclaimer and terms of use"));
     noticeBox->setGeometry(rect(150, 1665, 5460, 1320));
     noticeBox->setReadOnly(true);
     noticeBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -5,6 +5,7 @@
 #include "assets/Assets.h"
 #include "mainwindow/ForkPalette.h"
 #include "mainwindow/MainMenus.h"
+#include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
@@ -50,9 +51,9 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     connect(stopButton, &QPushButton::clicked, this, &ForkWindow::onStopClicked);
     connect(closeButton, &QPushButton::clicked, this, &ForkWindow::onCloseClicked);
     connect(minimiseButton, &QPushButton::clicked, this, &ForkWindow::onMinimiseClicked);
-    // The menu labels act on release and look pressed while held (eventFilter).
-    for (QLabel* label : {settingsLabel, modeLabel, helpLabel})
-        label->installEventFilter(this);
+    connect(settingsLabel, &MenuLabel::activated, this, &ForkWindow::onSettingsLabelClicked);
+    connect(modeLabel, &MenuLabel::activated, this, &ForkWindow::onModeLabelClicked);
+    connect(helpLabel, &MenuLabel::activated, this, &ForkWindow::onHelpLabelClicked);
 }
 
 ForkWindow::~ForkWindow() = default;
@@ -69,10 +70,7 @@ bool ForkWindow::load()
         return false;
     }
     applyShape();
-    showSinkVolume();
-    // The slider reports the user's changes only after it shows the device's volume,
-    // so starting the program never writes the volume back.
-    connect(volumeSlider, &QSlider::valueChanged, this, &ForkWindow::onVolumeSliderChanged);
+    followSinkVolume();
     restoreSettings();
     // The first speed box has the first focus, its text selected: a speed typed
     // straight away replaces the restored one.

@@ -16,12 +16,14 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class MainMenus;
+class MenuLabel;
 class SpeedBox;
 
 // The main window: two grey tuning forks cut to their outline, with every control on
 // a fork's face. The upper fork carries the first speed, the band, GO and STOP, the
 // volume, the title and the three menu labels; the lower fork, shown only in moving
-// mode, carries the second speed. The mode is the window's height.
+// mode, carries the second speed. The mode is the height the program gives its window
+// (the Mode menu, the restored setting), whatever height a window manager imposes.
 class ForkWindow : public QWidget, public ToneInputs, public RestorableWindow {
     Q_OBJECT
 public:
@@ -94,7 +96,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void onGoClicked();
@@ -108,31 +109,35 @@ private slots:
     void onCloseClicked();
     void onMinimiseClicked();
     void onVolumeSliderChanged();
+    void onSinkVolumeChanged(quint32 word);
+    void onSinkVolumeUnavailable();
     void onSettingsLabelClicked();
-    void onModeLabelClicked();
-    void onHelpLabelClicked();
+    void onModeLabelClicked(const QPoint& popupAt);
+    void onHelpLabelClicked(const QPoint& popupAt);
 
 private:
     void playTone();
     void restoreSettings();
     std::optional<Platform::SettingsNotSaved> saveSettings();
+    void followSinkVolume();
     void showSinkVolume();
-    void writeSinkVolume();
     void fillOutlineRegion();
     QRadioButton* buttonOfBand(RestorableWindow::Band band) const;
     void createControls();
+    void nameControls();
     void applyShape();
     void applyDeviceShape();
     void startDrag(Qt::MouseButton button, const QPointF& globalPosition);
     void endDrag();
     void step(SpeedBox* box, double delta);
     static void applyRangeRule(SpeedBox* box);
-    bool isMenuLabel(QObject* object) const;
 
     QPixmap skin;
     std::unique_ptr<MainMenus> mainMenus;
     TonePlayback playback;
     Platform::SinkVolume volume;
+    std::optional<quint32> sinkVolume; // the default sink's last reported volume word
+    int heightTwips = MovingHeightTwips; // the mode: the height this program gives its window
     bool unloaded = false;
     // A move by hand: for buttons other than the left, and for desktops without a
     // window manager that moves windows. It lasts while dragButton is held.
@@ -161,9 +166,9 @@ private:
     QLabel* titleLabel = nullptr;
     QLabel* creditLabel = nullptr;
     QLabel* radarGunPicture = nullptr;
-    QLabel* modeLabel = nullptr;
-    QLabel* settingsLabel = nullptr;
-    QLabel* helpLabel = nullptr;
+    MenuLabel* modeLabel = nullptr;
+    MenuLabel* settingsLabel = nullptr;
+    MenuLabel* helpLabel = nullptr;
     QLabel* firstUnitLabel = nullptr;
     QLabel* secondUnitLabel = nullptr;
     QLabel* firstFrequencyLabel = nullptr;

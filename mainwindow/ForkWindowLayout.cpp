@@ -3,6 +3,8 @@
 
 #include "assets/Assets.h"
 #include "mainwindow/ForkWindow.h"
+#include "mainwindow/HeightClippedControls.h"
+#include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/VolumeSlider.h"
 #include "platform/Controls.h"
@@ -30,9 +32,10 @@ void onFace(QWidget* w)
     w->setAutoFillBackground(true);
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect place, Qt::Alignment align)
+template <typename Label = QLabel>
+Label* label(QWidget* parent, const char* name, const QString& caption, QRect place, Qt::Alignment align)
 {
-    auto* l = make<QLabel>(parent, name, place);
+    auto* l = make<Label>(parent, name, place);
     l->setText(caption);
     l->setAlignment(align | Qt::AlignTop);
     l->setTextFormat(Qt::PlainText);
@@ -119,12 +122,12 @@ void ForkWindow::createControls()
     volumeSlider->setTickInterval(5000);
     volumeSlider->setTickPosition(QSlider::TicksBelow);
 
-    helpLabel = label(this, "Label9", QStringLiteral("Help"), rect(4230, 300, 555, 225), Qt::AlignHCenter);
+    helpLabel = label<MenuLabel>(this, "Label9", QStringLiteral("Help"), rect(4230, 300, 555, 225), Qt::AlignHCenter);
     secondFrequencyLabel = label(this, "Label11", QString(), rect(4005, 6165, 1680, 240), Qt::AlignHCenter);
     secondFrequencyLabel->setFont(readoutFont);
     firstFrequencyLabel = label(this, "Label6", QString(), rect(3960, 2880, 1680, 240), Qt::AlignHCenter);
     firstFrequencyLabel->setFont(readoutFont);
-    modeLabel = label(this, "Label4", QStringLiteral("Mode"), rect(2745, 300, 645, 225), Qt::AlignHCenter);
+    modeLabel = label<MenuLabel>(this, "Label4", QStringLiteral("Mode"), rect(2745, 300, 645, 225), Qt::AlignHCenter);
     creditLabel = label(this, "Label2", QStringLiteral("by Tinevox"), rect(9315, 1215, 1140, 240), Qt::AlignLeft);
     radarGunPicture = make<QLabel>(this, "Image2", rect(4230, 540, 1545, 780));
     radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
@@ -132,7 +135,7 @@ void ForkWindow::createControls()
     secondUnitLabel = label(this, "Label8", QStringLiteral("MPH"), rect(5670, 5040, 1050, 510), Qt::AlignLeft);
     secondUnitLabel->setFont(unitFont);
     volumeLabel = label(this, "Label7", QStringLiteral("Volume"), rect(8685, 3015, 1140, 195), Qt::AlignHCenter);
-    settingsLabel = label(this, "Label3", QStringLiteral("Settings"), rect(3420, 300, 780, 225), Qt::AlignHCenter);
+    settingsLabel = label<MenuLabel>(this, "Label3", QStringLiteral("Settings"), rect(3420, 300, 780, 225), Qt::AlignHCenter);
     firstUnitLabel = label(this, "Label5", QStringLiteral("MPH"), rect(5625, 1800, 1050, 510), Qt::AlignLeft);
     firstUnitLabel->setFont(unitFont);
     titleLabel = label(this, "Label1", QStringLiteral("Tinevox"), rect(5760, 540, 3615, 735), Qt::AlignHCenter);
@@ -141,11 +144,59 @@ void ForkWindow::createControls()
     // them and shows the same face grey of the skin beneath.
     titleLabel->setAutoFillBackground(false);
 
-    // Focus order; labels and the picture take no focus.
+    // The access keys of the three menu labels; their captions show none. F10 opens the
+    // first menu, as on a menu bar.
+    modeLabel->addShortcut(QKeySequence(Qt::ALT | Qt::Key_M));
+    modeLabel->addShortcut(QKeySequence(Qt::Key_F10));
+    settingsLabel->addShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
+    settingsLabel->setOpens(MenuLabel::Opens::Dialog);
+    helpLabel->addShortcut(QKeySequence(Qt::ALT | Qt::Key_H));
+
+    // Focus order as designed, then the menu labels from left to right, so that the
+    // first speed keeps the first focus; the other labels and the picture take none.
     const QList<QWidget*> order {firstSpeedBox, firstSpeedDownButton, firstSpeedUpButton, stopButton, goButton, closeButton, volumeSlider, secondSpeedBox,
                                  secondSpeedUpButton, secondSpeedDownButton, minimiseButton, bandKu, bandKa, bandK, bandX};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : order)
         w->setFocusPolicy(Qt::StrongFocus);
+    const QList<QWidget*> withLabels = order + QList<QWidget*> {modeLabel, settingsLabel, helpLabel};
+    for (qsizetype i = 1; i < withLabels.size(); ++i)
+        setTabOrder(withLabels[i - 1], withLabels[i]);
+    // What the stationary height cuts off, Tab and the keys cannot reach either.
+    new HeightClippedControls(this, order);
+
+    nameControls();
+}
+
+// What a screen reader says for each control, where the caption says too little (a
+// picture, a glyph, a bare letter) or nothing; the captions stay as designed.
+void ForkWindow::nameControls()
+{
+    auto name = [](QWidget* w, const QString& spoken, const QString& description = QString()) {
+        w->setAccessibleName(spoken);
+        w->setAccessibleDescription(description);
+    };
+    name(firstSpeedBox, QStringLiteral("First speed"), QStringLiteral("Speed of the first tone, 1 to 199, in the unit shown beside it"));
+    name(firstSpeedDownButton, QStringLiteral("Lower first speed"));
+    name(firstSpeedUpButton, QStringLiteral("Raise first speed"));
+    name(secondSpeedBox, QStringLiteral("Second speed"), QStringLiteral("Speed of the second tone in moving mode, 1 to 199"));
+    name(secondSpeedDownButton, QStringLiteral("Lower second speed"));
+    name(secondSpeedUpButton, QStringLiteral("Raise second speed"));
+    name(goButton, QStringLiteral("Play tone"), QStringLiteral("Plays the tone of the band and speeds shown until Stop"));
+    name(stopButton, QStringLiteral("Stop tone"));
+    name(closeButton, QStringLiteral("Close"));
+    name(minimiseButton, QStringLiteral("Minimise"));
+    name(bandFrame, QStringLiteral("Band"));
+    name(bandX, QStringLiteral("X band"));
+    name(bandK, QStringLiteral("K band"));
+    name(bandKa, QStringLiteral("Ka band"));
+    name(bandKu, QStringLiteral("Ku band"));
+    name(volumeSlider, QStringLiteral("Volume"), QStringLiteral("Volume of the sound device"));
+    name(radarGunPicture, QStringLiteral("Radar gun"));
+    // The readouts are named by the frequency they show, which a screen reader hears
+    // as it changes; the description says whose it is.
+    firstFrequencyLabel->setAccessibleDescription(QStringLiteral("Frequency of the first tone"));
+    secondFrequencyLabel->setAccessibleDescription(QStringLiteral("Frequency of the second tone"));
+    modeLabel->setAccessibleDescription(QStringLiteral("Opens the Mode menu: stationary or moving"));
+    settingsLabel->setAccessibleDescription(QStringLiteral("Opens the settings dialog"));
+    helpLabel->setAccessibleDescription(QStringLiteral("Opens the Help menu: read-me and About"));
 }

@@ -6,7 +6,6 @@
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsKeys.h"
 
-#include <QCursor>
 #include <QMenu>
 
 void ForkWindow::onSettingsLabelClicked()
@@ -24,16 +23,17 @@ void ForkWindow::onSettingsLabelClicked()
     setUnitCaptions(Settings::unitIsMph(Settings::read(Settings::Unit)) ? QStringLiteral("MPH") : QStringLiteral("KPH"));
 }
 
-void ForkWindow::onModeLabelClicked()
+// The menu opens where the mouse released the label, or under it for the keyboard.
+void ForkWindow::onModeLabelClicked(const QPoint& popupAt)
 {
     if (isTonePlaying())
         return;
-    mainMenus->modeMenu->exec(QCursor::pos());
+    mainMenus->modeMenu->exec(popupAt);
 }
 
-void ForkWindow::onHelpLabelClicked()
+void ForkWindow::onHelpLabelClicked(const QPoint& popupAt)
 {
     if (isTonePlaying())
         return;
-    mainMenus->helpMenu->exec(QCursor::pos());
+    mainMenus->helpMenu->exec(popupAt);
 }

@@ -1,5 +1,5 @@
 // The window's outline, its face, dragging it by the face, the close and minimise
-// buttons and the pressed look of the menu labels.
+// buttons.
 
 #include "mainwindow/FineForkOutline.h"
 #include "mainwindow/ForkOutline.h"
@@ -50,21 +50,6 @@ QRegion regionFromData(const QByteArray& data)
         region += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
     }
     return region;
-}
-
-// The system colour of button faces, for the pressed look.
-QColor buttonFace(const QWidget* w)
-{
-    return w->palette().color(QPalette::Button);
-}
-
-const QColor FaceGrey(132, 132, 132);
-
-void setBackColour(QLabel* label, const QColor& colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, colour);
-    label->setPalette(palette);
 }
 
 } // namespace
@@ -195,36 +180,4 @@ void ForkWindow::onCloseClicked()
 void ForkWindow::onMinimiseClicked()
 {
     setWindowState(windowState() | Qt::WindowMinimized);
-}
-
-bool ForkWindow::isMenuLabel(QObject* object) const
-{
-    return object == settingsLabel || object == modeLabel || object == helpLabel;
-}
-
-// The three menu labels look pressed while the mouse is down on them, whatever the
-// button and whether or not a tone plays; the click follows the release.
-bool ForkWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (!isMenuLabel(watched))
-        return QWidget::eventFilter(watched, event);
-    auto* label = static_cast<QLabel*>(watched);
-    if (event->type() == QEvent::MouseButtonPress) {
-        setBackColour(label, buttonFace(this));
-        return true;
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        setBackColour(label, FaceGrey);
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (label->rect().contains(mouse->position().toPoint())) {
-            if (label == settingsLabel)
-                onSettingsLabelClicked();
-            else if (label == modeLabel)
-                onModeLabelClicked();
-            else
-                onHelpLabelClicked();
-        }
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }

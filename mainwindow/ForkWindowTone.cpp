@@ -36,11 +36,12 @@ QString ForkWindow::secondSpeedText() const
 
 bool ForkWindow::isMovingMode() const
 {
-    return height() * Twips::PerPixel == MovingHeightTwips;
+    return heightTwips == MovingHeightTwips;
 }
 
 void ForkWindow::setHeightTwips(int twips)
 {
+    heightTwips = twips;
     setFixedHeight(Twips::toPixels(twips));
 }
 

@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -10,7 +11,10 @@ namespace Platform {
 
 namespace {
 
-constexpr auto AnswerTimeout = std::chrono::milliseconds(1000);
+constexpr auto FlushTimeout = std::chrono::milliseconds(1000);
+// How soon a lost or missing server is tried again: the slider comes back within this
+// much of the server's return.
+constexpr pa_usec_t RetryUsec = 500 * PA_USEC_PER_MSEC;
 const char* const DefaultSink = "@DEFAULT_SINK@";
 
 // Both channels of a stereo sink; the only channel of a mono one.
@@ -49,12 +53,31 @@ std::uint32_t readWord(const pa_cvolume& volume, const pa_channel_map& map)
 } // namespace
 
 // All server state lives under the threaded main loop's lock; callbacks run on the
-// loop's own thread.
+// loop's own thread, and only there are the signals emitted.
+//
+// A read asks the server for its default sink and then for that sink's volume; every
+// sink or server event asks again (a volume changed elsewhere, a new default sink). A
+// write reads the default sink and sets its volume, then reads it back. While a write is
+// under way reads are not reported: they may show the volume from before it.
 class SinkVolume::Impl {
 public:
-    Impl() : loop(pa_threaded_mainloop_new())
+    explicit Impl(SinkVolume& owner) : owner(owner), loop(pa_threaded_mainloop_new())
     {
-        if (loop && pa_threaded_mainloop_start(loop) < 0) {
+        if (!loop)
+            return;
+        pa_threaded_mainloop_set_name(loop, "tinevox-volume");
+        api = pa_threaded_mainloop_get_api(loop);
+    }
+
+    void start()
+    {
+        if (!loop || started)
+            return;
+        started = true;
+        connect(); // the loop does not run yet: nothing else touches the state
+        if (pa_threaded_mainloop_start(loop) < 0) {
+            cancelRetry();
+            dropContext();
             pa_threaded_mainloop_free(loop);
             loop = nullptr;
         }
@@ -64,49 +87,45 @@ public:
     {
         if (!loop)
             return;
+        if (!started) {
+            pa_threaded_mainloop_free(loop);
+            return;
+        }
         pa_threaded_mainloop_lock(loop);
+        cancelRetry();
         dropContext();
         pa_threaded_mainloop_unlock(loop);
         pa_threaded_mainloop_stop(loop);
         pa_threaded_mainloop_free(loop);
     }
 
-    std::uint32_t get()
-    {
-        if (!loop)
-            return 0;
-        Locked lock(loop);
-        if (!waitReady())
-            return 0;
-        answer.reset();
-        const unsigned generation = ++readGeneration;
-        pa_operation* op = pa_context_get_sink_info_by_name(context, DefaultSink, &Impl::onSinkRead, this);
-        if (!op)
-            return 0;
-        pa_operation_unref(op);
-        waitFor([&] { return answerGeneration == generation || !isReady(); });
-        return answer.value_or(0);
-    }
-
     void set(std::uint32_t word)
     {
-        if (!loop)
+        if (!loop || !started)
             return;
         Locked lock(loop);
+        // Without a server there is no volume to change: a word kept for a server that
+        // appears later would overwrite a volume nobody has seen.
+        if (!isReady())
+            return;
         pending = word;
-        ensureContext();
-        if (isReady())
-            startWrite();
+        noteWriting();
+        startWrite();
     }
+
+    bool isWriting() const { return writingNow.load(std::memory_order_acquire); }
 
     void flush()
     {
-        if (!loop)
+        if (!loop || !started)
             return;
         Locked lock(loop);
-        if (!waitReady())
-            return;
-        waitFor([&] { return (!pending && !writing) || !isReady(); });
+        const auto deadline = std::chrono::steady_clock::now() + FlushTimeout;
+        while (isWriting() && std::chrono::steady_clock::now() < deadline) {
+            pa_threaded_mainloop_unlock(loop);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            pa_threaded_mainloop_lock(loop);
+        }
     }
 
 private:
@@ -118,20 +137,19 @@ private:
 
     bool isReady() const { return context && pa_context_get_state(context) == PA_CONTEXT_READY; }
 
-    void ensureContext()
+    void connect()
     {
-        if (context) {
-            const pa_context_state_t state = pa_context_get_state(context);
-            if (state != PA_CONTEXT_FAILED && state != PA_CONTEXT_TERMINATED)
-                return;
-            dropContext();
-        }
-        context = pa_context_new(pa_threaded_mainloop_get_api(loop), "Tinevox volume");
-        if (!context)
+        context = pa_context_new(api, "Tinevox volume");
+        if (!context) {
+            scheduleRetry();
             return;
+        }
         pa_context_set_state_callback(context, &Impl::onState, this);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        pa_context_set_subscribe_callback(context, &Impl::onServerEvent, this);
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
             dropContext();
+            scheduleRetry();
+        }
     }
 
     void dropContext()
@@ -139,67 +157,141 @@ private:
         if (!context)
             return;
         pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(context, nullptr, nullptr);
         pa_context_disconnect(context);
         pa_context_unref(context);
         context = nullptr;
-        writing = false;
-        setInFlight = false;
     }
 
-    // Waits, with the lock released now and then, until done() or the timeout.
-    template <typename Done>
-    bool waitFor(Done done)
+    void scheduleRetry()
     {
-        const auto deadline = std::chrono::steady_clock::now() + AnswerTimeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() >= deadline)
-                return false;
-            pa_threaded_mainloop_unlock(loop);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            pa_threaded_mainloop_lock(loop);
+        if (retryEvent)
+            return;
+        timeval when;
+        pa_timeval_add(pa_gettimeofday(&when), RetryUsec);
+        retryEvent = api->time_new(api, &when, &Impl::onRetry, this);
+    }
+
+    void cancelRetry()
+    {
+        if (!retryEvent)
+            return;
+        api->time_free(retryEvent);
+        retryEvent = nullptr;
+    }
+
+    // The context is replaced here, not in its own state callback.
+    static void onRetry(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        impl->cancelRetry();
+        impl->dropContext();
+        impl->connect();
+    }
+
+    static void onState(pa_context* c, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        const pa_context_state_t state = pa_context_get_state(c);
+        if (state == PA_CONTEXT_READY) {
+            const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
+            if (pa_operation* op = pa_context_subscribe(c, mask, nullptr, nullptr))
+                pa_operation_unref(op);
+            impl->requestRead();
+            impl->startWrite();
+        } else if (!PA_CONTEXT_IS_GOOD(state)) {
+            impl->lose();
         }
-        return true;
     }
 
-    bool waitReady()
+    // The server is gone: what was about to be written goes with it (the slider is shown
+    // the next server's volume instead), and the volume is unknown until it returns.
+    void lose()
     {
-        ensureContext();
-        waitFor([&] {
-            if (!context)
-                return true;
-            const pa_context_state_t state = pa_context_get_state(context);
-            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-        });
-        return isReady();
+        pending.reset();
+        writing = setInFlight = reading = readAgain = readBackDue = false;
+        noteWriting();
+        report(std::nullopt);
+        scheduleRetry();
+    }
+
+    static void onServerEvent(pa_context*, pa_subscription_event_type_t, std::uint32_t, void* self)
+    {
+        static_cast<Impl*>(self)->requestRead();
+    }
+
+    void requestRead()
+    {
+        if (!isReady())
+            return;
+        if (reading) {
+            readAgain = true; // what the read in flight saw may already be old
+            return;
+        }
+        pa_operation* op = pa_context_get_server_info(context, &Impl::onServerInfo, this);
+        if (!op)
+            return;
+        reading = true;
+        readAgain = false;
+        readResult.reset();
+        pa_operation_unref(op);
+    }
+
+    static void onServerInfo(pa_context* c, const pa_server_info* info, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        pa_operation* op = nullptr;
+        if (info && info->default_sink_name)
+            op = pa_context_get_sink_info_by_name(c, info->default_sink_name, &Impl::onSinkRead, impl);
+        if (op)
+            pa_operation_unref(op);
+        else
+            impl->finishRead(); // no default sink: nothing to show or set
+    }
+
+    static void onSinkRead(pa_context*, const pa_sink_info* info, int, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        if (info)
+            impl->readResult = readWord(info->volume, info->channel_map);
+        else
+            impl->finishRead(); // the end of the list, or an error
+    }
+
+    void finishRead()
+    {
+        reading = false;
+        if (readAgain) {
+            requestRead();
+            return;
+        }
+        if (pending || writing)
+            return; // the write reads back when it is done
+        readBackDue = false;
+        noteWriting();
+        report(readResult);
+    }
+
+    void report(const std::optional<std::uint32_t>& word)
+    {
+        if (word) {
+            known = true;
+            emit owner.changed(*word);
+        } else if (known) {
+            known = false;
+            emit owner.unavailable();
+        }
     }
 
     void startWrite()
     {
-        if (writing || !pending)
+        if (writing || !pending || !isReady())
             return;
         pa_operation* op = pa_context_get_sink_info_by_name(context, DefaultSink, &Impl::onSinkForWrite, this);
         if (!op)
             return;
         writing = true;
         pa_operation_unref(op);
-    }
-
-    static void onState(pa_context* c, void* self)
-    {
-        auto* impl = static_cast<Impl*>(self);
-        if (pa_context_get_state(c) == PA_CONTEXT_READY)
-            impl->startWrite();
-        else if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(c)))
-            impl->writing = impl->setInFlight = false;
-    }
-
-    static void onSinkRead(pa_context*, const pa_sink_info* info, int eol, void* self)
-    {
-        auto* impl = static_cast<Impl*>(self);
-        if (info && !impl->answer)
-            impl->answer = readWord(info->volume, info->channel_map);
-        if (eol)
-            impl->answerGeneration = impl->readGeneration;
     }
 
     static void onSinkForWrite(pa_context* c, const pa_sink_info* info, int, void* self)
@@ -220,8 +312,8 @@ private:
         }
         // End of the list. Without a default sink there is nothing to set.
         if (!impl->setInFlight) {
-            impl->writing = false;
             impl->pending.reset();
+            impl->writeDone();
         }
     }
 
@@ -229,31 +321,58 @@ private:
     {
         auto* impl = static_cast<Impl*>(self);
         impl->setInFlight = false;
-        impl->writing = false;
-        impl->startWrite(); // a newer value that arrived meanwhile
+        impl->writeDone();
     }
 
+    void writeDone()
+    {
+        writing = false;
+        if (pending) {
+            startWrite(); // a newer value that arrived meanwhile
+            return;
+        }
+        readBackDue = true;
+        noteWriting();
+        requestRead();
+    }
+
+    void noteWriting() { writingNow.store(pending || writing || readBackDue, std::memory_order_release); }
+
+    SinkVolume& owner;
     pa_threaded_mainloop* loop = nullptr;
+    pa_mainloop_api* api = nullptr;
     pa_context* context = nullptr;
+    pa_time_event* retryEvent = nullptr;
+    bool started = false;
+
     std::optional<std::uint32_t> pending;
     bool writing = false;     // a write is under way (reading the sink, then setting it)
     bool setInFlight = false; // the set request itself has been sent
-    std::optional<std::uint32_t> answer;
-    unsigned readGeneration = 0;
-    unsigned answerGeneration = 0;
+    bool readBackDue = false; // a write is done; its read-back has not been reported yet
+    std::atomic<bool> writingNow {false};
+
+    bool reading = false;
+    bool readAgain = false;
+    std::optional<std::uint32_t> readResult;
+    bool known = false; // the last report was a volume, not "unavailable"
 };
 
-SinkVolume::SinkVolume() : impl(std::make_unique<Impl>()) {}
+SinkVolume::SinkVolume(QObject* parent) : QObject(parent), impl(std::make_unique<Impl>(*this)) {}
 SinkVolume::~SinkVolume() = default;
 
-std::uint32_t SinkVolume::get()
+void SinkVolume::start()
 {
-    return impl->get();
+    impl->start();
 }
 
 void SinkVolume::set(std::uint32_t word)
 {
     impl->set(word);
+}
+
+bool SinkVolume::isWriting() const
+{
+    return impl->isWriting();
 }
 
 void SinkVolume::flush()

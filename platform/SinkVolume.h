@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QObject>
+
 #include <cstdint>
 #include <memory>
 
@@ -11,26 +13,43 @@ namespace Platform {
 // mapped linearly onto 0..65535 (normal volume is 65535; louder than normal reads as
 // 65535).
 //
-// Without a sound server get() answers 0 and set() does nothing; a server that
-// appears later is used from then on.
-class SinkVolume {
+// The volume is followed live, as desktop mixers follow it: whoever changes it (volume
+// keys, the panel, another mixer) and whichever sink becomes the default, changed()
+// reports the default sink's word. Nothing here waits for the server: the connection,
+// its answers and its return after a loss all happen on a thread of its own, so a hung
+// or missing server never holds up the caller.
+class SinkVolume : public QObject {
+    Q_OBJECT
 public:
-    SinkVolume();
-    ~SinkVolume();
+    explicit SinkVolume(QObject* parent = nullptr);
+    ~SinkVolume() override;
     SinkVolume(const SinkVolume&) = delete;
     SinkVolume& operator=(const SinkVolume&) = delete;
 
-    // The current volume word; waits briefly for the server's answer.
-    std::uint32_t get();
+    // Connects and follows the volume from now on; connect to the signals first.
+    void start();
 
     // Sets the volume word; returns at once. Rapid calls are coalesced: the last wins.
+    // While no server answers it does nothing.
     void set(std::uint32_t word);
+
+    // True from a set() until the server has taken it and the volume has been read back.
+    // A word reported meanwhile may predate that write.
+    bool isWriting() const;
 
     // Waits (briefly) until every set() so far has reached the server. For tests.
     void flush();
 
     static std::uint32_t toServerVolume(std::uint16_t channel);
     static std::uint16_t fromServerVolume(std::uint32_t volume);
+
+signals:
+    // The default sink's volume word: when a server first answers, and after every
+    // change of the volume or of the default sink. Emitted from the sound server's
+    // thread, so receivers in the window get it queued.
+    void changed(quint32 word);
+    // No server answers, or it has no sink to set: the volume is unknown until changed().
+    void unavailable();
 
 private:
     class Impl;

@@ -125,6 +125,15 @@ void SettingsDialog::createControls()
         b->setDefault(false);
     }
 
+    // A screen reader names each list and the Ka box by the label before it.
+    bandXCarrierLabel->setBuddy(bandXCarrierList);
+    bandKCarrierLabel->setBuddy(bandKCarrierList);
+    bandKaCarrierLabel->setBuddy(bandKaCarrierBox);
+    bytesPerCycleLabel->setBuddy(bytesPerCycleList);
+    for (QWidget* field : {static_cast<QWidget*>(bandXCarrierList), static_cast<QWidget*>(bandKCarrierList)})
+        field->setAccessibleDescription(QStringLiteral("In GHz"));
+    bandKaCarrierBox->setAccessibleDescription(QStringLiteral("In GHz, from 33 to 36"));
+
     const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, bandKCarrierList, bandXCarrierList, bandKaCarrierBox};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);

@@ -7,9 +7,12 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpulse
                 libx11-dev libxext-dev fonts-liberation fonts-terminus-otb)
 # procps: pgrep/pkill. weston, qt6-wayland: a Wayland session for the programs to ignore.
 # pipewire, pipewire-pulse, wireplumber, dbus-daemon: a private PipeWire server to play on.
-# desktop-file-utils: checks the installed desktop entry.
+# desktop-file-utils, lintian, appstream: check the installed desktop entry, the .deb and
+# its metainfo. dpkg-dev, file: CPack's dpkg-shlibdeps, for the package's dependencies.
+# at-spi2-core, python3-pyatspi: the accessibility tree as a screen reader reads it.
 TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl procps desktop-file-utils clang
-               libclang-rt-14-dev qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon)
+               libclang-rt-14-dev qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon
+               lintian appstream dpkg-dev file at-spi2-core python3-pyatspi)
 
 say() { printf 'tinevox: %s\n' "$*" >&2; }
 

@@ -108,7 +108,8 @@ private slots:
             E2e::killAll(installedCompanion());
     }
 
-    void ordinaryUserPlaysBothTones()
+    // The installed program, started by the test's user in the given runtime folder.
+    void startAsUser(const QString& runtimeFolder)
     {
         program = std::make_unique<QProcess>();
         program->setProcessChannelMode(QProcess::ForwardedChannels);
@@ -117,12 +118,18 @@ private slots:
                         QStringLiteral("HOME=/home/") + User, QStringLiteral("PATH=/usr/bin:/bin"),
                         QStringLiteral("DISPLAY=") + qEnvironmentVariable("DISPLAY"),
                         QStringLiteral("PULSE_SERVER=") + server->address(),
-                        QStringLiteral("XDG_RUNTIME_DIR=") + userFolder + QStringLiteral("/runtime"),
+                        QStringLiteral("XDG_RUNTIME_DIR=") + runtimeFolder,
+                        QStringLiteral("XDG_CACHE_HOME=") + userFolder + QStringLiteral("/cache"),
                         QStringLiteral("XDG_CONFIG_HOME=") + userFolder + QStringLiteral("/config"),
                         root + QStringLiteral("/usr/bin/tinevox")});
         QVERIFY(program->waitForStarted());
         QVERIFY2(waitForWindow(), "the installed program's window did not appear");
         QTest::qWait(300);
+    }
+
+    void ordinaryUserPlaysBothTones()
+    {
+        startAsUser(userFolder + QStringLiteral("/runtime"));
 
         clickGo();
         QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 10000);
@@ -154,6 +161,37 @@ private slots:
         clickClose();
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
         QCOMPARE(program->exitCode(), 0);
+    }
+
+    // As su and sudo -u leave it: the runtime folder of another user (here root's), and
+    // a settings file the user may not write. The tones play from the user's cache
+    // folder, and the close says that the choices could not be kept.
+    void ordinaryUserInAForeignSession()
+    {
+        const QString foreignRuntime = scratch.filePath(QStringLiteral("root-runtime"));
+        QVERIFY(QDir().mkpath(foreignRuntime));
+        const QString settings = userFolder + QStringLiteral("/config/Tinecheck.conf");
+        QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QByteArray stored = TestEnvironment::readAll(settings);
+        startAsUser(foreignRuntime);
+
+        clickGo();
+        const QString cacheTones = userFolder + QStringLiteral("/cache/tinevox");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(cacheTones + QStringLiteral("/temp2.wav")), 10000);
+        QCOMPARE(QFileInfo(cacheTones + QStringLiteral("/temp.wav")).ownerId(), userId);
+        QVERIFY(QDir(foreignRuntime).isEmpty());
+        expectBothTones(1569, 3139);
+        clickStop();
+        QTRY_COMPARE_WITH_TIMEOUT(companions(), 0, 5000);
+
+        clickClose();
+        for (int i = 0; i < 50 && E2e::windowsNamed(QStringLiteral("Tinevox"), true) < 2; ++i)
+            QTest::qWait(100);
+        QCOMPARE(E2e::windowsNamed(QStringLiteral("Tinevox"), true), 2); // the window and its box
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(program->exitCode(), 0);
+        QCOMPARE(TestEnvironment::readAll(settings), stored);
     }
 };
 

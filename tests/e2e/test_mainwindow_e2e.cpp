@@ -143,23 +143,31 @@ private slots:
         for (int i = 0; i < 50 && dialog.isEmpty(); ++i, QTest::qWait(100))
             dialog = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Settings$")});
         QVERIFY(!dialog.isEmpty());
-        QTest::qWait(500);
         // xwininfo gives the client area's true place; the frame is what the window
-        // manager put around it: left, right, top, bottom.
-        const QString info = E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), dialog});
-        auto field = [&info](const char* name) {
-            return QRegularExpression(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+        // manager put around it: left, right, top, bottom. The window manager may frame
+        // and place the dialog a moment after it is mapped: wait until it has settled.
+        const auto offFromCentre = [&]() -> std::optional<QPoint> {
+            const QString info = E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), dialog});
+            auto field = [&info](const char* name) {
+                return QRegularExpression(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+            };
+            const QStringList extents = E2e::run(QStringLiteral("xprop"), {QStringLiteral("-id"), dialog, QStringLiteral("_NET_FRAME_EXTENTS")})
+                                            .section(QLatin1Char('='), 1).split(QLatin1Char(','));
+            if (extents.size() != 4)
+                return std::nullopt;
+            const int left = extents[0].trimmed().toInt(), right = extents[1].trimmed().toInt();
+            const int top = extents[2].trimmed().toInt(), bottom = extents[3].trimmed().toInt();
+            const QRect frame(field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
+                              field("Width") + left + right, field("Height") + top + bottom);
+            const Geometry main = geometry();
+            return frame.center() - QRect(main.x, main.y, main.width, main.height).center();
         };
-        const QStringList extents = E2e::run(QStringLiteral("xprop"), {QStringLiteral("-id"), dialog, QStringLiteral("_NET_FRAME_EXTENTS")})
-                                        .section(QLatin1Char('='), 1).split(QLatin1Char(','));
-        QCOMPARE(extents.size(), 4);
-        const int left = extents[0].trimmed().toInt(), right = extents[1].trimmed().toInt();
-        const int top = extents[2].trimmed().toInt(), bottom = extents[3].trimmed().toInt();
-        const QRect frame(field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
-                          field("Width") + left + right, field("Height") + top + bottom);
-        const Geometry main = geometry();
-        const QPoint off = frame.center() - QRect(main.x, main.y, main.width, main.height).center();
-        QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1, qPrintable(QStringLiteral("%1, %2 from the centre").arg(off.x()).arg(off.y())));
+        const auto centred = [](const std::optional<QPoint>& off) { return off && qAbs(off->x()) <= 1 && qAbs(off->y()) <= 1; };
+        std::optional<QPoint> off;
+        QTRY_VERIFY2_WITH_TIMEOUT(centred(off = offFromCentre()),
+                                  qPrintable(off ? QStringLiteral("%1, %2 from the centre").arg(off->x()).arg(off->y())
+                                                 : QStringLiteral("no frame")),
+                                  5000);
         E2e::closeThroughWindowManager(QStringLiteral("Settings"));
         QTest::qWait(300);
     }
@@ -281,6 +289,56 @@ private slots:
         const double heard = TestSupport::measurePitch(tone, MonitorRecorder::Rate, 1).frequency();
         QVERIFY2(qAbs(heard - 1951) < 0.01, qPrintable(QString::number(heard, 'f', 4))); // 100 kph on X
         clickAt(278, 246);
+    }
+
+    // The keyboard opens the menu labels on the real window: their access keys from the
+    // first speed box, and Space, Return or Down once Shift+Tab has reached them. A menu
+    // opens under its label, wherever the pointer is; "Settings" opens the dialog.
+    void keysOpenTheMenuLabels_data()
+    {
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QString>("opened"); // "menu", or the caption of the dialog
+        QTest::addColumn<int>("labelX");     // where the menu's left edge is, on the skin
+        QTest::newRow("Alt+M") << QStringList {"alt+m"} << "menu" << 183;
+        QTest::newRow("Alt+S") << QStringList {"alt+s"} << "Settings" << 0;
+        QTest::newRow("Alt+H") << QStringList {"alt+h"} << "menu" << 282;
+        QTest::newRow("Shift+Tab to Help, Space") << QStringList {"shift+Tab", "space"} << "menu" << 282;
+        QTest::newRow("Shift+Tab to Mode, Down") << QStringList {"shift+Tab", "shift+Tab", "shift+Tab", "Down"} << "menu" << 183;
+    }
+    void keysOpenTheMenuLabels()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(QString, opened);
+        QFETCH(int, labelX);
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        const Geometry main = geometry();
+        xdotool({QStringLiteral("mousemove"), QString::number(main.x + 600), QString::number(main.y + 250)});
+        // The program's windows mapped on the X server: the main window and any popup.
+        auto mapped = [this] {
+            return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                            QString::number(program->processId())}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        };
+        QCOMPARE(mapped().size(), 1);
+        xdotool(QStringList {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} + keys);
+        if (opened != QLatin1String("menu")) {
+            QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(opened, true), 1, 5000);
+            E2e::closeThroughWindowManager(opened);
+            QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(opened, true), 0, 5000);
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(mapped().size(), 2, 5000);
+        QString popup;
+        for (const QString& id : mapped())
+            if (id != window)
+                popup = id;
+        const QString place = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), popup});
+        const QPoint at(QRegularExpression(QStringLiteral("X=(-?\\d+)")).match(place).captured(1).toInt(),
+                        QRegularExpression(QStringLiteral("Y=(-?\\d+)")).match(place).captured(1).toInt());
+        QCOMPARE(at, QPoint(main.x + labelX, main.y + 35)); // under the label, whose bottom is at 35
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_COMPARE_WITH_TIMEOUT(mapped().size(), 1, 5000);
     }
 
     void pointerFollowsTheOutline()

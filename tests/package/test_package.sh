@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and builds the .deb, and checks that both
-# hold the application directory, the launcher, the desktop entry and the icons.
+# hold the application directory, the launcher, the desktop entry and the icons, and that
+# Debian's checker (lintian) and AppStream's accept the package and its metainfo.
 set -euo pipefail
 build=$1
 scratch=$(mktemp -d /tmp/tinevox-package.XXXXXX)
@@ -15,6 +16,11 @@ expect() { # description, command...
 entry_is_valid() { # desktop entry
     local report
     report=$(desktop-file-validate "$1" 2>&1) && [ -z "$report" ] || { echo "$report"; return 1; }
+}
+# lintian and appstreamcli print notes even when they pass: their report only on a failure.
+report_on_failure() { # command...
+    local report
+    report=$("$@" 2>&1) || { echo "$report"; return 1; }
 }
 # The entry's Exec line is the launcher's full path, quoted as the Exec key asks when it
 # holds a space: the desktop must find the program without the prefix's bin on PATH.
@@ -66,5 +72,16 @@ expect "packaged desktop entry is valid" entry_is_valid "$scratch/deb.desktop"
 expect "package depends on the sound and window libraries" \
     bash -c "dpkg-deb -f '$deb' Depends | grep -q libpulse0 && dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6"
 expect "package version is the program's" bash -c "dpkg-deb -f '$deb' Version | grep -qx '1.0.0'"
+# Errors and warnings fail; lintian's informational tags and AppStream's pedantic notes do not.
+expect "lintian accepts the package" report_on_failure lintian --fail-on error,warning "$deb"
+dpkg-deb -x "$deb" "$scratch/root"
+expect "metainfo is valid and launches the packaged desktop entry" \
+    report_on_failure appstreamcli validate-tree --no-net --strict "$scratch/root"
+# Neither checker compares the release notes with the version: a new version needs both.
+version=$(dpkg-deb -f "$deb" Version)
+expect "changelog's newest entry is the package's version" \
+    bash -c "zcat '$scratch/root/usr/share/doc/tinevox/changelog.gz' | head -1 | grep -qF 'tinevox ($version) '"
+expect "metainfo's newest release is the package's version" \
+    test "$(grep -m1 -o '<release version="[^"]*"' "$scratch"/root/usr/share/metainfo/*.metainfo.xml)" = "<release version=\"$version\""
 
 exit $((failures > 0))

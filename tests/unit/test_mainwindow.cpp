@@ -28,6 +28,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 #include <QtEndian>
 #include <QtTest>
 
@@ -59,6 +60,12 @@ QPalette inverted(const QPalette& source)
     return palette;
 }
 
+// The volume as a sound server reports it; offscreen there is none.
+void soundServerAnswers(ForkWindow& window, quint32 volumeWord)
+{
+    QVERIFY(QMetaObject::invokeMethod(&window, "onSinkVolumeChanged", Q_ARG(quint32, volumeWord)));
+}
+
 enum class Look { Stationary, MovingWithVolume, Frozen, MenuLabelPressed };
 
 void putOn(ForkWindow& window, Look look)
@@ -69,7 +76,7 @@ void putOn(ForkWindow& window, Look look)
         break;
     case Look::MovingWithVolume:
         window.menus().movingAction->trigger();
-        forkControls(window).volumeSlider->setValue(40000);
+        soundServerAnswers(window, 40000);
         break;
     case Look::Frozen:
         window.lockSpeedEntry();
@@ -252,31 +259,122 @@ private slots:
         QVERIFY2(clearance >= 4, qPrintable(QStringLiteral("%1 px").arg(clearance)));
     }
 
+    // Tab passes the controls in the designed order, then the three menu labels, and
+    // comes back to the first speed box, which has the first focus. The band buttons are
+    // one stop, as every group of option buttons (the arrow keys choose among them). What
+    // the window's height cuts off Tab passes over, also after a change of mode.
+    void tabOrder_data()
+    {
+        QTest::addColumn<QString>("storedMode");
+        QTest::addColumn<QString>("chosenMode"); // through the Mode menu after load; empty: none
+        QTest::addColumn<QStringList>("stops");
+        // No sound server answers here, so the volume slider is disabled and no stop.
+        const QStringList upper {"Text1", "Command4", "Command3", "Command2", "Command1", "Command5"};
+        const QStringList lower {"Text2", "Command8", "Command7"};
+        const QStringList rest {"Command9", "Option4", "Label4", "Label3", "Label9", "Text1"};
+        QTest::newRow("stationary") << "Stationary" << "" << upper + rest;
+        QTest::newRow("moving") << "Moving" << "" << upper + lower + rest;
+        QTest::newRow("stationary chosen in moving mode") << "Moving" << "Stationary" << upper + rest;
+        QTest::newRow("moving chosen in stationary mode") << "Stationary" << "Moving" << upper + lower + rest;
+    }
     void tabOrder()
     {
+        QFETCH(QString, storedMode);
+        QFETCH(QString, chosenMode);
+        QFETCH(QStringList, stops);
+        Settings::write(Settings::Mode, storedMode);
         load();
-        const ForkControls c = ui();
-        const QList<QWidget*> expected {c.firstSpeedBox, c.firstSpeedDownButton, c.firstSpeedUpButton, c.stopButton,
-                                        c.goButton, c.closeButton, c.volumeSlider, c.secondSpeedBox,
-                                        c.secondSpeedUpButton, c.secondSpeedDownButton, c.minimiseButton, c.bandKu,
-                                        c.bandKa, c.bandK, c.bandX};
-        // The next control that the Tab key reaches: labels and frames are passed over.
-        auto nextTabStop = [](QWidget* w) {
-            do
-                w = w->nextInFocusChain();
-            while (!(w->focusPolicy() & Qt::TabFocus));
-            return w;
-        };
-        for (qsizetype i = 1; i < expected.size(); ++i)
-            QCOMPARE(nextTabStop(expected[i - 1]), expected[i]);
-        QCOMPARE(ui().firstFrequencyLabel->focusPolicy(), Qt::NoFocus);
-
-        // The first speed box has the first focus, its text selected for a new speed.
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        if (!chosenMode.isEmpty())
+            (chosenMode == QLatin1String("Moving") ? window->menus().movingAction : window->menus().stationaryAction)->trigger();
         QCOMPARE(QApplication::focusWidget(), ui().firstSpeedBox);
+        for (qsizetype i = 1; i < stops.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(QApplication::focusWidget(), qPrintable(stops[i - 1]));
+            QCOMPARE(QApplication::focusWidget()->objectName(), stops[i]);
+        }
+        QCOMPARE(ui().firstFrequencyLabel->focusPolicy(), Qt::NoFocus);
+        // The first speed box, entered again, has its text selected for a new speed.
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("42"));
         QCOMPARE(ui().firstSpeedBox->text(), QStringLiteral("42"));
+    }
+
+    // The focus in the second speed box passes on when stationary mode cuts the box off:
+    // keys typed then do not change the hidden speed, which is back as it was in moving mode.
+    void focusLeavesWhatTheHeightCutsOff()
+    {
+        Settings::write(Settings::Mode, QStringLiteral("Moving"));
+        load();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        ui().secondSpeedBox->setFocus();
+        window->menus().stationaryAction->trigger();
+        QVERIFY(QApplication::focusWidget() && QApplication::focusWidget() != ui().secondSpeedBox);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+        for (QWidget* w : {static_cast<QWidget*>(ui().secondSpeedBox), static_cast<QWidget*>(ui().secondSpeedUpButton),
+                           static_cast<QWidget*>(ui().secondSpeedDownButton)})
+            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+        window->menus().movingAction->trigger();
+        QVERIFY(ui().secondSpeedBox->isVisible() && ui().secondSpeedUpButton->isVisible());
+        QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("10"));
+    }
+
+    // The menu labels open from the keyboard: their access keys from anywhere in the
+    // window, F10 the first menu, Enter, Space, Down or the menu key on the label that
+    // has the focus. A menu opens under its label; other keys open nothing.
+    void menuLabelsOpenFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("focused"); // empty: the first speed box keeps the focus
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("opened"); // empty: nothing
+        QTest::addColumn<QString>("under");  // the label a menu opens under
+        const Qt::KeyboardModifiers none = Qt::NoModifier;
+        QTest::newRow("Alt+M") << "" << int(Qt::Key_M) << Qt::KeyboardModifiers(Qt::AltModifier) << "mnuMode" << "Label4";
+        QTest::newRow("Alt+S") << "" << int(Qt::Key_S) << Qt::KeyboardModifiers(Qt::AltModifier) << "frmSettings" << "";
+        QTest::newRow("Alt+H") << "" << int(Qt::Key_H) << Qt::KeyboardModifiers(Qt::AltModifier) << "mnuHelp" << "Label9";
+        QTest::newRow("F10") << "" << int(Qt::Key_F10) << none << "mnuMode" << "Label4";
+        QTest::newRow("Return on Mode") << "Label4" << int(Qt::Key_Return) << none << "mnuMode" << "Label4";
+        QTest::newRow("Space on Help") << "Label9" << int(Qt::Key_Space) << none << "mnuHelp" << "Label9";
+        QTest::newRow("Down on Mode") << "Label4" << int(Qt::Key_Down) << none << "mnuMode" << "Label4";
+        QTest::newRow("menu key on Help") << "Label9" << int(Qt::Key_Menu) << none << "mnuHelp" << "Label9";
+        QTest::newRow("Enter on Settings") << "Label3" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << "frmSettings" << "";
+        QTest::newRow("a letter on Mode") << "Label4" << int(Qt::Key_A) << none << "" << "";
+        QTest::newRow("M alone") << "" << int(Qt::Key_M) << none << "" << "";
+    }
+    void menuLabelsOpenFromTheKeyboard()
+    {
+        QFETCH(QString, focused);
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, opened);
+        QFETCH(QString, under);
+        load();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        if (!focused.isEmpty())
+            window->findChild<QWidget*>(focused)->setFocus(Qt::TabFocusReason);
+        // The popup or dialog, seen while it runs, then closed.
+        QString seen;
+        QPoint seenAt;
+        QTimer watch;
+        watch.setInterval(10);
+        connect(&watch, &QTimer::timeout, [&] {
+            QWidget* w = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+            if (!w)
+                return;
+            seen = w->objectName();
+            seenAt = w->pos();
+            w->close();
+        });
+        watch.start();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+        QCOMPARE(seen, opened);
+        if (!under.isEmpty()) {
+            const QWidget* label = window->findChild<QWidget*>(under);
+            QCOMPARE(seenAt, label->mapToGlobal(QPoint(0, label->height())));
+        }
     }
 
     void restoresAnEmptyStore()
@@ -391,6 +489,18 @@ private slots:
         QVERIFY(QFile::exists(TestEnvironment::settingsFile()));
         window->menus().movingAction->trigger();
         QCOMPARE(ui().secondSpeedBox->text(), QStringLiteral("77")); // back with its contents
+
+        // A window manager that ignores the fixed size (a tiling layout) does not switch
+        // the mode: it is what the menu chose.
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        for (const bool moving : {true, false}) {
+            (moving ? window->menus().movingAction : window->menus().stationaryAction)->trigger();
+            const int imposed = moving ? ForkWindow::StationaryHeight : ForkWindow::MovingHeight;
+            window->windowHandle()->resize(ForkWindow::Width, imposed);
+            QTRY_COMPARE(window->height(), imposed);
+            QCOMPARE(window->isMovingMode(), moving);
+        }
     }
 
     void keyFilterAndLength()
@@ -427,6 +537,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, after);
+        Settings::write(Settings::Mode, QStringLiteral("Moving")); // where the second box can take the focus
         load();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -527,6 +638,7 @@ private slots:
         load();
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        soundServerAnswers(*window, 30000);
         ui().firstSpeedBox->setText(QStringLiteral("100"));
         ui().goButton->click();
         QVERIFY(window->isTonePlaying());

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class QWidget;
+
+// The window's height cuts off the controls below it (the lower fork in stationary
+// mode). Those are hidden, so that neither Tab, nor keys typed at them, nor a screen
+// reader reaches what the eye cannot see; a control that had the focus passes it on.
+// They come back as they were when the window is tall enough again.
+class HeightClippedControls : public QObject {
+    Q_OBJECT
+public:
+    HeightClippedControls(QWidget* window, const QList<QWidget*>& controls);
+
+    // Hides or shows each control by the window's present height.
+    void apply();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* const window;
+    const QList<QWidget*> controls;
+};
