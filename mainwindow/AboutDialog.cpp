@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "assets/Assets.h"
 #include "mainwindow/AboutNotice.h"
+#include "mainwindow/BackedPictureLabel.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 
@@ -17,7 +18,7 @@ AboutDialog::AboutDialog(QWidget* owner)
     using Twips::rect;
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
-    setWindowIcon(QIcon(Assets::Icon));
+    setWindowIcon(Assets::programIcon());
     setFixedSize(Twips::toPixels(5760), Twips::toPixels(3705));
     setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
 
@@ -28,12 +29,14 @@ AboutDialog::AboutDialog(QWidget* owner)
     noticeBox->setReadOnly(true);
     noticeBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Lines wrap at the box's width, as in a multi-line text box: only a vertical
-    // scroll bar.
+    // scroll bar. The box holds each paragraph as one line: the notice's own breaks
+    // at 76 characters, wrapped again at a narrower box, would leave a word or two on
+    // a line of its own.
     noticeBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     noticeBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     noticeBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     noticeBox->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    noticeBox->setPlainText(AboutNotice::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    noticeBox->setPlainText(AboutNotice::flowingText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
     okButton = new QPushButton(QStringLiteral("&OK"), this);
     okButton->setObjectName(QStringLiteral("Command1"));
@@ -47,10 +50,10 @@ AboutDialog::AboutDialog(QWidget* owner)
     versionLabel->setObjectName(QStringLiteral("Label3"));
     versionLabel->setGeometry(rect(4320, 810, 1275, 240));
 
-    radarGunPicture = new QLabel(this);
+    radarGunPicture = new BackedPictureLabel(this);
     radarGunPicture->setObjectName(QStringLiteral("Image2"));
     radarGunPicture->setGeometry(rect(180, 45, 1530, 795));
-    radarGunPicture->setPixmap(QPixmap(Assets::RadarGun));
+    radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
 
     creditLabel = new QLabel(QStringLiteral("by Tinevox"), this);
     creditLabel->setObjectName(QStringLiteral("Label2"));

@@ -58,4 +58,10 @@ QString text()
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
+QString flowingText()
+{
+    // Only a broken line ends in a blank.
+    return text().replace(QStringLiteral(" \r\n"), QStringLiteral(" "));
+}
+
 } // namespace AboutNotice

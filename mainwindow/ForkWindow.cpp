@@ -24,13 +24,13 @@
 
 ForkWindow::ForkWindow(const QString& applicationDirectory)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      skin(Assets::Skin),
+      skin(Assets::picture(Assets::Skin)),
       mainMenus(std::make_unique<MainMenus>(*this, applicationDirectory)),
       playback(*this, applicationDirectory)
 {
     setObjectName(QStringLiteral("frmForksB"));
     setWindowTitle(QStringLiteral("Tinevox"));
-    setWindowIcon(QIcon(Assets::Icon));
+    setWindowIcon(Assets::programIcon());
     setFixedSize(Width, MovingHeight);
     // Before the controls, which take their colours from the window.
     setPalette(ForkPalette::make());

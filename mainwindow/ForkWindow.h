@@ -62,6 +62,9 @@ public:
 
     // The outline's rectangle list, as the window's mask was made from it.
     const QByteArray& outlineRegion() const { return outline; }
+    // The outline in the device pixels of a screen with this device pixel ratio: the
+    // mask itself at 1, the finer outline drawn for 2, and that one scaled otherwise.
+    QRegion outlineInDevicePixels(qreal devicePixelRatio) const;
 
     // ToneInputs: what a playback reads at the moment it needs it.
     std::optional<Doppler::Band> selectedBand() const override;
@@ -89,6 +92,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -123,6 +127,7 @@ private:
     void createControls();
     void nameControls();
     void applyShape();
+    void applyDeviceShape();
     void startDrag(Qt::MouseButton button, const QPointF& globalPosition);
     void endDrag();
     void step(SpeedBox* box, double delta);

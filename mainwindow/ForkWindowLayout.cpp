@@ -67,9 +67,9 @@ QRadioButton* bandButton(QWidget* frame, const char* name, const QString& captio
 QPushButton* pictureButton(QWidget* parent, const char* name, const QString& picture, QRect place)
 {
     auto* b = make<QPushButton>(parent, name, place);
-    const QPixmap pixmap(picture);
+    const QPixmap pixmap = Assets::picture(picture);
     b->setIcon(pixmap);
-    b->setIconSize(pixmap.size());
+    b->setIconSize(pixmap.deviceIndependentSize().toSize());
     b->setAutoDefault(false);
     return b;
 }
@@ -130,7 +130,7 @@ void ForkWindow::createControls()
     modeLabel = label<MenuLabel>(this, "Label4", QStringLiteral("Mode"), rect(2745, 300, 645, 225), Qt::AlignHCenter);
     creditLabel = label(this, "Label2", QStringLiteral("by Tinevox"), rect(9315, 1215, 1140, 240), Qt::AlignLeft);
     radarGunPicture = make<QLabel>(this, "Image2", rect(4230, 540, 1545, 780));
-    radarGunPicture->setPixmap(QPixmap(Assets::RadarGun));
+    radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
     radarGunPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     secondUnitLabel = label(this, "Label8", QStringLiteral("MPH"), rect(5670, 5040, 1050, 510), Qt::AlignLeft);
     secondUnitLabel->setFont(unitFont);

@@ -1,13 +1,16 @@
 // The window's outline, its face, dragging it by the face, the close and minimise
 // buttons.
 
+#include "mainwindow/FineForkOutline.h"
 #include "mainwindow/ForkOutline.h"
 #include "mainwindow/ForkWindow.h"
+#include "platform/NativeWindowShape.h"
 
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QTransform>
 #include <QWindow>
 
 namespace {
@@ -77,6 +80,36 @@ void ForkWindow::applyShape()
     outline = QByteArray(OutlineRegionSize, '\0');
     fillOutlineRegion();
     setMask(regionFromData(outline));
+}
+
+QRegion ForkWindow::outlineInDevicePixels(qreal devicePixelRatio) const
+{
+    if (devicePixelRatio == 1.0)
+        return mask();
+    QRegion fine;
+    for (const ForkOutline::Rect& r : FineForkOutline::rects())
+        fine += QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+    const qreal scale = devicePixelRatio / FineForkOutline::Scale;
+    return scale == 1.0 ? fine : QTransform::fromScale(scale, scale).map(fine);
+}
+
+// Qt scales the mask up rectangle by rectangle; where the window system takes a
+// shape in device pixels, the outline is set again at the screen's own resolution,
+// to match the skin drawn for it. Again whenever the window changes screens.
+void ForkWindow::applyDeviceShape()
+{
+    QWindow* window = windowHandle();
+    if (!window || mask().isEmpty())
+        return;
+    Platform::setNativeShape(window, outlineInDevicePixels(window->devicePixelRatio()));
+}
+
+void ForkWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (QWindow* window = windowHandle())
+        connect(window, &QWindow::screenChanged, this, &ForkWindow::applyDeviceShape, Qt::UniqueConnection);
+    applyDeviceShape();
 }
 
 void ForkWindow::paintEvent(QPaintEvent*)

@@ -4,7 +4,7 @@
 TINEVOX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpulse-dev libsoxr-dev
-                libx11-dev fonts-liberation fonts-terminus-otb)
+                libx11-dev libxext-dev fonts-liberation fonts-terminus-otb)
 # procps: pgrep/pkill. weston, qt6-wayland: a Wayland session for the programs to ignore.
 # pipewire, pipewire-pulse, wireplumber, dbus-daemon: a private PipeWire server to play on.
 # desktop-file-utils, lintian, appstream: check the installed desktop entry, the .deb and

@@ -1,7 +1,9 @@
 // The window outline table, the compiled-in pictures, and the drawing tool that
 // produces them.
 
+#include "assets/Assets.h"
 #include "common/TestEnvironment.h"
+#include "mainwindow/FineForkOutline.h"
 #include "mainwindow/ForkOutline.h"
 
 #include <QDirIterator>
@@ -25,16 +27,38 @@ constexpr QRgb Face = qRgb(132, 132, 132);
 constexpr QRgb Depth = qRgb(66, 66, 66);
 constexpr QRgb Black = qRgb(0, 0, 0);
 
-// Straight from the rectangles, independent of ForkOutline::contains.
-std::vector<bool> outlineMask()
-{
-    std::vector<bool> mask(SkinWidth * SkinHeight, false);
-    for (const ForkOutline::Rect& r : ForkOutline::rects)
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                mask[y * SkinWidth + x] = true;
-    return mask;
-}
+// The outline as pixels, at the window's resolution (scale 1) or at twice it; straight
+// from the rectangles, independent of ForkOutline::contains.
+struct OutlineMask {
+    explicit OutlineMask(int scale)
+        : scale(scale), width(SkinWidth * scale), height(SkinHeight * scale), cells(std::size_t(width) * height, false)
+    {
+        auto fill = [&](const ForkOutline::Rect& r) {
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    cells[std::size_t(y) * width + x] = true;
+        };
+        if (scale == 1)
+            std::for_each(ForkOutline::rects.begin(), ForkOutline::rects.end(), fill);
+        else
+            for (const ForkOutline::Rect& r : FineForkOutline::rects())
+                fill(r);
+    }
+    bool at(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height && cells[std::size_t(y) * width + x]; }
+    // Whether a pixel within one window pixel straight up, down, left or right is outside.
+    bool onBorder(int x, int y) const
+    {
+        for (int d = 1; d <= scale; ++d)
+            if (!at(x - d, y) || !at(x + d, y) || !at(x, y - d) || !at(x, y + d))
+                return true;
+        return false;
+    }
+
+    int scale;
+    int width;
+    int height;
+    std::vector<bool> cells;
+};
 
 QImage loadResource(const QString& path)
 {
@@ -223,39 +247,84 @@ private slots:
 
     void containsAgreesWithTheRectanglesEverywhere()
     {
-        const std::vector<bool> mask = outlineMask();
+        const OutlineMask mask(1);
         for (int y = -2; y < SkinHeight + 2; ++y) {
             for (int x = -2; x < SkinWidth + 2; ++x) {
-                const bool inMask = x >= 0 && y >= 0 && x < SkinWidth && y < SkinHeight && mask[y * SkinWidth + x];
-                if (ForkOutline::contains(x, y) != inMask)
+                if (ForkOutline::contains(x, y) != mask.at(x, y))
                     QFAIL(qPrintable(QStringLiteral("contains(%1, %2) is wrong").arg(x).arg(y)));
             }
         }
+    }
+
+    void fineOutlineHalvesTheStairSteps()
+    {
+        const OutlineMask window(1);
+        const OutlineMask fine(2);
+        // Each window pixel's 2 x 2 block: empty outside the outline (so Qt, which paints
+        // the mask scaled by 2, paints all of the fine outline), whole inside it, but for
+        // at most one corner quarter at the border.
+        for (int y = 0; y < SkinHeight; ++y) {
+            for (int x = 0; x < SkinWidth; ++x) {
+                const int quarters = fine.at(2 * x, 2 * y) + fine.at(2 * x + 1, 2 * y) + fine.at(2 * x, 2 * y + 1)
+                    + fine.at(2 * x + 1, 2 * y + 1);
+                const bool expected = !window.at(x, y) ? quarters == 0
+                                                       : quarters >= (window.onBorder(x, y) ? 3 : 4);
+                if (!expected)
+                    QFAIL(qPrintable(QStringLiteral("window pixel %1,%2 keeps %3 quarters").arg(x).arg(y).arg(quarters)));
+            }
+        }
+        // The upper fork's top left bevel, 45 degrees, steps one device pixel per row,
+        // where the window's steps are two device pixels high.
+        for (int y = 8; y <= 37; ++y) {
+            int left = 0;
+            while (!fine.at(left, y))
+                ++left;
+            QVERIFY2(left == 383 - (y - 8), qPrintable(QStringLiteral("row %1 starts at %2").arg(y).arg(left)));
+        }
+        // Square corners stay square: the upper fork's top right, the handle's bottom left.
+        QVERIFY(fine.at(1581, 8));
+        QVERIFY(fine.at(8, 345));
     }
 };
 
 // ---------------------------------------------------------------------------
 
+// The skin at the window's resolution and at twice it: the same rules, every length
+// doubled.
 class TestSkin : public QObject {
     Q_OBJECT
+
+    static void atBothResolutions()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("scale");
+        QTest::newRow("1x") << QStringLiteral(":/skin.png") << 1;
+        QTest::newRow("2x") << QStringLiteral(":/skin@2x.png") << 2;
+    }
+
 private slots:
+    void isAnEightBitPaletteFileOfTheWindowSize_data() { atBothResolutions(); }
     void isAnEightBitPaletteFileOfTheWindowSize()
     {
-        QFile file(QStringLiteral(":/skin.png"));
+        QFETCH(QString, path);
+        QFETCH(int, scale);
+        QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray head = file.read(26);
         QCOMPARE(head.mid(12, 4), QByteArray("IHDR"));
         QCOMPARE(int(uchar(head[24])), 8); // bit depth
         QCOMPARE(int(uchar(head[25])), 3); // colour type: palette
 
-        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
-        QCOMPARE(skin.size(), QSize(SkinWidth, SkinHeight));
+        const QImage skin = loadResource(path);
+        QCOMPARE(skin.size(), QSize(SkinWidth, SkinHeight) * scale);
         QCOMPARE(skin.format(), QImage::Format_Indexed8);
     }
 
+    void usesExactlyTheFourColours_data() { atBothResolutions(); }
     void usesExactlyTheFourColours()
     {
-        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
+        QFETCH(QString, path);
+        const QImage skin = loadResource(path);
         QCOMPARE(skin.colorCount(), 4);
         QSet<QRgb> palette;
         for (QRgb c : skin.colorTable())
@@ -269,39 +338,47 @@ private slots:
         QCOMPARE(used, palette);
     }
 
+    void forkPixelsAreExactlyTheOutline_data() { atBothResolutions(); }
     void forkPixelsAreExactlyTheOutline()
     {
-        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
-        QCOMPARE(skin.size(), QSize(SkinWidth, SkinHeight));
-        const std::vector<bool> mask = outlineMask();
+        QFETCH(QString, path);
+        QFETCH(int, scale);
+        const QImage skin = loadResource(path);
+        const OutlineMask mask(scale);
+        QCOMPARE(skin.size(), QSize(mask.width, mask.height));
         int fork = 0;
-        for (int y = 0; y < SkinHeight; ++y) {
-            for (int x = 0; x < SkinWidth; ++x) {
+        int outline = 0;
+        for (int y = 0; y < mask.height; ++y) {
+            for (int x = 0; x < mask.width; ++x) {
                 const bool isFork = (skin.pixel(x, y) | 0xFF000000u) != White;
-                if (isFork != mask[y * SkinWidth + x])
+                if (isFork != mask.at(x, y))
                     QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3 but the outline says %4")
                                          .arg(x).arg(y)
-                                         .arg(isFork ? "fork" : "white", mask[y * SkinWidth + x] ? "fork" : "white")));
+                                         .arg(isFork ? "fork" : "white", mask.at(x, y) ? "fork" : "white")));
                 fork += isFork;
+                outline += mask.at(x, y);
             }
         }
-        QCOMPARE(fork, OutlinePixels);
+        QCOMPARE(fork, outline);
+        if (scale == 1)
+            QCOMPARE(fork, OutlinePixels);
     }
 
+    void outlinedAndInRelief_data() { atBothResolutions(); }
     void outlinedAndInRelief()
     {
-        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
-        const std::vector<bool> mask = outlineMask();
-        auto inside = [&](int x, int y) {
-            return x >= 0 && y >= 0 && x < SkinWidth && y < SkinHeight && mask[y * SkinWidth + x];
-        };
+        QFETCH(QString, path);
+        QFETCH(int, scale);
+        const QImage skin = loadResource(path);
+        const OutlineMask mask(scale);
         auto colour = [&](int x, int y) { return skin.pixel(x, y) | 0xFF000000u; };
-        // Every fork pixel on the border of the outline is black.
-        for (int y = 0; y < SkinHeight; ++y)
-            for (int x = 0; x < SkinWidth; ++x)
-                if (inside(x, y) && (!inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1)))
+        // Every fork pixel on the border of the outline is black: a line one window pixel wide.
+        for (int y = 0; y < mask.height; ++y)
+            for (int x = 0; x < mask.width; ++x)
+                if (mask.at(x, y) && mask.onBorder(x, y))
                     QVERIFY2(colour(x, y) == Black, qPrintable(QStringLiteral("border pixel %1,%2").arg(x).arg(y)));
-        // Dark top faces along the top edges, dark end faces at the tine ends, face grey between.
+        // Dark top faces along the top edges, dark end faces at the tine ends, face grey
+        // between (window pixels: the whole block of device pixels).
         const struct {
             int x, y;
             QRgb expected;
@@ -312,12 +389,15 @@ private slots:
             {500, 50, Face}, {300, 240, Face}, {50, 150, Face}, {400, 420, Face}, {600, 310, Face},
         };
         for (const auto& p : probes)
-            QVERIFY2(colour(p.x, p.y) == p.expected, qPrintable(QStringLiteral("pixel %1,%2").arg(p.x).arg(p.y)));
+            for (int dy = 0; dy < scale; ++dy)
+                for (int dx = 0; dx < scale; ++dx)
+                    QVERIFY2(colour(p.x * scale + dx, p.y * scale + dy) == p.expected,
+                             qPrintable(QStringLiteral("pixel %1,%2").arg(p.x).arg(p.y)));
         // The dark faces are about 14 px deep on the upper fork: column 500 from row 4 down.
-        int firstFace = 4;
-        while (colour(500, firstFace) != Face)
+        int firstFace = 4 * scale;
+        while (colour(500 * scale, firstFace) != Face)
             ++firstFace;
-        QVERIFY2(firstFace >= 16 && firstFace <= 20, qPrintable(QString::number(firstFace)));
+        QVERIFY2(firstFace >= 16 * scale && firstFace <= 20 * scale, qPrintable(QString::number(firstFace)));
     }
 
     // Every control of the main window sits on plain face grey (x, y, width, height).
@@ -343,10 +423,14 @@ private slots:
     void controlsSitOnTheFace()
     {
         QFETCH(QRect, place);
-        const QImage skin = loadResource(QStringLiteral(":/skin.png"));
-        for (int y = place.top(); y <= place.bottom(); ++y)
-            for (int x = place.left(); x <= place.right(); ++x)
-                QVERIFY2((skin.pixel(x, y) | 0xFF000000u) == Face, qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        for (int scale : {1, 2}) {
+            const QImage skin = loadResource(scale == 1 ? QStringLiteral(":/skin.png") : QStringLiteral(":/skin@2x.png"));
+            const QRect onSkin(place.topLeft() * scale, place.size() * scale);
+            for (int y = onSkin.top(); y <= onSkin.bottom(); ++y)
+                for (int x = onSkin.left(); x <= onSkin.right(); ++x)
+                    QVERIFY2((skin.pixel(x, y) | 0xFF000000u) == Face,
+                             qPrintable(QStringLiteral("pixel %1,%2 at scale %3").arg(x).arg(y).arg(scale)));
+        }
     }
 };
 
@@ -372,6 +456,67 @@ private slots:
         QCOMPARE(image.size(), size);
         QVERIFY(image.hasAlphaChannel());
         QVERIFY(cornersTransparent(image));
+    }
+
+    // Each picture has an @2x file, for screens with a device pixel ratio of 2:
+    // the same drawing at twice the size, drawn anew rather than scaled up.
+    void drawnAgainAtTwiceTheSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"skin", "go", "stop", "radargun"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void drawnAgainAtTwiceTheSize()
+    {
+        QFETCH(QString, name);
+        const QImage single = loadResource(QStringLiteral(":/%1.png").arg(name));
+        const QImage doubled = loadResource(QStringLiteral(":/%1@2x.png").arg(name));
+        QCOMPARE(doubled.size(), single.size() * 2);
+        QCOMPARE(doubled.format(), single.format());
+        QCOMPARE(doubled.devicePixelRatio(), 2.0); // Qt's reading of the name
+        if (single.format() == QImage::Format_Indexed8)
+            return; // the skin: its outline and faces in TestSkin
+
+        QVERIFY(cornersTransparent(doubled));
+        // The same picture in the same place: each 2 x 2 block, averaged, is close to
+        // the pixel it stands for (off by a device pixel, the mean error passes 4).
+        qint64 difference = 0;
+        qint64 translucentSingle = 0;
+        qint64 translucentDoubled = 0;
+        auto translucent = [](QRgb p) { return qAlpha(p) > 0 && qAlpha(p) < 255; };
+        for (int y = 0; y < single.height(); ++y) {
+            for (int x = 0; x < single.width(); ++x) {
+                const QRgb block[] {doubled.pixel(2 * x, 2 * y), doubled.pixel(2 * x + 1, 2 * y),
+                                    doubled.pixel(2 * x, 2 * y + 1), doubled.pixel(2 * x + 1, 2 * y + 1)};
+                int alpha = 0;
+                for (QRgb p : block) {
+                    alpha += qAlpha(p);
+                    translucentDoubled += translucent(p);
+                }
+                difference += qAbs(alpha / 4 - qAlpha(single.pixel(x, y)));
+                translucentSingle += translucent(single.pixel(x, y));
+            }
+        }
+        const qint64 pixels = qint64(single.width()) * single.height();
+        QVERIFY2(difference < pixels * 3, qPrintable(QStringLiteral("%1 per pixel").arg(double(difference) / pixels)));
+        // Its edges are one device pixel wide, as sharp as the single picture's, so the
+        // translucent edge pixels about double with the outline's length; a picture
+        // scaled up would have four times as many.
+        QVERIFY2(translucentDoubled < translucentSingle * 3,
+                 qPrintable(QStringLiteral("%1 against %2").arg(translucentDoubled).arg(translucentSingle)));
+    }
+
+    // The windows' icon: every desktop size, each the drawing for that size.
+    void programIconOffersEveryDesktopSize()
+    {
+        const QIcon icon = Assets::programIcon();
+        QList<QSize> sizes;
+        for (int size : IconSizes)
+            sizes << QSize(size, size);
+        QCOMPARE(icon.availableSizes(), sizes);
+        for (int size : IconSizes)
+            QCOMPARE(icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32),
+                     QImage(hicolorIcon(QStringLiteral(TINEVOX_ASSETS_DIR), size)).convertToFormat(QImage::Format_ARGB32));
     }
 
     void goIsMostlyGreenWithWhiteLettering()
@@ -480,8 +625,9 @@ private slots:
         while (it.hasNext())
             drawn << it.next().mid(out.path().size() + 1);
         drawn.sort();
-        QStringList expected {QStringLiteral("go.png"), QStringLiteral("icon-32.png"), QStringLiteral("radargun.png"),
-                              QStringLiteral("skin.png"), QStringLiteral("stop.png")};
+        QStringList expected {QStringLiteral("go.png"), QStringLiteral("go@2x.png"), QStringLiteral("icon-32.png"),
+                              QStringLiteral("radargun.png"), QStringLiteral("radargun@2x.png"), QStringLiteral("skin.png"),
+                              QStringLiteral("skin@2x.png"), QStringLiteral("stop.png"), QStringLiteral("stop@2x.png")};
         for (int size : IconSizes)
             expected << hicolorIcon(QString(), size).mid(1);
         expected.sort();

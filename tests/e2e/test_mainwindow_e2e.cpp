@@ -352,6 +352,24 @@ private slots:
         for (QPoint outside : {QPoint(3, 128), QPoint(4, 127), QPoint(790, 96), QPoint(500, 150), QPoint(300, 288)})
             QVERIFY2(windowUnder(outside.x(), outside.y()) == root, qPrintable(QStringLiteral("(%1,%2)").arg(outside.x()).arg(outside.y())));
     }
+
+    // At a device pixel ratio of 2 the outline follows the screen's pixels, not Qt's mask
+    // scaled by 2: along the upper fork's top left bevel, each window pixel's outer
+    // quarter is off the window. (Device pixels; the window is wider than the screen, so
+    // only its middle is probed.)
+    void pointerFollowsTheFineOutlineAtDoubleScale()
+    {
+        extraEnvironment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(geometry().width, 2 * 792);
+        const QString root = windowUnder(600, 600); // below the upper fork
+        for (QPoint inside : {QPoint(383, 8), QPoint(381, 10), QPoint(380, 11), QPoint(355, 36)})
+            QVERIFY2(windowUnder(inside.x(), inside.y()) != root, qPrintable(QStringLiteral("(%1,%2)").arg(inside.x()).arg(inside.y())));
+        for (QPoint outside : {QPoint(382, 8), QPoint(380, 10), QPoint(354, 36)})
+            QVERIFY2(windowUnder(outside.x(), outside.y()) == root, qPrintable(QStringLiteral("(%1,%2)").arg(outside.x()).arg(outside.y())));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMainWindowE2e)

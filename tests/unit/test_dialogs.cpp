@@ -31,6 +31,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <cmath>
+
 Q_DECLARE_METATYPE(TestEnvironment::UnwritableSettings::Way)
 
 class TestSettingsDialog : public QObject {
@@ -342,6 +344,19 @@ private slots:
 
 class TestAboutDialog : public QObject {
     Q_OBJECT
+
+    // The contrast of two colours, from 1 (the same) to 21 (black on white), as the
+    // accessibility guidelines reckon it.
+    static double contrast(const QColor& a, const QColor& b)
+    {
+        auto luminance = [](const QColor& c) {
+            auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+        };
+        const double la = luminance(a), lb = luminance(b);
+        return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+    }
+
 private slots:
     void noticeStructure()
     {
@@ -362,6 +377,64 @@ private slots:
                 QCOMPARE(lines[i].endsWith(QLatin1Char(' ')), i + 1 < lines.size());
             }
         }
+    }
+
+    // The box holds each paragraph unbroken, word for word, and wraps it once, at its
+    // own width: every line but a paragraph's last is full, its next word would not fit.
+    void noticeWrapsOnceAtTheBoxWidth()
+    {
+        AboutDialog about(nullptr);
+        const QPlainTextEdit* box = aboutControls(about).noticeBox;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        const QFontMetricsF metrics(box->document()->defaultFont());
+        QStringList paragraphs;
+        int lines = 0;
+        for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+            if (block.text().isEmpty())
+                continue;
+            paragraphs << block.text();
+            const QTextLayout* layout = block.layout();
+            lines += layout->lineCount();
+            for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+                const QTextLine line = layout->lineAt(i);
+                const QTextLine next = layout->lineAt(i + 1);
+                const QString text = block.text().mid(line.textStart(), line.textLength()).trimmed();
+                const QString nextWord = block.text().mid(next.textStart(), next.textLength()).section(QLatin1Char(' '), 0, 0);
+                QVERIFY2(metrics.horizontalAdvance(text + QLatin1Char(' ') + nextWord) > line.width(),
+                         qPrintable(QStringLiteral("\"%1\" leaves room for \"%2\"").arg(text, nextWord)));
+            }
+        }
+        QCOMPARE(paragraphs, AboutNotice::paragraphs());
+        QVERIFY(lines > paragraphs.size()); // the box is narrower than the longer paragraphs
+    }
+
+    // The black radar gun stands out on any theme: on a dark one it gets a backing, on
+    // a light one the dialog looks as it always did.
+    void radarGunStandsOut_data()
+    {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<bool>("backed");
+        QTest::newRow("light") << QColor(239, 239, 239) << false;
+        QTest::newRow("mid grey") << QColor(128, 128, 128) << false;
+        QTest::newRow("dark") << QColor(53, 53, 53) << true;
+        QTest::newRow("black") << QColor(0, 0, 0) << true;
+    }
+    void radarGunStandsOut()
+    {
+        QFETCH(QColor, window);
+        QFETCH(bool, backed);
+        AboutDialog about(nullptr);
+        QPalette palette = about.palette();
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::WindowText, window.lightness() < 128 ? Qt::white : Qt::black);
+        about.setPalette(palette);
+        const QPoint picture = aboutControls(about).radarGunPicture->pos();
+        const QImage shot = about.grab().toImage();
+        const QColor gun = shot.pixelColor(picture + QPoint(30, 19));    // the barrel
+        const QColor around = shot.pixelColor(picture + QPoint(95, 48)); // clear of the gun, low right
+        QCOMPARE(around != window, backed);
+        QVERIFY2(contrast(gun, around) >= 4.5, qPrintable(QStringLiteral("%1 on %2: %3").arg(gun.name(), around.name()).arg(contrast(gun, around))));
     }
 
     void wrapBreaksAtBlanks()
@@ -395,7 +468,7 @@ private slots:
         QCOMPARE(AboutDialog::versionText(), QStringLiteral("v1.0.0"));
         QCOMPARE(controls.titleLabel->text(), QStringLiteral("Tinevox"));
         QVERIFY(controls.noticeBox->isReadOnly());
-        const QString shown = AboutNotice::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const QString shown = AboutNotice::flowingText().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         QCOMPARE(controls.noticeBox->toPlainText(), shown);
 
         about.show();

@@ -175,6 +175,7 @@ private slots:
         QCOMPARE(window->width(), 792);
         QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(window->windowTitle(), QStringLiteral("Tinevox"));
+        QCOMPARE(window->windowIcon().availableSizes().size(), 8); // 16 to 256 px, for the desktop to choose
         QCOMPARE(ui().firstSpeedBox->geometry(), QRect(267, 105, 103, 65));
         QCOMPARE(ui().secondSpeedBox->geometry(), QRect(270, 324, 103, 65));
         QCOMPARE(ui().goButton->geometry(), QRect(333, 219, 94, 55));

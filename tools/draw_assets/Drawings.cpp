@@ -1,7 +1,5 @@
 #include "tools/draw_assets/Drawings.h"
 
-#include "mainwindow/ForkOutline.h"
-
 #include <QFont>
 #include <QFontInfo>
 #include <QLinearGradient>
@@ -13,125 +11,11 @@
 #include <QTransform>
 
 #include <cmath>
-#include <cstdint>
 #include <numbers>
-#include <vector>
 
 namespace Drawings {
 
 namespace {
-
-// ---------------------------------------------------------------------------
-// Skin
-//
-// Each fork is a slab seen from the front and a little from above right: its
-// back face is its front face moved up and right along the 45-degree diagonal,
-// and the outline is everything that movement sweeps. The front face is thus the
-// set of outline pixels from which the whole diagonal run up to the back face
-// stays inside the outline; what is left over are the faces seen edge-on (the
-// tops and the right-hand ends), drawn dark grey.
-
-constexpr int SkinWidth = 792;
-constexpr int SkinHeight = 443;
-
-enum SkinIndex : std::uint8_t { White = 0, Face = 1, Depth = 2, Black = 3 };
-
-struct Fork {
-    int firstRow; // inclusive
-    int endRow;   // exclusive
-    int depth;    // length of the diagonal from front to back face, in pixels
-};
-
-// The forks' 45-degree corners in the outline give their depth: 14 rows on the
-// upper fork, 7 on the lower.
-constexpr Fork Forks[] {{4, 285, 14}, {293, 434, 7}};
-
-class Grid {
-public:
-    Grid() : cells(SkinWidth * SkinHeight, 0) {}
-    bool at(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < SkinWidth && y < SkinHeight && cells[index(x, y)];
-    }
-    void set(int x, int y, bool value = true) { cells[index(x, y)] = value; }
-
-private:
-    static std::size_t index(int x, int y) { return std::size_t(y) * SkinWidth + std::size_t(x); }
-    std::vector<std::uint8_t> cells;
-};
-
-Grid outlineGrid()
-{
-    Grid shape;
-    for (const ForkOutline::Rect& r : ForkOutline::rects)
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                shape.set(x, y);
-    return shape;
-}
-
-// The upper fork's notch is drawn shallower at its rounded end, so that its
-// inner wall keeps clear of the unit caption beside the first speed (x 375 to
-// 444, rows 120 to 153); the depth grows back to the full 14 px along the lower
-// tine's inner top face.
-int depthAt(const Fork& fork, int x, int y)
-{
-    constexpr int NotchFirstRow = 109, NotchEndRow = 200;
-    constexpr int ShallowEnd = 446, FullFrom = 496, ShallowDepth = 5;
-    if (fork.firstRow != Forks[0].firstRow || y < NotchFirstRow || y >= NotchEndRow || x < 420 || x >= FullFrom)
-        return fork.depth;
-    if (x <= ShallowEnd)
-        return ShallowDepth;
-    return ShallowDepth + (fork.depth - ShallowDepth) * (x - ShallowEnd) / (FullFrom - ShallowEnd);
-}
-
-Grid frontFace(const Grid& shape)
-{
-    Grid front;
-    for (const Fork& fork : Forks) {
-        for (int y = fork.firstRow; y < fork.endRow; ++y) {
-            for (int x = 0; x < SkinWidth; ++x) {
-                const int depth = depthAt(fork, x, y);
-                bool inside = true;
-                for (int k = 0; k <= depth && inside; ++k)
-                    inside = y - k >= fork.firstRow && shape.at(x + k, y - k);
-                if (inside)
-                    front.set(x, y);
-            }
-        }
-    }
-    return front;
-}
-
-int forkDepthAt(int y)
-{
-    for (const Fork& fork : Forks)
-        if (y >= fork.firstRow && y < fork.endRow)
-            return fork.depth;
-    return 0;
-}
-
-bool anyNeighbour(const Grid& grid, int x, int y, bool value)
-{
-    return grid.at(x - 1, y) == value || grid.at(x + 1, y) == value || grid.at(x, y - 1) == value
-        || grid.at(x, y + 1) == value;
-}
-
-// A square top-right corner of the front face: a straight top edge runs left of
-// it and a straight right edge runs below it. Rounded corners have no crease.
-bool isSquareTopRightCorner(const Grid& front, int x, int y)
-{
-    constexpr int Run = 4;
-    if (!front.at(x, y) || front.at(x + 1, y) || front.at(x, y - 1))
-        return false;
-    for (int i = 1; i <= Run; ++i) {
-        if (!front.at(x - i, y) || front.at(x - i, y - 1))
-            return false;
-        if (!front.at(x, y + i) || front.at(x + 1, y + i))
-            return false;
-    }
-    return true;
-}
 
 // ---------------------------------------------------------------------------
 // Small pictures
@@ -142,6 +26,17 @@ QImage transparentCanvas(int width, int height)
     image.fill(Qt::transparent);
     return image;
 }
+
+// A picture drawn in window pixels onto a canvas of scale device pixels to each.
+class ScaledPainter : public QPainter {
+public:
+    ScaledPainter(QImage* canvas, int scale) : QPainter(canvas)
+    {
+        setRenderHint(QPainter::Antialiasing);
+        if (scale != 1)
+            QPainter::scale(scale, scale);
+    }
+};
 
 QImage finished(const QImage& canvas)
 {
@@ -237,46 +132,10 @@ QPainterPath forkShape(const ForkProportions& f)
 
 // ---------------------------------------------------------------------------
 
-QImage skin()
+QImage goSign(int scale)
 {
-    const Grid shape = outlineGrid();
-    const Grid front = frontFace(shape);
-
-    QImage image(SkinWidth, SkinHeight, QImage::Format_Indexed8);
-    image.setColorTable({SkinWhite, SkinFace, SkinDepth, SkinBlack});
-    image.fill(White);
-
-    for (int y = 0; y < SkinHeight; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < SkinWidth; ++x) {
-            if (!shape.at(x, y))
-                continue;
-            if (front.at(x, y))
-                row[x] = anyNeighbour(shape, x, y, false) ? Black : Face;
-            else
-                row[x] = anyNeighbour(shape, x, y, false) || anyNeighbour(front, x, y, true) ? Black : Depth;
-        }
-    }
-
-    // Where a top face meets a right-hand end face, a crease runs from the front
-    // face's corner to the back face's.
-    for (int y = 0; y < SkinHeight; ++y) {
-        for (int x = 0; x < SkinWidth; ++x) {
-            if (!isSquareTopRightCorner(front, x, y))
-                continue;
-            const int depth = forkDepthAt(y);
-            for (int k = 1; k <= depth && shape.at(x + k, y - k); ++k)
-                image.scanLine(y - k)[x + k] = Black;
-        }
-    }
-    return image;
-}
-
-QImage goSign()
-{
-    QImage canvas = transparentCanvas(50, 53);
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing);
+    QImage canvas = transparentCanvas(50 * scale, 53 * scale);
+    ScaledPainter p(&canvas, scale);
     const QPointF centre(25.0, 26.5);
     const double radius = 24.0;
 
@@ -298,11 +157,10 @@ QImage goSign()
     return finished(canvas);
 }
 
-QImage stopSign()
+QImage stopSign(int scale)
 {
-    QImage canvas = transparentCanvas(53, 54);
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing);
+    QImage canvas = transparentCanvas(53 * scale, 54 * scale);
+    ScaledPainter p(&canvas, scale);
     const QPointF centre(26.5, 27.0);
     const double cornerRadius = 26.0 / std::cos(std::numbers::pi / 8); // flat to flat: 52 px
 
@@ -326,11 +184,10 @@ QImage stopSign()
     return finished(canvas);
 }
 
-QImage radarGun()
+QImage radarGun(int scale)
 {
-    QImage canvas = transparentCanvas(103, 52);
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing);
+    QImage canvas = transparentCanvas(103 * scale, 52 * scale);
+    ScaledPainter p(&canvas, scale);
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::black);
 

@@ -15,14 +15,17 @@ inline constexpr QRgb SkinFace = 0xFF848484;  // 132, 132, 132
 inline constexpr QRgb SkinDepth = 0xFF424242; // 66, 66, 66
 inline constexpr QRgb SkinBlack = 0xFF000000;
 
+// The pictures are drawn at scale 1 for the window's pixels, or at scale 2, twice
+// as large, for screens with a device pixel ratio of 2 (the @2x files).
+
 // 792 x 443, 8-bit indexed, the four colours above. Its non-white pixels are
-// exactly the fork outline.
-QImage skin();
+// exactly the fork outline (at scale 2, FineForkOutline).
+QImage skin(int scale = 1);
 
 // Transparent background, antialiased, ARGB32.
-QImage goSign();   // 50 x 53
-QImage stopSign(); // 53 x 54
-QImage radarGun(); // 103 x 52
+QImage goSign(int scale = 1);   // 50 x 53
+QImage stopSign(int scale = 1); // 53 x 54
+QImage radarGun(int scale = 1); // 103 x 52
 
 // The program icon at size x size pixels.
 QImage icon(int size);

@@ -1,7 +1,8 @@
 // Draws every picture of the program into a folder:
 //   draw_assets <folder>
-// writes skin.png, go.png, stop.png, radargun.png, icon-32.png and
-// icons/hicolor/<N>x<N>/apps/tinevox.png for each desktop icon size.
+// writes skin.png, go.png, stop.png, radargun.png, each also at twice the size as
+// <name>@2x.png (Qt picks those on screens with a device pixel ratio of 2), icon-32.png
+// and icons/hicolor/<N>x<N>/apps/tinevox.png for each desktop icon size.
 
 #include "tools/draw_assets/Drawings.h"
 
@@ -56,10 +57,16 @@ int main(int argc, char** argv)
         return 2;
     }
     const QDir out(args.at(1));
-    bool ok = write(Drawings::skin(), out.filePath(QStringLiteral("skin.png")));
-    ok = write(Drawings::goSign(), out.filePath(QStringLiteral("go.png"))) && ok;
-    ok = write(Drawings::stopSign(), out.filePath(QStringLiteral("stop.png"))) && ok;
-    ok = write(Drawings::radarGun(), out.filePath(QStringLiteral("radargun.png"))) && ok;
+    const struct {
+        const char* name;
+        QImage (*draw)(int scale);
+    } pictures[] {{"skin", Drawings::skin}, {"go", Drawings::goSign}, {"stop", Drawings::stopSign}, {"radargun", Drawings::radarGun}};
+    bool ok = true;
+    for (const auto& picture : pictures) {
+        const QString name = QString::fromLatin1(picture.name);
+        ok = write(picture.draw(1), out.filePath(name + QStringLiteral(".png"))) && ok;
+        ok = write(picture.draw(2), out.filePath(name + QStringLiteral("@2x.png"))) && ok;
+    }
     ok = write(Drawings::icon(32), out.filePath(QStringLiteral("icon-32.png"))) && ok;
     for (int size : Drawings::iconSizes()) {
         const QString path = QStringLiteral("icons/hicolor/%1x%1/apps/tinevox.png").arg(size);
