@@ -12,22 +12,21 @@
 
 namespace Bench {
 
-Playback::Playback(const QString& builtAppDir, const ToneChoice& tone, bool moving)
+Playback::Playback(const QString& builtAppDir, const ToneChoice& choice, bool movingMode)
+    : tone(choice), moving(movingMode)
 {
     if (!dir.isValid())
         throw Failure(QStringLiteral("cannot make a scratch application directory"));
     const QString source = builtAppDir + QStringLiteral("/echolet.dll");
     if (!QFile::copy(source, companionPath()))
         throw Failure(QStringLiteral("cannot copy the companion from %1").arg(source));
-    inputs.tone = tone;
-    inputs.moving = moving;
     planFor(tone); // stores its "Accuracy"
-    playback = std::make_unique<TonePlayback>(inputs, dir.path());
+    playback = std::make_unique<TonePlayback>(sound, dir.path());
 }
 
 Playback::~Playback()
 {
-    playback->unload();
+    playback->unload(moving);
     for (qint64 pid : processesRunning(companionPath()))
         endProcess(pid);
 }
@@ -40,7 +39,7 @@ QString Playback::companionPath() const
 void Playback::go()
 {
     try {
-        if (playback->playTone() != TonePlayback::Outcome::Playing)
+        if (playback->playTone(requestFor(tone, moving)) != TonePlayback::Outcome::Playing)
             throw Failure(QStringLiteral("GO did not start a playback"));
     } catch (const ToneError& e) {
         throw Failure(QStringLiteral("GO failed: %1").arg(e.message()));
@@ -49,7 +48,7 @@ void Playback::go()
 
 bool Playback::streaming() const
 {
-    return playback->firstToneSound().isStreaming();
+    return sound.isStreaming();
 }
 
 bool Playback::waitUntilStreaming(int timeoutMs) const
@@ -75,7 +74,7 @@ qint64 Playback::waitForCompanion(int timeoutMs)
 
 void Playback::stop()
 {
-    playback->stop();
+    playback->stop(moving);
     if (!runEventsUntil([this] { return processesRunning(companionPath()).empty(); }, 5000))
         throw Failure(QStringLiteral("the companion still runs 5 s after STOP"));
 }

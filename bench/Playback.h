@@ -4,6 +4,8 @@
 // scratch application directory that holds its own copy of the companion.
 
 #include "bench/Tones.h"
+#include "platform/LoopedSound.h"
+#include "tone/TonePlayback.h"
 
 #include <QTemporaryDir>
 
@@ -19,7 +21,8 @@ public:
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;
 
-    // playTone(), as GO does; throws Failure when it does not end up playing.
+    // playTone() with the tone's request, as GO does; throws Failure when it does not
+    // end up playing.
     void go();
     bool streaming() const;
     bool waitUntilStreaming(int timeoutMs) const;
@@ -32,7 +35,9 @@ public:
 
 private:
     QTemporaryDir dir;
-    BenchInputs inputs;
+    ToneChoice tone;
+    bool moving;
+    Platform::LoopedSound sound; // the first tone's, as the window holds it
     std::unique_ptr<TonePlayback> playback;
 };
 

@@ -46,7 +46,7 @@ void benchServerReturn(Table& table)
         throw Failure(QStringLiteral("the private sound server did not start"));
 
     const QString tone = scratch.filePath(QStringLiteral("temp.wav"));
-    WaveWriter::writeToneFile(0.5, 3139, tone);
+    WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 3139, QStringLiteral("10")), tone);
     Platform::LoopedSound sound;
     sound.play(tone);
     if (!waitFor([&] { return sound.isStreaming(); }, 5000))

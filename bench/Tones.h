@@ -5,7 +5,7 @@
 // 10 bytes per cycle) and, for the sound's quality, a K-band pair and a low tone.
 
 #include "tone/DopplerModel.h"
-#include "tone/TonePlayback.h"
+#include "tone/ToneRequest.h"
 #include "tone/WaveWriter.h"
 
 #include <QString>
@@ -26,20 +26,12 @@ inline const ToneChoice KBandTone {Doppler::Band::K, QStringLiteral("65"), QStri
 // The lowest speed on the X band: 31 Hz, whose harmonics all lie below 250 Hz.
 inline const ToneChoice LowTone {Doppler::Band::X, QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("10")};
 
+// The request GO makes of the tone: band and speeds, with the bench's own settings as
+// stored now (planFor has stored the tone's "Accuracy").
+ToneRequest requestFor(const ToneChoice& tone, bool moving);
 // Stores the tone's "Accuracy" and works out its file as the writer will.
 WaveWriter::TonePlan planFor(const ToneChoice& tone, bool second = false);
 // "20060 Hz at 2,006,000 samples/s"
 QString describe(const WaveWriter::TonePlan& plan);
-
-// What the main window would hand a playback, held fixed.
-struct BenchInputs : ToneInputs {
-    ToneChoice tone = TypicalTone;
-    bool moving = false;
-
-    std::optional<Doppler::Band> selectedBand() const override { return tone.band; }
-    QString firstSpeedText() const override { return tone.speed; }
-    QString secondSpeedText() const override { return tone.secondSpeed; }
-    bool isMovingMode() const override { return moving; }
-};
 
 } // namespace Bench

@@ -5,7 +5,8 @@
 #include "bench/Benches.h"
 #include "bench/Measure.h"
 #include "bench/Tones.h"
-#include "tone/ToneProgressDialog.h"
+#include "mainwindow/ToneProgressDialog.h"
+#include "tone/TonePlayback.h"
 #include "tone/WaveWriter.h"
 
 #include <QElapsedTimer>
@@ -29,15 +30,13 @@ QByteArray readFile(const QString& path)
     return file.readAll();
 }
 
-// As GO calls it: with the one progress dialog that the playback keeps from tone to tone.
+// As GO calls it: with the one progress dialog that the window keeps from tone to tone.
 double timeToneWriter(const WaveWriter::TonePlan& plan, const QString& path, ToneProgressDialog& dialog)
 {
     QFile::remove(path);
-    WaveWriter::WriteContext context;
-    context.progress = &dialog;
     QElapsedTimer t;
     t.start();
-    WaveWriter::writeToneFile(TonePlayback::ToneSeconds, plan.frequency, path, context);
+    WaveWriter::writeToneFile(plan, path, &dialog);
     return elapsedMs(t);
 }
 

@@ -7,6 +7,7 @@
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
+#include "mainwindow/ToneProgressDialog.h"
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
 #include "settings/NotSavedReport.h"
@@ -26,7 +27,7 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       skin(Assets::picture(Assets::Skin)),
       mainMenus(std::make_unique<MainMenus>(*this, applicationDirectory)),
-      playback(*this, applicationDirectory)
+      playback(toneSound, applicationDirectory)
 {
     setObjectName(QStringLiteral("frmForksB"));
     setWindowTitle(QStringLiteral("Tinevox"));
@@ -91,7 +92,7 @@ void ForkWindow::unload(Ending ending)
     if (ending == Ending::DisplayLost)
         playback.unloadWithoutDisplay();
     else
-        playback.unload();
+        playback.unload(isMovingMode());
     if (!notSaved)
         return;
     const QString message = NotSavedReport::atClose(*notSaved);

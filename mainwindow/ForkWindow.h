@@ -4,6 +4,7 @@
 #include "platform/SinkVolume.h"
 #include "settings/MainWindowSettings.h"
 #include "tone/TonePlayback.h"
+#include "tone/ToneRequest.h"
 
 #include <QByteArray>
 #include <QPixmap>
@@ -18,13 +19,14 @@ class QRadioButton;
 class MainMenus;
 class MenuLabel;
 class SpeedBox;
+class ToneProgressDialog;
 
 // The main window: two grey tuning forks cut to their outline, with every control on
 // a fork's face. The upper fork carries the first speed, the band, GO and STOP, the
 // volume, the title and the three menu labels; the lower fork, shown only in moving
 // mode, carries the second speed. The mode is the height the program gives its window
 // (the Mode menu, the restored setting), whatever height a window manager imposes.
-class ForkWindow : public QWidget, public ToneInputs, public RestorableWindow {
+class ForkWindow : public QWidget, public RestorableWindow {
     Q_OBJECT
 public:
     static constexpr int Width = 792;
@@ -53,7 +55,7 @@ public:
     // The frequency readouts, brought up to date from the band and the speeds.
     void showFrequencies();
     bool isTonePlaying() const { return playback.isTonePlaying(); }
-    bool isMovingMode() const override;
+    bool isMovingMode() const;
     void setHeightTwips(int twips);
 
     // While a tone plays the speeds, their step buttons and the band cannot change.
@@ -66,12 +68,6 @@ public:
     // mask itself at 1, the finer outline drawn for 2, and that one scaled otherwise.
     QRegion outlineInDevicePixels(qreal devicePixelRatio) const;
 
-    // ToneInputs: what a playback reads at the moment it needs it.
-    std::optional<Doppler::Band> selectedBand() const override;
-    QString firstSpeedText() const override;
-    QString secondSpeedText() const override;
-    const QWidget* mainWindow() const override { return this; }
-
     // RestorableWindow: how the stored choices are shown and read back.
     void selectBand(RestorableWindow::Band band) override;
     void setUnitCaptions(const QString& caption) override;
@@ -80,15 +76,10 @@ public:
     void setSecondSpeed(const QString& text) override;
     void setReadoutsVisible(bool visible) override;
     bool bandSelected(RestorableWindow::Band band) const override;
-    QString firstSpeed() const override { return firstSpeedText(); }
-    QString secondSpeed() const override { return secondSpeedText(); }
+    QString firstSpeed() const override;
+    QString secondSpeed() const override;
 
-    const TonePlayback& tonePlayback() const { return playback; }
     MainMenus& menus() { return *mainMenus; }
-
-signals:
-    // A tone that could not be made was reported to the user.
-    void toneFailed(const QString& message);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -117,6 +108,10 @@ private slots:
     void onHelpLabelClicked(const QPoint& popupAt);
 
 private:
+    // What GO hands the tone engine: the band, speeds and mode shown now, with the
+    // settings as stored now. The readout is computed from the same.
+    ToneRequest toneRequest() const;
+    std::optional<Doppler::Band> selectedBand() const;
     void playTone();
     void restoreSettings();
     std::optional<Platform::SettingsNotSaved> saveSettings();
@@ -135,7 +130,9 @@ private:
 
     QPixmap skin;
     std::unique_ptr<MainMenus> mainMenus;
+    Platform::LoopedSound toneSound; // the program's one player, for the first tone
     TonePlayback playback;
+    std::unique_ptr<ToneProgressDialog> progressDialog; // made at the first GO, kept for the next
     Platform::SinkVolume volume;
     std::optional<quint32> sinkVolume; // the default sink's last reported volume word
     int heightTwips = MovingHeightTwips; // the mode: the height this program gives its window

@@ -2,8 +2,9 @@
 
 #include "mainwindow/ForkWindow.h"
 #include "mainwindow/SpeedBox.h"
+#include "mainwindow/StoredToneRequest.h"
+#include "mainwindow/ToneProgressDialog.h"
 #include "platform/Twips.h"
-#include "settings/NumberText.h"
 #include "tone/FrequencyReadout.h"
 #include "tone/ToneError.h"
 
@@ -24,12 +25,12 @@ std::optional<Doppler::Band> ForkWindow::selectedBand() const
     return std::nullopt;
 }
 
-QString ForkWindow::firstSpeedText() const
+QString ForkWindow::firstSpeed() const
 {
     return firstSpeedBox->text();
 }
 
-QString ForkWindow::secondSpeedText() const
+QString ForkWindow::secondSpeed() const
 {
     return secondSpeedBox->text();
 }
@@ -45,15 +46,27 @@ void ForkWindow::setHeightTwips(int twips)
     setFixedHeight(Twips::toPixels(twips));
 }
 
+ToneRequest ForkWindow::toneRequest() const
+{
+    ToneRequest request;
+    request.band = selectedBand();
+    request.firstSpeed = firstSpeedBox->text();
+    request.secondSpeed = secondSpeedBox->text();
+    request.moving = isMovingMode();
+    return withStoredSettings(std::move(request));
+}
+
 void ForkWindow::showFrequencies()
 {
-    const double constant = Doppler::dopplerConstantFor(selectedBand());
-    auto show = [&](QLabel* label, const QString& speed) {
-        label->setText(FrequencyReadout::caption(Doppler::toneFrequency(constant, speed), label->fontMetrics(),
-                                                 label->contentsRect().width()));
+    const ToneRequest request = toneRequest();
+    auto show = [&request](QLabel* label, WhichTone tone) {
+        const int width = label->contentsRect().width();
+        label->setText(FrequencyReadout::caption(Doppler::toneFrequency(request, tone), [label, width](const QString& text) {
+            return label->fontMetrics().horizontalAdvance(text) <= width;
+        }));
     };
-    show(firstFrequencyLabel, firstSpeedBox->text());
-    show(secondFrequencyLabel, secondSpeedBox->text());
+    show(firstFrequencyLabel, WhichTone::First);
+    show(secondFrequencyLabel, WhichTone::Second);
 }
 
 void ForkWindow::onGoClicked()
@@ -64,14 +77,15 @@ void ForkWindow::onGoClicked()
 
 void ForkWindow::playTone()
 {
+    if (!progressDialog)
+        progressDialog = std::make_unique<ToneProgressDialog>(this);
     try {
-        if (playback.playTone() == TonePlayback::Outcome::Abandoned)
+        if (playback.playTone(toneRequest(), progressDialog.get()) == TonePlayback::Outcome::Abandoned)
             unlockSpeedEntry();
     } catch (const ToneError& error) {
         // Nothing plays and no tone file is left: say what to change, and let the
         // user change it.
         unlockSpeedEntry();
-        emit toneFailed(error.message());
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), error.message(), QMessageBox::Ok, this);
         // The message quotes stored and typed texts, which are never markup.
         box.setTextFormat(Qt::PlainText);
@@ -81,6 +95,6 @@ void ForkWindow::playTone()
 
 void ForkWindow::onStopClicked()
 {
-    playback.stop();
+    playback.stop(isMovingMode());
     unlockSpeedEntry();
 }

@@ -1,7 +1,8 @@
 #include "tone/DopplerModel.h"
 
-#include "settings/SettingsKeys.h"
 #include "settings/NumberText.h"
+#include "settings/SettingsKeys.h"
+#include "tone/ToneRequest.h"
 
 #include <cmath>
 
@@ -47,17 +48,6 @@ std::optional<Band> bandFromName(const QString& name)
     return std::nullopt;
 }
 
-QString carrierText(Band band)
-{
-    switch (band) {
-    case Band::X: return Settings::readEntry(Settings::XFreq, Settings::XCarriers);
-    case Band::K: return Settings::readEntry(Settings::KFreq, Settings::KCarriers);
-    case Band::Ka: return Settings::read(Settings::KaFreq);
-    case Band::Ku: return NumberText::fromDouble(KuCarrierGHz);
-    }
-    return {};
-}
-
 double highestOfferedCarrier(Band band)
 {
     switch (band) {
@@ -69,24 +59,24 @@ double highestOfferedCarrier(Band band)
     return 0.0;
 }
 
-double dopplerConstantFor(std::optional<Band> band)
+double dopplerConstant(const ToneRequest& request)
 {
-    if (!band)
+    if (!request.band)
         return 0.0;
-    const double constant = NumberText::toDouble(DopplerConst(carrierText(*band)));
+    const double constant = NumberText::toDouble(DopplerConst(request.carrier));
     // A carrier of 0 (or text that is no number) has an infinite wavelength: no shift.
     return std::isfinite(constant) ? constant : 0.0;
 }
 
-double speedInMph(const QString& speedText)
+double speedInMph(const QString& speedText, const QString& unit)
 {
     const double speed = NumberText::leadingValue(speedText);
-    return Settings::unitIsMph(Settings::read(Settings::Unit)) ? speed : speed * KphToMph;
+    return Settings::unitIsMph(unit) ? speed : speed * KphToMph;
 }
 
-double toneFrequency(double dopplerConstant, const QString& speedText)
+double toneFrequency(const ToneRequest& request, WhichTone tone)
 {
-    return speedInMph(speedText) * dopplerConstant;
+    return speedInMph(request.speed(tone), request.unit) * dopplerConstant(request);
 }
 
 } // namespace Doppler

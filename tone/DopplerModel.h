@@ -4,9 +4,12 @@
 
 #include <optional>
 
+struct ToneRequest;
+enum class WhichTone;
+
 // The Doppler tone model: the audio frequency a radar of a band returns for a target
-// at a speed. Tone playback and the frequency readout both compute through here, so
-// the readout always names the pitch that would be played.
+// at a speed. Tone playback and the frequency readout both compute through here, from
+// a tone request, so the readout always names the pitch that would be played.
 namespace Doppler {
 
 enum class Band { X, K, Ka, Ku };
@@ -31,24 +34,21 @@ QString DopplerConst(const QString& Frequency);
 QString bandName(Band band);
 std::optional<Band> bandFromName(const QString& name);
 
-// The carrier of a band as text, read now: the entry of "XFreq" or "KFreq" that the
-// settings dialog shows (a stored text that is no entry gives the default), the stored
-// "KaFreq" (with its default), or the fixed Ku carrier.
-QString carrierText(Band band);
-
 // The highest carrier in GHz that Settings offers for a band (the Ka box is held to 36;
 // Ku is fixed): a stored carrier above it is out of the band.
 double highestOfferedCarrier(Band band);
 
-// The Doppler constant of the selected band, converted back from its text. With no
-// band selected there is no carrier and the constant is 0.
-double dopplerConstantFor(std::optional<Band> band);
+// The Doppler constant of the request's band at its carrier, converted back from its
+// text. With no band selected there is no carrier and the constant is 0; a carrier of 0
+// or text that is no number gives no shift either.
+double dopplerConstant(const ToneRequest& request);
 
-// A speed box's text in mph: its leading number, times 0.6214 unless the stored unit
-// (read now) is exactly "MPH".
-double speedInMph(const QString& speedText);
+// A speed box's text in mph: its leading number, times 0.6214 unless unit is exactly
+// "MPH".
+double speedInMph(const QString& speedText, const QString& unit);
 
-// Speed times Doppler constant, in Hz, not yet rounded.
-double toneFrequency(double dopplerConstant, const QString& speedText);
+// One tone of the request: its speed in mph times the Doppler constant, in Hz, not yet
+// rounded.
+double toneFrequency(const ToneRequest& request, WhichTone tone);
 
 } // namespace Doppler

@@ -3,18 +3,17 @@
 #include "settings/NumberText.h"
 
 #include <QCoreApplication>
-#include <QFontMetrics>
 
 #include <cmath>
 
 namespace FrequencyReadout {
 
-QString caption(double frequency, const QFontMetrics& metrics, int labelWidth)
+QString caption(double frequency, const std::function<bool(const QString&)>& fits)
 {
     const double hz = NumberText::roundHalfEven(frequency);
     if (std::isfinite(hz)) {
         const QString text = NumberText::wholeNumber(hz) + QStringLiteral(" Hz");
-        if (metrics.horizontalAdvance(text) <= labelWidth)
+        if (fits(text))
             return text;
     }
     // A not-a-number frequency has no sign worth showing: it can only come from an

@@ -5,10 +5,10 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/ToneFolder.h"
 #include "platform/WindowCaption.h"
-#include "settings/NumberText.h"
-#include "settings/SettingsKeys.h"
+#include "tone/PlaybackPlan.h"
 #include "tone/ToneError.h"
-#include "tone/ToneProgressDialog.h"
+#include "tone/ToneProgress.h"
+#include "tone/ToneRequest.h"
 #include "tone/WaveWriter.h"
 
 #include <QCoreApplication>
@@ -17,7 +17,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -26,17 +25,38 @@ QString tr(const char* text)
     return QCoreApplication::translate("TonePlayback", text);
 }
 
-// A stored text as a message quotes it: a line of a settings file can be megabytes long.
-QString quotedText(const QString& text)
-{
-    constexpr qsizetype Longest = 40;
-    return text.size() > Longest ? text.left(Longest) + QChar(0x2026) : text;
-}
-
 } // namespace
 
-TonePlayback::TonePlayback(const ToneInputs& toneInputs, const QString& applicationDirectory)
-    : inputs(toneInputs), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path)
+// The caller's progress and this playback's own end as one: a cancel there, or a stop
+// or close while the caller's progress let the event loop run, abandons the file.
+class TonePlayback::WriteFollower final : public ToneProgress {
+public:
+    WriteFollower(const TonePlayback& playback, ToneProgress* shown) : playback(playback), shown(shown) {}
+
+    void progress(double fraction) override
+    {
+        if (shown)
+            shown->progress(fraction);
+    }
+    bool cancelRequested() override
+    {
+        // The caller's answer first: that is where a stop or a close can arrive.
+        const bool cancelled = shown && shown->cancelRequested();
+        return cancelled || playback.state != State::Writing;
+    }
+    void finished() override
+    {
+        if (shown)
+            shown->finished();
+    }
+
+private:
+    const TonePlayback& playback;
+    ToneProgress* const shown;
+};
+
+TonePlayback::TonePlayback(Platform::LoopedSound& firstToneSound, const QString& applicationDirectory)
+    : sound(firstToneSound), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path)
 {
 }
 
@@ -57,12 +77,11 @@ void TonePlayback::endLeftoversOfEarlierRun(const QString& applicationDirectory)
     }
 }
 
-// A playback that goes while it plays leaves nothing playing behind it. The inputs may
-// already be gone (they are often the window that owns this), so they are not asked:
-// the companions it started are known by their process.
+// A playback that goes while it plays leaves nothing playing behind it: the companions
+// it started are known by their process.
 TonePlayback::~TonePlayback()
 {
-    if (!playing && companions.empty())
+    if (state == State::Idle && companions.empty())
         return;
     sound.stop();
     closeStartedCompanions(true);
@@ -90,31 +109,17 @@ void TonePlayback::deleteToneFiles()
     Platform::deleteFileIgnoringErrors(secondTonePath());
 }
 
-TonePlayback::Outcome TonePlayback::playTone()
+TonePlayback::Outcome TonePlayback::playTone(const ToneRequest& request, ToneProgress* progress)
 {
-    if (playing || writing)
+    if (state != State::Idle)
         return Outcome::Absorbed;
-    playing = true;
-    writing = true;
-    abandonRequested = false;
+    state = State::Writing;
 
     try {
-        const double constant = Doppler::dopplerConstantFor(inputs.selectedBand());
         deleteToneFiles();
-
         // Every tone of this playback is checked before any file is written, so a tone
         // that cannot be made leaves nothing behind.
-        const QString firstSpeed = inputs.firstSpeedText();
-        const double first = Doppler::toneFrequency(constant, firstSpeed);
-        const QString accuracy = Settings::read(Settings::Accuracy);
-        std::optional<double> second;
-        checkTone(true, firstSpeed, first, accuracy);
-        const bool moving = inputs.isMovingMode();
-        if (moving) {
-            const QString secondSpeed = inputs.secondSpeedText();
-            second = Doppler::toneFrequency(constant, secondSpeed);
-            checkTone(false, secondSpeed, *second, accuracy);
-        }
+        const PlaybackPlan plan = PlaybackPlan::of(request, sound.highestReproducibleFrequency());
 
         // The folder is looked at again for every tone: a runtime folder may have been
         // cleared since the last one.
@@ -123,17 +128,20 @@ TonePlayback::Outcome TonePlayback::playTone()
         if (toneDir.isEmpty())
             throw ToneError(ToneError::Kind::FileNotWritten, folder.problem);
 
-        writeTone(first, firstTonePath());
-        if (second)
-            writeTone(*second, secondTonePath());
-        writing = false;
+        WriteFollower follower(*this, progress);
+        WaveWriter::writeToneFile(plan.first, firstTonePath(), &follower);
+        if (plan.second)
+            WaveWriter::writeToneFile(*plan.second, secondTonePath(), &follower);
+        if (state != State::Writing)
+            throw WriteAbandoned();
+        state = State::Playing;
 
         // The two tones of moving mode share the sound card's range; the companion plays
         // its tone at the same level.
-        sound.play(firstTonePath(), moving ? Platform::LoopedSound::Headroom::ForTwoTones
-                                           : Platform::LoopedSound::Headroom::ForOneTone);
+        sound.play(firstTonePath(), request.moving ? Platform::LoopedSound::Headroom::ForTwoTones
+                                                   : Platform::LoopedSound::Headroom::ForOneTone);
         qint64 companionPid = 0;
-        if (moving && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
+        if (request.moving && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
             throw ToneError(ToneError::Kind::PlayerNotStarted,
                 tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
                    "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
@@ -143,70 +151,44 @@ TonePlayback::Outcome TonePlayback::playTone()
             companions.push_back({companionPid, {}});
         return Outcome::Playing;
     } catch (const WriteAbandoned&) {
-        writing = false;
-        playing = false;
-        sound.stop();
-        deleteToneFiles();
+        backToIdle();
         return Outcome::Abandoned;
     } catch (...) {
-        writing = false;
-        playing = false;
-        sound.stop();
-        deleteToneFiles();
+        backToIdle();
         throw;
     }
 }
 
-void TonePlayback::checkTone(bool first, const QString& speedText, double frequency, const QString& accuracy) const
+void TonePlayback::backToIdle()
 {
-    WaveWriter::TonePlan plan;
-    try {
-        plan = WaveWriter::planTone(ToneSeconds, frequency, accuracy);
-    } catch (const ToneError& e) {
-        throw namingTheCause(e, first, speedText, frequency);
-    }
-    // A file the server cannot reproduce would be written and then not heard.
-    if (plan.frequency > sound.highestReproducibleFrequency())
-        throw namingTheCause(ToneError(ToneError::Kind::TooHigh, QString()), first, speedText, frequency);
-}
-
-void TonePlayback::writeTone(double frequency, const QString& path)
-{
-    if (abandonRequested)
-        throw WriteAbandoned();
-    WaveWriter::WriteContext context;
-    context.mainWindow = inputs.mainWindow();
-    context.abandoned = [this] { return abandonRequested; };
-    if (!progress)
-        progress = std::make_unique<ToneProgressDialog>();
-    context.progress = progress.get();
-    WaveWriter::writeToneFile(ToneSeconds, frequency, path, context);
-    if (abandonRequested)
-        throw WriteAbandoned();
+    state = State::Idle;
+    sound.stop();
+    deleteToneFiles();
 }
 
 void TonePlayback::abandonWrite()
 {
-    if (writing)
-        abandonRequested = true;
+    if (state == State::Writing)
+        state = State::Abandoning;
 }
 
-void TonePlayback::stop()
+void TonePlayback::stop(bool movingMode)
 {
-    playing = false;
+    if (state == State::Playing)
+        state = State::Idle;
     abandonWrite();
     sound.stop();
     deleteToneFiles();
-    if (inputs.isMovingMode())
+    if (movingMode)
         Platform::postCloseByCaption(CompanionCaption);
     closeStartedCompanions(false);
 }
 
-void TonePlayback::unload()
+void TonePlayback::unload(bool movingMode)
 {
     abandonWrite();
     sound.stop();
-    if (inputs.isMovingMode() && !displayGone)
+    if (movingMode && !displayGone)
         Platform::postCloseByCaption(CompanionCaption);
     closeStartedCompanions(true);
     deleteToneFiles();
@@ -215,7 +197,7 @@ void TonePlayback::unload()
 void TonePlayback::unloadWithoutDisplay()
 {
     displayGone = true;
-    unload();
+    unload(false);
     sound.end();
 }
 
@@ -285,63 +267,4 @@ void TonePlayback::followCompanions()
             followCompanions();
         });
     }
-}
-
-ToneError TonePlayback::namingTheCause(const ToneError& error, bool first, const QString& speedText,
-                                       double frequency) const
-{
-    switch (error.kind()) {
-    case ToneError::Kind::NoFrequency:
-        return ToneError(error.kind(), frequencyMessage(first, speedText, frequency));
-    case ToneError::Kind::TooHigh:
-        return ToneError(error.kind(), tooHighMessage(first, speedText, frequency));
-    default:
-        return error;
-    }
-}
-
-QString TonePlayback::tooHighMessage(bool first, const QString& speedText, double frequency) const
-{
-    const std::optional<Doppler::Band> band = inputs.selectedBand();
-    const QString carrier = band ? Doppler::carrierText(*band) : QString();
-    // With a carrier Settings offers and a speed the boxes allow, every tone plays; the
-    // one beyond its range is the cause.
-    if (band && NumberText::leadingValue(carrier) > Doppler::highestOfferedCarrier(*band)) {
-        return tr("The carrier frequency of the %1 band, \"%2\" GHz, makes the tone too high to play. "
-                  "Choose another carrier frequency in Settings.")
-            .arg(Doppler::bandName(*band), quotedText(carrier));
-    }
-    if (NumberText::leadingValue(speedText) > Doppler::HighestSpeed) {
-        return tr("The %1 speed, \"%2\", makes the tone too high to play. Enter a speed from 1 to 199, then "
-                  "press GO again.")
-            .arg(first ? tr("first") : tr("second"), quotedText(speedText));
-    }
-    // Choices the window offers, and a sound server running at a low sample rate.
-    return tr("The tone of %1 Hz is higher than the sound server can play at its sample rate (up to %2 Hz). "
-              "Choose a lower speed or another band, or set the sound server to 44100 Hz or more.")
-        .arg(NumberText::wholeNumber(NumberText::roundHalfEven(frequency)),
-             NumberText::wholeNumber(std::floor(sound.highestReproducibleFrequency())));
-}
-
-QString TonePlayback::frequencyMessage(bool first, const QString& speedText, double frequency) const
-{
-    const std::optional<Doppler::Band> band = inputs.selectedBand();
-    if (!band)
-        return tr("No radar band is selected. Choose X, K, Ka or Ku, then press GO again.");
-    if (!(Doppler::dopplerConstantFor(band) > 0.0)) {
-        return tr("The carrier frequency of the %1 band, \"%2\" GHz, gives no Doppler tone. "
-                  "Choose another carrier frequency in Settings.")
-            .arg(Doppler::bandName(*band), quotedText(Doppler::carrierText(*band)));
-    }
-    const QString which = first ? tr("first") : tr("second");
-    if (speedText.trimmed().isEmpty())
-        return tr("The %1 speed box is empty. Enter a speed from 1 to 199, then press GO again.").arg(which);
-    if (!(NumberText::leadingValue(speedText) > 0.0)) {
-        return tr("The %1 speed, \"%2\", gives no tone to play. Enter a speed from 1 to 199, then "
-                  "press GO again.")
-            .arg(which, quotedText(speedText));
-    }
-    return tr("The %1 speed, \"%2\", gives a tone of %3 Hz, too low to play. Enter a higher "
-              "speed, then press GO again.")
-        .arg(which, quotedText(speedText), NumberText::wholeNumber(NumberText::roundHalfEven(frequency)));
 }

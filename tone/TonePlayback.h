@@ -1,30 +1,15 @@
 #pragma once
 
 #include "platform/LoopedSound.h"
-#include "tone/DopplerModel.h"
-#include "tone/ToneError.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
-#include <memory>
-#include <optional>
 #include <vector>
 
-class QWidget;
-class ToneProgressDialog;
-
-// What a playback reads from the main window at the moment it needs it.
-class ToneInputs {
-public:
-    virtual ~ToneInputs() = default;
-    virtual std::optional<Doppler::Band> selectedBand() const = 0;
-    virtual QString firstSpeedText() const = 0;   // as typed in the first speed box
-    virtual QString secondSpeedText() const = 0;  // and in the second
-    virtual bool isMovingMode() const = 0;
-    virtual const QWidget* mainWindow() const { return nullptr; }
-};
+class ToneProgress;
+struct ToneRequest;
 
 // One tone playback at a time: from the play request to the stop request or the
 // closing of the main window. The first tone loops in this process; in moving mode the
@@ -33,8 +18,13 @@ public:
 // (Platform::toneFolder): the application directory when the user may write there. The
 // companion is tied to this process, so it ends with it however this process ends.
 //
+// A playback is made from a tone request alone and knows nothing of the window that
+// asks for it: the window hands over the request at GO and its mode at STOP and close.
+//
 // Idle -> Writing -> Playing -> Idle. A tone that cannot be made, a stop, a cancel or a
 // close while writing all lead back to Idle with nothing playing and no tone file left.
+// Until an abandoned write has unwound, a new request is absorbed as during the write
+// itself, so two writes never overlap.
 class TonePlayback {
 public:
     enum class Outcome {
@@ -47,26 +37,29 @@ public:
     static inline const QString FirstToneFile = QStringLiteral("temp.wav");
     static inline const QString SecondToneFile = QStringLiteral("temp2.wav");
     static inline const QString CompanionFile = QStringLiteral("echolet.dll");
-    static constexpr double ToneSeconds = 0.5;
 
-    TonePlayback(const ToneInputs& inputs, const QString& applicationDirectory);
+    // The first tone plays through sound, which outlives this playback.
+    TonePlayback(Platform::LoopedSound& sound, const QString& applicationDirectory);
     ~TonePlayback();
     TonePlayback(const TonePlayback&) = delete;
     TonePlayback& operator=(const TonePlayback&) = delete;
 
-    // Starts a playback. Throws ToneError, with a message for the user, when the tone
-    // cannot be made or played; nothing is then left playing, no tone file is left and
-    // isTonePlaying() is false again.
-    Outcome playTone();
+    // Starts a playback of request. While the tone files are written, progress (when
+    // given) follows them; when it lets the event loop run, a stop() or unload() from
+    // there, or its own cancel, abandons the playback. Throws ToneError, with a message
+    // for the user, when the tone cannot be made or played; nothing is then left
+    // playing, no tone file is left and isTonePlaying() is false again.
+    Outcome playTone(const ToneRequest& request, ToneProgress* progress = nullptr);
 
     // The stop button: clear the flag, stop the sound, delete the tone files and, in
-    // moving mode, close the companion. A write under way is abandoned.
-    void stop();
+    // moving mode (the window's, now), close the companion. A write under way is
+    // abandoned.
+    void stop(bool movingMode);
 
     // The closing of the main window (after the settings are saved): stop the sound,
     // close the companion in moving mode, delete the tone files. A write under way is
     // abandoned. The flag is left as it is.
-    void unload();
+    void unload(bool movingMode);
     // The same when the display has gone (the X server died) and the program ends without
     // going back to its event loop: no X call may be made any more, so the companions
     // this playback started are ended by their process, and the sound's fade is heard
@@ -80,40 +73,35 @@ public:
     // that an earlier run left playing and deletes the tone files it left.
     static void endLeftoversOfEarlierRun(const QString& applicationDirectory);
 
-    bool isTonePlaying() const { return playing; }
-    bool isWriting() const { return writing; }
+    bool isTonePlaying() const { return state == State::Writing || state == State::Playing; }
+    bool isWriting() const { return state == State::Writing || state == State::Abandoning; }
 
     // Empty when there is no usable tone folder.
     QString firstTonePath() const;
     QString secondTonePath() const;
     QString companionPath() const;
 
-    // For tests and benchmarks: the sound of the first tone.
-    const Platform::LoopedSound& firstToneSound() const { return sound; }
-
 private:
-    // The writer's refusal of a tone, told in terms of the setting that causes it.
-    ToneError namingTheCause(const ToneError& error, bool first, const QString& speedText, double frequency) const;
-    QString frequencyMessage(bool first, const QString& speedText, double frequency) const;
-    QString tooHighMessage(bool first, const QString& speedText, double frequency) const;
-    // Throws ToneError, naming the cause, for a tone that cannot be made or not heard.
-    void checkTone(bool first, const QString& speedText, double frequency, const QString& accuracy) const;
+    enum class State {
+        Idle,
+        Writing,    // set by GO: the tone files are being written
+        Abandoning, // stopped, cancelled or closed while writing; the write still unwinds
+        Playing,    // the tone loops until STOP
+    };
+    class WriteFollower;
+
+    void backToIdle();
     // A companion told to close before its window existed would play on: each one this
     // playback started is followed until its own window has taken the close request.
     void closeStartedCompanions(bool programEnds);
     void followCompanions();
-    void writeTone(double frequency, const QString& path);
     void abandonWrite();
 
-    const ToneInputs& inputs;
+    Platform::LoopedSound& sound;
     const QString appDir;
     QString toneDir; // where the tone files go; empty when no folder can be used
-    Platform::LoopedSound sound;
-    std::unique_ptr<ToneProgressDialog> progress; // the one progress dialog, made at the first write
-    bool playing = false;         // set by GO; cleared by STOP and by a tone that cannot be made
-    bool writing = false;         // a tone file is being written
-    bool abandonRequested = false;
-    bool displayGone = false;     // nothing reaches X any more
+    State state = State::Idle;
+    bool displayGone = false; // nothing reaches X any more
 
     struct StartedCompanion {
         qint64 pid = 0;

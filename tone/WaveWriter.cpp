@@ -3,26 +3,20 @@
 #include "platform/LoopedSound.h"
 #include "platform/ReplacingFile.h"
 #include "settings/NumberText.h"
-#include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
-#include "tone/ToneProgressDialog.h"
+#include "tone/ToneProgress.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace WaveWriter {
 
 namespace {
 
-// The window stays responsive without a yield per byte: one every few milliseconds
-// keeps it painting, and the writer's own speed keeps the wait short.
-constexpr qint64 YieldEveryMs = 8;
 constexpr std::int64_t BlockBytes = 64 * 1024;
 
 void putLittleEndian(QByteArray& out, std::uint32_t value, int size)
@@ -153,9 +147,12 @@ QByteArray cycleBytes(std::int64_t samplesPerCycle)
     return cycle;
 }
 
-void writeToneFile(double duration, double frequency, const QString& path, const WriteContext& context)
+void writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* progress)
 {
-    const TonePlan plan = planTone(duration, frequency, Settings::read(Settings::Accuracy));
+    const auto finished = qScopeGuard([progress] {
+        if (progress)
+            progress->finished();
+    });
     // A tone shorter than one cycle has no data at all, however long a cycle would be.
     const QByteArray cycle = plan.cycles > 0 ? cycleBytes(plan.samplesPerCycle) : QByteArray();
 
@@ -174,24 +171,10 @@ void writeToneFile(double duration, double frequency, const QString& path, const
         std::clamp<std::int64_t>(BlockBytes / plan.samplesPerCycle, 1, std::max<std::int64_t>(plan.cycles, 1));
     const QByteArray block = cycle.repeated(static_cast<qsizetype>(blockCycles));
     std::int64_t pendingCycles = 0;
-
-    std::optional<ToneProgressDialog> ownDialog;
-    ToneProgressDialog& progress = context.progress ? *context.progress : ownDialog.emplace();
-    progress.restart();
-    const auto hideDialog = qScopeGuard([&progress] { progress.hide(); });
-    QElapsedTimer sinceYield;
-    sinceYield.start();
     for (std::int64_t t = 1; t <= plan.cycles; ++t) {
-        const float step = static_cast<float>(100.0 * static_cast<double>(t) / static_cast<double>(plan.cycles));
-        progress.setProgressValue(step);
-        if (context.onProgress)
-            context.onProgress(step);
-        if (t == 1) {
-            progress.show();
-            progress.placeNear(context.mainWindow);
-        }
-        // The clock is read only when a block is due: reading it every cycle would cost
-        // more than the writing.
+        if (progress)
+            progress->progress(static_cast<double>(t) / static_cast<double>(plan.cycles));
+        // The first cycle goes out alone, so that the progress is asked about at once.
         ++pendingCycles;
         const bool blockDue = t == 1 || pendingCycles == blockCycles || t == plan.cycles;
         if (!blockDue)
@@ -200,17 +183,8 @@ void writeToneFile(double duration, double frequency, const QString& path, const
         if (!file.write(block.constData(), size))
             fileError(path, file.error());
         pendingCycles = 0;
-        if (t == 1 || t == plan.cycles || sinceYield.elapsed() >= YieldEveryMs) {
-            // The full bar is not painted: the dialog closes at once.
-            if (t < plan.cycles) {
-                progress.placeNear(context.mainWindow);
-                progress.showProgress();
-            }
-            QCoreApplication::processEvents();
-            sinceYield.restart();
-            if (progress.cancelRequested() || (context.abandoned && context.abandoned()))
-                throw WriteAbandoned();
-        }
+        if (progress && progress->cancelRequested())
+            throw WriteAbandoned();
     }
     if (!file.commit())
         fileError(path, file.error());

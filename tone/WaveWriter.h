@@ -4,15 +4,14 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
-class QWidget;
-class ToneProgressDialog;
+class ToneProgress;
 
 // The tone writer: an 8-bit mono PCM sine, about as long as asked, cut to a whole
 // number of cycles so that it loops without a click. The sample rate is chosen per
 // tone so that one cycle holds exactly "Accuracy" bytes; the pitch R / N is then the
-// rounded frequency exactly.
+// rounded frequency exactly. Nothing here reads a setting or shows a window: the caller
+// hands in the "Accuracy" text and whoever follows the progress.
 namespace WaveWriter {
 
 // The 44-byte header, fields in file order; written little-endian, no padding.
@@ -60,22 +59,10 @@ TonePlan planTone(double duration, double frequency, const QString& accuracy);
 // The N bytes of one cycle: phase in whole degrees, pi taken as 3.14.
 QByteArray cycleBytes(std::int64_t samplesPerCycle);
 
-// How writeToneFile meets the rest of the program while it writes.
-struct WriteContext {
-    const QWidget* mainWindow = nullptr;     // the progress dialog is placed near it
-    // The dialog to show, kept by the caller from one tone to the next so that its
-    // window is made once; without it a dialog is made for this write alone.
-    ToneProgressDialog* progress = nullptr;
-    std::function<bool()> abandoned;         // asked after each yield to the event loop
-    std::function<void(float)> onProgress;   // every step's value, for tests
-};
-
-// Writes the tone file at path, reading "Accuracy" (default "10") now, showing the
-// progress dialog while it writes and yielding to the event loop as it goes. Throws
-// ToneError with a message for the user when the tone cannot be made or the file
-// cannot be written, and WriteAbandoned when context.abandoned() answers true or the
-// dialog's Cancel is pressed; in both cases the partial file is deleted.
-void writeToneFile(double duration, double frequency, const QString& path,
-               const WriteContext& context = {});
+// Writes the planned tone file at path, reporting every cycle to progress (when given)
+// and asking it after each block of cycles whether to give up. Throws ToneError with a
+// message for the user when the file cannot be written, and WriteAbandoned when
+// progress asks for a cancel; in both cases the partial file is deleted.
+void writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* progress = nullptr);
 
 } // namespace WaveWriter

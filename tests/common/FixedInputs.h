@@ -1,17 +1,44 @@
 #pragma once
 
-// What a playback reads from the main window, held fixed by a test.
+// The controls of the main window, held fixed by a test, and a tone playback driven by
+// them as the window drives its own: GO hands over the request with the settings as
+// stored at that moment, STOP and close the window's mode.
 
+#include "mainwindow/StoredToneRequest.h"
+#include "platform/LoopedSound.h"
 #include "tone/TonePlayback.h"
 
-struct FixedInputs : ToneInputs {
+struct FixedInputs {
     std::optional<Doppler::Band> band = Doppler::Band::X;
     QString speed1 = QStringLiteral("100"); // 3139 Hz on the X band
     QString speed2 = QStringLiteral("50");  // 1569 Hz
     bool moving = false;
 
-    std::optional<Doppler::Band> selectedBand() const override { return band; }
-    QString firstSpeedText() const override { return speed1; }
-    QString secondSpeedText() const override { return speed2; }
-    bool isMovingMode() const override { return moving; }
+    ToneRequest request() const
+    {
+        ToneRequest request;
+        request.band = band;
+        request.firstSpeed = speed1;
+        request.secondSpeed = speed2;
+        request.moving = moving;
+        return withStoredSettings(request);
+    }
+};
+
+class FixedInputsPlayback {
+public:
+    FixedInputsPlayback(const FixedInputs& inputs, const QString& applicationDirectory)
+        : inputs(inputs), playback(sound, applicationDirectory)
+    {
+    }
+
+    TonePlayback::Outcome playTone() { return playback.playTone(inputs.request()); }
+    void stop() { playback.stop(inputs.moving); }
+    void unload() { playback.unload(inputs.moving); }
+    bool isTonePlaying() const { return playback.isTonePlaying(); }
+
+private:
+    const FixedInputs& inputs;
+    Platform::LoopedSound sound;
+    TonePlayback playback;
 };

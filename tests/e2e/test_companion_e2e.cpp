@@ -43,7 +43,7 @@ private slots:
 
     void hiddenStartThenCloseRequest()
     {
-        WaveWriter::writeToneFile(0.5, 1569, tone());
+        WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1569, QStringLiteral("10")), tone());
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
         QCOMPARE(E2e::windowsNamed(Caption, false), 1);
@@ -82,7 +82,7 @@ private slots:
 
     void oneCloseRequestClosesOnePlayer()
     {
-        WaveWriter::writeToneFile(0.5, 1569, tone());
+        WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1569, QStringLiteral("10")), tone());
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);

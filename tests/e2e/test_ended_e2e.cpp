@@ -148,7 +148,7 @@ private slots:
     void leftoversOfAnEarlierRunAreClearedAtStart()
     {
         const QString caption = QStringLiteral("RodIdedivOzaruDodeZovo");
-        WaveWriter::writeToneFile(0.5, 1000, secondTone());
+        WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1000, QStringLiteral("10")), secondTone());
         QVERIFY(QFile::copy(secondTone(), firstTone()));
         const QString cutOff = dir->file(QStringLiteral(".temp.wav.Ab3dE6gH")); // a write that was killed
         QVERIFY(QFile::copy(secondTone(), cutOff));

@@ -324,7 +324,7 @@ private slots:
     {
         FixedInputs inputs;
         inputs.moving = true;
-        TonePlayback playback(inputs, dir->path());
+        FixedInputsPlayback playback(inputs, dir->path());
         auto cycle = [&] {
             QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
             QTest::qWait(10);

@@ -94,7 +94,7 @@ private slots:
         inputs.band = band;
         inputs.speed1 = speed;
 
-        TonePlayback playback(inputs, dir->path());
+        FixedInputsPlayback playback(inputs, dir->path());
         QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QCOMPARE(qFromLittleEndian<quint32>(TestEnvironment::readAll(temp()).constData() + 24), static_cast<quint32>(rate));
 
@@ -117,7 +117,7 @@ private slots:
     void movingModePlaysBothTonesFromTwoProcesses()
     {
         inputs.moving = true; // X band: 100 mph is 3139 Hz, 50 mph is 1569 Hz
-        TonePlayback playback(inputs, dir->path());
+        FixedInputsPlayback playback(inputs, dir->path());
         QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
@@ -143,7 +143,7 @@ private slots:
     void closingTheMainWindowEndsBothTones()
     {
         inputs.moving = true;
-        TonePlayback playback(inputs, dir->path());
+        FixedInputsPlayback playback(inputs, dir->path());
         QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
         QVERIFY(recorder.start());
@@ -158,7 +158,7 @@ private slots:
     {
         inputs.moving = true;
         {
-            TonePlayback playback(inputs, dir->path());
+            FixedInputsPlayback playback(inputs, dir->path());
             QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
             QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
         }
@@ -167,7 +167,7 @@ private slots:
 
     void oneCloseRequestLeavesTheOtherPlayerPlaying()
     {
-        WaveWriter::writeToneFile(0.5, 1569, temp2());
+        WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1569, QStringLiteral("10")), temp2());
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);

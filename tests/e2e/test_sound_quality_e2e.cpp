@@ -70,7 +70,7 @@ private slots:
         inputs.moving = true;
         inputs.speed1 = QStringLiteral("65");
         inputs.speed2 = QStringLiteral("40");
-        TonePlayback playback(inputs, dir->path());
+        FixedInputsPlayback playback(inputs, dir->path());
         QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
 
@@ -116,7 +116,7 @@ private slots:
         QFETCH(double, tone);
         constexpr int Cycles = 3;
         inputs.speed1 = speed;
-        TonePlayback playback(inputs, dir->path());
+        FixedInputsPlayback playback(inputs, dir->path());
         struct Cycle {
             std::size_t from;
             double stopMs;

@@ -1,18 +1,23 @@
-// The settings dialog and the About dialog, offscreen.
+// The settings dialog, the About dialog and the progress dialog, offscreen.
 
 #include "Version.h"
 #include "common/MessageBoxCatcher.h"
+#include "common/ProgressControls.h"
 #include "common/TestEnvironment.h"
 #include "common/WindowControls.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/AboutNotice.h"
 #include "mainwindow/SpeedBox.h"
+#include "mainwindow/StoredToneRequest.h"
+#include "mainwindow/ToneProgressDialog.h"
 #include "platform/Fonts.h"
 #include "settings/NumberText.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TypedLineEdit.h"
 #include "tone/DopplerModel.h"
+#include "tone/ToneError.h"
+#include "tone/WaveWriter.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,8 +32,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -243,8 +250,59 @@ private slots:
         SettingsDialog dialog(nullptr);
         const SettingsControls controls = settingsControls(dialog);
         QCOMPARE((which == Doppler::Band::X ? controls.bandXCarrierList : controls.bandKCarrierList)->currentText(), used);
-        QCOMPARE(Doppler::carrierText(which), used);
-        QCOMPARE(Doppler::dopplerConstantFor(which), NumberText::toDouble(Doppler::DopplerConst(used)));
+        QCOMPARE(storedCarrier(which), used);
+        ToneRequest request;
+        request.band = which;
+        QCOMPARE(Doppler::dopplerConstant(withStoredSettings(request)), NumberText::toDouble(Doppler::DopplerConst(used)));
+    }
+
+    // What GO and the readout take from the store besides the controls: the band's
+    // carrier (without a key the band table's; Ku has none), the unit and "Accuracy",
+    // each as stored at that moment.
+    void toneRequestTakesTheStoreAsItIsNow_data()
+    {
+        QTest::addColumn<int>("band"); // -1: none selected
+        QTest::addColumn<bool>("keysStored");
+        QTest::addColumn<QString>("carrier");
+        const int x = int(Doppler::Band::X), k = int(Doppler::Band::K), ka = int(Doppler::Band::Ka),
+                  ku = int(Doppler::Band::Ku);
+        QTest::newRow("X without a key") << x << false << "10.525";
+        QTest::newRow("K without a key") << k << false << "24.150";
+        QTest::newRow("Ka without a key") << ka << false << "33.8";
+        QTest::newRow("Ka stored") << ka << true << "35.5";
+        QTest::newRow("Ku reads no key") << ku << true << "13.45";
+        QTest::newRow("no band, no carrier") << -1 << true << "";
+    }
+    void toneRequestTakesTheStoreAsItIsNow()
+    {
+        QFETCH(int, band);
+        QFETCH(bool, keysStored);
+        QFETCH(QString, carrier);
+        if (keysStored) {
+            Settings::write(Settings::XFreq, QStringLiteral("9.9"));
+            Settings::write(Settings::KFreq, QStringLiteral("24.125"));
+            Settings::write(Settings::KaFreq, QStringLiteral("35.5"));
+        }
+        ToneRequest controls;
+        if (band >= 0)
+            controls.band = Doppler::Band(band);
+        controls.firstSpeed = QStringLiteral("12");
+        controls.secondSpeed = QStringLiteral("34");
+        controls.moving = true;
+        ToneRequest request = withStoredSettings(controls);
+        QCOMPARE(request.carrier, carrier);
+        QCOMPARE(request.unit, QStringLiteral("MPH"));
+        QCOMPARE(request.bytesPerCycle, QStringLiteral("10"));
+        QCOMPARE(request.band, controls.band);
+        QCOMPARE(request.firstSpeed, controls.firstSpeed);
+        QCOMPARE(request.secondSpeed, controls.secondSpeed);
+        QVERIFY(request.moving);
+
+        Settings::write(Settings::Unit, QStringLiteral("kph"));
+        Settings::write(Settings::Accuracy, QStringLiteral("25 bytes"));
+        request = withStoredSettings(controls);
+        QCOMPARE(request.unit, QStringLiteral("kph"));
+        QCOMPARE(request.bytesPerCycle, QStringLiteral("25 bytes"));
     }
 
     // Text that arrives at once goes through the key filter of the speed boxes and of
@@ -491,11 +549,89 @@ private slots:
     }
 };
 
+// The progress dialog: its layout and place, and how it follows the writer.
+class TestProgressDialog : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+
+    QString path() const { return dir->file(QStringLiteral("temp.wav")); }
+    static WaveWriter::TonePlan largestTone() { return WaveWriter::planTone(0.5, 20060, QStringLiteral("100")); }
+
+private slots:
+    void init() { dir = std::make_unique<TestEnvironment::AppDir>(false); }
+
+    void layout()
+    {
+        ToneProgressDialog dialog;
+        const ProgressControls controls = progressControls(dialog);
+        QCOMPARE(dialog.size(), QSize(312, 56));
+        QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY((dialog.windowFlags() & Qt::WindowType_Mask) == Qt::Tool);
+        QVERIFY(!dialog.parentWidget()); // no owner window
+        QCOMPARE(controls.captionLabel->text(), QStringLiteral("Generating Test Tone, Please Wait..."));
+        QCOMPARE(controls.captionLabel->geometry(), QRect(12, 9, 289, 22));
+        QVERIFY(controls.captionLabel->font().bold());
+        QCOMPARE(controls.captionLabel->font().pointSizeF(), 9.75);
+        QCOMPARE(controls.progressBar->geometry(), QRect(9, 30, 295, 22));
+        // The Cancel button lies below the lower edge.
+        QVERIFY(controls.cancelButton->geometry().top() >= dialog.height());
+    }
+
+    // The first cycle of a file shows the dialog near the main window, the first
+    // question paints the bar, and each step of the largest file still shows as its
+    // own; the file done, the dialog hides with an empty bar.
+    void everyStepShows()
+    {
+        QWidget main;
+        main.setGeometry(100, 50, 528, 443);
+        ToneProgressDialog dialog(&main);
+        const ProgressControls controls = progressControls(dialog);
+        int previous = 0;
+        for (int t : {1, 2}) {
+            dialog.progress(t / 10030.0);
+            QVERIFY(dialog.isVisible());
+            QVERIFY(!dialog.cancelRequested());
+            QVERIFY2(controls.progressBar->value() > previous, qPrintable(QString::number(controls.progressBar->value())));
+            previous = controls.progressBar->value();
+            dialog.finished();
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(controls.progressBar->value(), 0);
+        }
+        // (main width - dialog width) / 2 + main left + 3500 twips; main top + 1800 twips.
+        const QRect frame = main.frameGeometry();
+        QCOMPARE(dialog.pos().x(), qRound((frame.width() - 312) / 2.0 + frame.left() + 3500 / 15.0));
+        QCOMPARE(dialog.pos().y(), frame.top() + 120);
+    }
+
+    // Its Cancel, clicked while the dialog lets the event loop run, abandons the file
+    // being written, and only that one: the next file with the same dialog is written
+    // whole, and the dialog is hidden after each.
+    void cancelAbandonsTheFileBeingWritten()
+    {
+        ToneProgressDialog dialog;
+        const ProgressControls controls = progressControls(dialog);
+        bool shownWhenClicked = false;
+        QTimer::singleShot(0, [&] {
+            shownWhenClicked = dialog.isVisible();
+            controls.cancelButton->click();
+        });
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(largestTone(), path(), &dialog));
+        QVERIFY(shownWhenClicked);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+
+        WaveWriter::writeToneFile(largestTone(), path(), &dialog);
+        QCOMPARE(QFileInfo(path()).size(), 1003044);
+        QVERIFY(!dialog.isVisible());
+    }
+};
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     Fonts::installSubstitutes();
-    return TestEnvironment::runAll<TestSettingsDialog, TestAboutDialog>(argc, argv);
+    return TestEnvironment::runAll<TestSettingsDialog, TestAboutDialog, TestProgressDialog>(argc, argv);
 }
 
 #include "test_dialogs.moc"

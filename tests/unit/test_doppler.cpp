@@ -1,25 +1,47 @@
-// The Doppler tone model: the numbers a technician checks the radar against.
+// The Doppler tone model: the numbers a technician checks the radar against, worked
+// out from tone requests alone.
 
 #include "common/TestEnvironment.h"
-#include "settings/SettingsKeys.h"
-#include "tone/DopplerModel.h"
 #include "settings/NumberText.h"
+#include "tone/DopplerModel.h"
+#include "tone/FrequencyReadout.h"
+#include "tone/ToneRequest.h"
 
 #include <QtTest>
 
+#include <limits>
+
 using Doppler::Band;
+
+namespace {
+
+ToneRequest requestFor(Band band, const QString& carrier, const QString& unit, const QString& speed)
+{
+    ToneRequest request;
+    request.band = band;
+    request.carrier = carrier;
+    request.unit = unit;
+    request.firstSpeed = speed;
+    return request;
+}
+
+// The usual X band in mph.
+ToneRequest xBand(const QString& speed)
+{
+    return requestFor(Band::X, QStringLiteral("10.525"), QStringLiteral("MPH"), speed);
+}
+
+double toneOf(const ToneRequest& request, WhichTone tone = WhichTone::First)
+{
+    return NumberText::roundHalfEven(Doppler::toneFrequency(request, tone));
+}
+
+} // namespace
 
 class TestDoppler : public QObject {
     Q_OBJECT
 
-    static double toneFor(Band band, const QString& speed)
-    {
-        return NumberText::roundHalfEven(Doppler::toneFrequency(Doppler::dopplerConstantFor(band), speed));
-    }
-
 private slots:
-    void init() { TestEnvironment::clearSettings(); }
-
     void constantsAsText_data()
     {
         QTest::addColumn<QString>("carrier");
@@ -48,7 +70,7 @@ private slots:
     void constantIsTheRoundTrippedText()
     {
         const double full = Doppler::DopplerFactor / Doppler::WaveLength(10.525);
-        const double used = Doppler::dopplerConstantFor(Band::X);
+        const double used = Doppler::dopplerConstant(xBand(QStringLiteral("100")));
         QCOMPARE(used, NumberText::toDouble(QStringLiteral("31.3890218012089")));
         QVERIFY(used != full);
     }
@@ -56,88 +78,67 @@ private slots:
     void workedTones_data()
     {
         QTest::addColumn<Band>("band");
+        QTest::addColumn<QString>("carrier");
         QTest::addColumn<QString>("unit");
         QTest::addColumn<QString>("speed");
         QTest::addColumn<double>("tone");
-        QTest::newRow("X 100 MPH") << Band::X << "MPH" << "100" << 3139.0;
-        QTest::newRow("X 100 KPH") << Band::X << "KPH" << "100" << 1951.0;
-        QTest::newRow("X 1 KPH") << Band::X << "KPH" << "1" << 20.0;
-        QTest::newRow("K 50 MPH") << Band::K << "MPH" << "50" << 3601.0;
-        QTest::newRow("Ka 35 MPH") << Band::Ka << "MPH" << "35" << 3528.0;
-        QTest::newRow("Ka 199 MPH") << Band::Ka << "MPH" << "199" << 20060.0;
-        QTest::newRow("Ku 60 MPH") << Band::Ku << "MPH" << "60" << 2407.0;
+        QTest::newRow("X 100 MPH") << Band::X << "10.525" << "MPH" << "100" << 3139.0;
+        QTest::newRow("X 100 KPH") << Band::X << "10.525" << "KPH" << "100" << 1951.0;
+        QTest::newRow("X 1 KPH") << Band::X << "10.525" << "KPH" << "1" << 20.0;
+        QTest::newRow("K 50 MPH") << Band::K << "24.150" << "MPH" << "50" << 3601.0;
+        QTest::newRow("Ka 35 MPH") << Band::Ka << "33.8" << "MPH" << "35" << 3528.0;
+        QTest::newRow("Ka 199 MPH") << Band::Ka << "33.8" << "MPH" << "199" << 20060.0;
+        QTest::newRow("Ku 60 MPH") << Band::Ku << "13.45" << "MPH" << "60" << 2407.0;
+        QTest::newRow("X at 9.41, 100 MPH") << Band::X << "9.41" << "MPH" << "100" << 2806.0;
+        // The unit rule is exact and case-sensitive: only "MPH" is miles per hour.
+        QTest::newRow("unit in lower case") << Band::X << "10.525" << "mph" << "100" << 1951.0;
+        QTest::newRow("unit empty") << Band::X << "10.525" << "" << "100" << 1951.0;
+        QTest::newRow("unit with a trailing blank") << Band::X << "10.525" << "MPH " << "100" << 1951.0;
+        // Speeds without a number give no tone; a negative one a negative frequency.
+        QTest::newRow("empty speed") << Band::X << "10.525" << "MPH" << "" << 0.0;
+        QTest::newRow("letters") << Band::X << "10.525" << "MPH" << "abc" << 0.0;
+        QTest::newRow("negative speed") << Band::X << "10.525" << "MPH" << "-1" << -31.0;
+        // A carrier that is no number gives no Doppler shift rather than a failure.
+        QTest::newRow("carrier no number") << Band::Ka << "none" << "MPH" << "100" << 0.0;
     }
     void workedTones()
     {
         QFETCH(Band, band);
+        QFETCH(QString, carrier);
         QFETCH(QString, unit);
         QFETCH(QString, speed);
         QFETCH(double, tone);
-        Settings::write(Settings::Unit, unit);
-        QCOMPARE(toneFor(band, speed), tone);
+        QCOMPARE(toneOf(requestFor(band, carrier, unit, speed)), tone);
     }
 
     void unpreciseValuesBeforeRounding()
     {
-        const double x = Doppler::dopplerConstantFor(Band::X);
-        QVERIFY(qAbs(Doppler::toneFrequency(x, QStringLiteral("100")) - 3138.902) < 0.001);
-        Settings::write(Settings::Unit, QStringLiteral("KPH"));
-        QVERIFY(qAbs(Doppler::toneFrequency(x, QStringLiteral("100")) - 1950.514) < 0.001);
-        QCOMPARE(Doppler::speedInMph(QStringLiteral("100")), 100 * 0.6214);
+        ToneRequest request = xBand(QStringLiteral("100"));
+        QVERIFY(qAbs(Doppler::toneFrequency(request, WhichTone::First) - 3138.902) < 0.001);
+        request.unit = QStringLiteral("KPH");
+        QVERIFY(qAbs(Doppler::toneFrequency(request, WhichTone::First) - 1950.514) < 0.001);
+        QCOMPARE(Doppler::speedInMph(QStringLiteral("100"), QStringLiteral("KPH")), 100 * 0.6214);
     }
 
-    void carrierLookup()
+    // No band selected: no carrier, no tone, no division by zero, whatever the carrier.
+    void noBandGivesNoTone()
     {
-        // No keys: the band table's defaults.
-        QCOMPARE(Doppler::carrierText(Band::X), QStringLiteral("10.525"));
-        QCOMPARE(Doppler::carrierText(Band::K), QStringLiteral("24.150"));
-        QCOMPARE(Doppler::carrierText(Band::Ka), QStringLiteral("33.8"));
-        // A stored carrier is read at the moment of use.
-        Settings::write(Settings::XFreq, QStringLiteral("9.41"));
-        QCOMPARE(toneFor(Band::X, QStringLiteral("100")), 2806.0);
-        // Ku reads no key, whatever the others hold.
-        Settings::write(Settings::KFreq, QStringLiteral("1"));
-        Settings::write(Settings::KaFreq, QStringLiteral("1"));
-        QCOMPARE(toneFor(Band::Ku, QStringLiteral("60")), 2407.0);
-        // A K carrier that is no entry of its list is the list's default, as the
-        // settings dialog shows it.
-        QCOMPARE(toneFor(Band::K, QStringLiteral("100")), NumberText::roundHalfEven(100 * 0.89408 / (0.299792458 / 24.150)));
+        ToneRequest request = xBand(QStringLiteral("100"));
+        request.band.reset();
+        QCOMPARE(Doppler::dopplerConstant(request), 0.0);
+        QCOMPARE(toneOf(request), 0.0);
     }
 
-    void unitRuleIsExactAndCaseSensitive_data()
+    // Each tone of moving mode is its own speed at the same band and unit; no sum or
+    // difference of the two is formed.
+    void eachToneHasItsOwnSpeed()
     {
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<double>("tone");
-        QTest::newRow("MPH") << "MPH" << 3139.0;
-        QTest::newRow("KPH") << "KPH" << 1951.0;
-        QTest::newRow("lower case") << "mph" << 1951.0;
-        QTest::newRow("empty") << "" << 1951.0;
-        QTest::newRow("trailing blank") << "MPH " << 1951.0;
-    }
-    void unitRuleIsExactAndCaseSensitive()
-    {
-        QFETCH(QString, unit);
-        QFETCH(double, tone);
-        Settings::write(Settings::Unit, unit);
-        QCOMPARE(toneFor(Band::X, QStringLiteral("100")), tone);
-    }
-
-    void speedsWithoutNumbersGiveNoTone()
-    {
-        QCOMPARE(toneFor(Band::X, QString()), 0.0);
-        QCOMPARE(toneFor(Band::X, QStringLiteral("abc")), 0.0);
-        QVERIFY(toneFor(Band::X, QStringLiteral("-1")) < 0);
-        // No band selected: no carrier, no tone, no division by zero.
-        QCOMPARE(Doppler::dopplerConstantFor(std::nullopt), 0.0);
-        // A Ka carrier that is no number gives no Doppler shift rather than a failure.
-        Settings::write(Settings::KaFreq, QStringLiteral("none"));
-        QCOMPARE(Doppler::dopplerConstantFor(Band::Ka), 0.0);
-    }
-
-    void equalSpeedsGiveEqualTones()
-    {
-        const double k = Doppler::dopplerConstantFor(Band::Ka);
-        QCOMPARE(Doppler::toneFrequency(k, QStringLiteral("77")), Doppler::toneFrequency(k, QStringLiteral("77")));
+        ToneRequest request = xBand(QStringLiteral("100"));
+        request.secondSpeed = QStringLiteral("50");
+        QCOMPARE(toneOf(request, WhichTone::First), 3139.0);
+        QCOMPARE(toneOf(request, WhichTone::Second), 1569.0);
+        request.secondSpeed = request.firstSpeed;
+        QCOMPARE(Doppler::toneFrequency(request, WhichTone::Second), Doppler::toneFrequency(request, WhichTone::First));
     }
 
     void bandNames()
@@ -147,6 +148,32 @@ private slots:
         QCOMPARE(Doppler::bandFromName(QStringLiteral("x")), std::nullopt);
         QCOMPARE(Doppler::bandFromName(QStringLiteral("KA")), std::nullopt);
         QCOMPARE(Doppler::bandFromName(QString()), std::nullopt);
+    }
+
+    // The readout's caption: whole hertz half to even, or in words when the label
+    // cannot hold it (here: more than eight characters) or it is no finite number.
+    void readoutCaption_data()
+    {
+        constexpr double infinity = std::numeric_limits<double>::infinity();
+        QTest::addColumn<double>("frequency");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("rounded") << 3138.902 << "3139 Hz";
+        QTest::newRow("half down to even") << 2406.5 << "2406 Hz";
+        QTest::newRow("half up to even") << 2407.5 << "2408 Hz";
+        QTest::newRow("nothing") << 0.0 << "0 Hz";
+        QTest::newRow("just below nothing") << -0.4 << "0 Hz";
+        QTest::newRow("negative") << -31.4 << "-31 Hz";
+        QTest::newRow("too wide") << 123456.0 << "too high";
+        QTest::newRow("too wide, negative") << -123456.0 << "too low";
+        QTest::newRow("infinite") << infinity << "too high";
+        QTest::newRow("minus infinite") << -infinity << "too low";
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "too high";
+    }
+    void readoutCaption()
+    {
+        QFETCH(double, frequency);
+        QFETCH(QString, caption);
+        QCOMPARE(FrequencyReadout::caption(frequency, [](const QString& text) { return text.size() <= 8; }), caption);
     }
 };
 

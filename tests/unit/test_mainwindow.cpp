@@ -3,6 +3,7 @@
 
 #include "assets/Assets.h"
 #include "common/MessageBoxCatcher.h"
+#include "common/ProgressControls.h"
 #include "common/TestEnvironment.h"
 #include "common/WindowControls.h"
 #include "mainwindow/AboutDialog.h"
@@ -10,6 +11,7 @@
 #include "mainwindow/ForkWindow.h"
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/SpeedBox.h"
+#include "mainwindow/ToneProgressDialog.h"
 #include "platform/Fonts.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsKeys.h"
@@ -662,6 +664,46 @@ private slots:
         ui().goButton->click();
         QVERIFY(window->isTonePlaying());
         ui().stopButton->click();
+        QVERIFY(!window->isTonePlaying());
+        QVERIFY(ui().firstSpeedUpButton->isEnabled() && ui().bandFrame->isEnabled() && !ui().firstSpeedBox->isReadOnly());
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+    }
+
+    // GO takes the settings as stored at that moment, whatever the readout showed.
+    void goReadsTheStoreAtThatMoment()
+    {
+        load();
+        ui().firstSpeedBox->setText(QStringLiteral("100"));
+        Settings::write(Settings::Unit, QStringLiteral("KPH"));
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("3139 Hz")); // not refreshed since
+        ui().goButton->click();
+        QVERIFY(window->isTonePlaying());
+        const QByteArray file = TestEnvironment::readAll(dir->file(QStringLiteral("temp.wav")));
+        QVERIFY(file.size() > 44);
+        QCOMPARE(qFromLittleEndian<quint32>(file.constData() + 24), 195100u); // 1951 Hz at 100 bytes a cycle
+        ui().stopButton->click();
+    }
+
+    // While GO writes the tone file the progress dialog is up, and its Cancel gives back
+    // an editable window with nothing playing and no file.
+    void goShowsTheProgressAndItsCancelAbandons()
+    {
+        Settings::write(Settings::Band, QStringLiteral("Ka"));
+        Settings::write(Settings::Speed, QStringLiteral("199"));
+        Settings::write(Settings::Accuracy, QStringLiteral("100"));
+        load();
+        int dialogsShown = 0;
+        QTimer::singleShot(0, [&dialogsShown] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* progress = qobject_cast<ToneProgressDialog*>(w); progress && progress->isVisible()) {
+                    ++dialogsShown;
+                    progressControls(progress).cancelButton->click();
+                }
+            }
+        });
+        ui().goButton->click();
+        QCOMPARE(dialogsShown, 1);
         QVERIFY(!window->isTonePlaying());
         QVERIFY(ui().firstSpeedUpButton->isEnabled() && ui().bandFrame->isEnabled() && !ui().firstSpeedBox->isReadOnly());
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));

@@ -1,16 +1,13 @@
-// Tone playback without a sound server: which files a playback writes and removes,
-// how it fails, and how it is absorbed, stopped and abandoned.
+// Tone playback without a sound server: which files a playback of a request writes and
+// removes, how it fails, and how it is absorbed, stopped and abandoned.
 
-#include "common/FixedInputs.h"
-#include "common/ProgressControls.h"
+#include "common/RecordedProgress.h"
 #include "common/TestEnvironment.h"
-#include "settings/SettingsKeys.h"
+#include "platform/LoopedSound.h"
 #include "tone/ToneError.h"
 #include "tone/TonePlayback.h"
-#include "tone/ToneProgressDialog.h"
+#include "tone/ToneRequest.h"
 
-#include <QApplication>
-#include <QPushButton>
 #include <QTimer>
 #include <QtEndian>
 #include <QtTest>
@@ -30,28 +27,48 @@ void touch(const QString& path)
     file.write("old");
 }
 
+// X band at its usual carrier: 100 mph is 3139 Hz, 50 mph 1569 Hz.
+ToneRequest xBandRequest()
+{
+    ToneRequest request;
+    request.band = Doppler::Band::X;
+    request.carrier = QStringLiteral("10.525");
+    request.unit = QStringLiteral("MPH");
+    request.firstSpeed = QStringLiteral("100");
+    request.secondSpeed = QStringLiteral("50");
+    request.bytesPerCycle = QStringLiteral("10");
+    return request;
+}
+
+// The largest file the settings allow, 20060 Hz at 100 bytes a cycle: long enough to be
+// stopped while it is written.
+ToneRequest largestRequest()
+{
+    ToneRequest request = xBandRequest();
+    request.band = Doppler::Band::Ka;
+    request.carrier = QStringLiteral("33.8");
+    request.firstSpeed = QStringLiteral("199");
+    request.bytesPerCycle = QStringLiteral("100");
+    return request;
+}
+
 } // namespace
 
 class TestTonePlayback : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestEnvironment::AppDir> dir;
-    FixedInputs inputs;
+    Platform::LoopedSound sound;
 
     QString temp() const { return dir->file(QStringLiteral("temp.wav")); }
     QString temp2() const { return dir->file(QStringLiteral("temp2.wav")); }
 
 private slots:
-    void init()
-    {
-        TestEnvironment::clearSettings();
-        dir = std::make_unique<TestEnvironment::AppDir>(false);
-        inputs = FixedInputs();
-    }
+    void init() { dir = std::make_unique<TestEnvironment::AppDir>(false); }
 
     void paths()
     {
-        TonePlayback playback(inputs, dir->path());
+        TonePlayback playback(sound, dir->path());
         QCOMPARE(playback.firstTonePath(), dir->path() + QStringLiteral("/temp.wav"));
         QCOMPARE(playback.secondTonePath(), dir->path() + QStringLiteral("/temp2.wav"));
         QCOMPARE(playback.companionPath(), dir->path() + QStringLiteral("/echolet.dll"));
@@ -60,43 +77,46 @@ private slots:
     void stationaryWritesTheFirstToneOnly()
     {
         touch(temp2()); // left from an earlier moving playback
-        TonePlayback playback(inputs, dir->path());
+        TonePlayback playback(sound, dir->path());
         QVERIFY(!playback.isTonePlaying());
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QCOMPARE(playback.playTone(xBandRequest()), TonePlayback::Outcome::Playing);
         QVERIFY(playback.isTonePlaying());
         QCOMPARE(sampleRateOf(temp()), 31390u);
         QVERIFY(!QFile::exists(temp2()));
 
         // A second play request changes nothing.
         const QDateTime written = QFileInfo(temp()).lastModified();
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Absorbed);
+        QCOMPARE(playback.playTone(largestRequest()), TonePlayback::Outcome::Absorbed);
         QCOMPARE(QFileInfo(temp()).lastModified(), written);
+        QCOMPARE(sampleRateOf(temp()), 31390u);
 
-        playback.stop();
+        playback.stop(false);
         QVERIFY(!playback.isTonePlaying());
         QVERIFY(!QFile::exists(temp()));
     }
 
-    void toneUsesTheSettingsReadNow()
+    // Unit and bytes per cycle come with the request, nowhere else.
+    void toneIsMadeOfTheRequest()
     {
-        Settings::write(Settings::Unit, QStringLiteral("KPH"));
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        TonePlayback playback(inputs, dir->path());
-        playback.playTone();
+        ToneRequest request = xBandRequest();
+        request.unit = QStringLiteral("KPH");
+        request.bytesPerCycle = QStringLiteral("100");
+        TonePlayback playback(sound, dir->path());
+        QCOMPARE(playback.playTone(request), TonePlayback::Outcome::Playing);
         QCOMPARE(sampleRateOf(temp()), 195100u); // 1951 Hz at 100 bytes per cycle
-        playback.stop();
+        playback.stop(false);
     }
 
     void stopWithoutPlaybackRemovesLeftovers()
     {
         touch(temp());
         touch(temp2());
-        TonePlayback playback(inputs, dir->path());
-        playback.stop();
+        TonePlayback playback(sound, dir->path());
+        playback.stop(true);
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
         QVERIFY(!playback.isTonePlaying());
-        playback.unload();
+        playback.unload(true);
     }
 
     void toneThatCannotBeMadeReturnsToIdle_data()
@@ -107,30 +127,31 @@ private slots:
         QTest::addColumn<bool>("noBand");
         QTest::addColumn<QString>("accuracy");
         QTest::addColumn<QString>("mentions");
-        QTest::addColumn<QString>("carrier");
-        QTest::newRow("empty first speed") << false << "" << "10" << false << "10" << "first speed box is empty" << "10.525";
-        QTest::newRow("zero first speed") << false << "0" << "10" << false << "10" << "\"0\"" << "10.525";
-        QTest::newRow("empty second speed") << true << "100" << "" << false << "10" << "second speed box is empty" << "10.525";
-        QTest::newRow("negative second speed") << true << "100" << "-1" << false << "10" << "\"-1\"" << "10.525";
-        QTest::newRow("no band") << false << "100" << "10" << true << "10" << "No radar band" << "10.525";
-        QTest::newRow("accuracy 0") << false << "100" << "10" << false << "0" << "Bytes per Cycle" << "10.525";
-        QTest::newRow("accuracy missing number") << true << "100" << "10" << false << "x" << "Bytes per Cycle" << "10.525";
+        QTest::addColumn<QString>("kaCarrier"); // empty: the X band at its usual carrier
+        QTest::newRow("empty first speed") << false << "" << "10" << false << "10" << "first speed box is empty" << "";
+        QTest::newRow("zero first speed") << false << "0" << "10" << false << "10" << "\"0\"" << "";
+        QTest::newRow("empty second speed") << true << "100" << "" << false << "10" << "second speed box is empty" << "";
+        QTest::newRow("negative second speed") << true << "100" << "-1" << false << "10" << "\"-1\"" << "";
+        QTest::newRow("no band") << false << "100" << "10" << true << "10" << "No radar band" << "";
+        QTest::newRow("accuracy 0") << false << "100" << "10" << false << "0" << "Bytes per Cycle" << "";
+        QTest::newRow("accuracy missing number") << true << "100" << "10" << false << "x" << "Bytes per Cycle" << "";
         // Two bytes a cycle are all the centre value: a file of silence.
-        QTest::newRow("accuracy holds no wave") << false << "100" << "10" << false << "2" << "hold no wave" << "10.525";
+        QTest::newRow("accuracy holds no wave") << false << "100" << "10" << false << "2" << "hold no wave" << "";
         // A fraction would give another pitch than the readout names.
-        QTest::newRow("fractional accuracy") << false << "100" << "10" << false << "10.5" << "Bytes per Cycle" << "10.525";
-        // Too fast for the player: the setting out of its range is named. (The X carrier
-        // "100000" is not one of its list's entries, so the default would play.)
+        QTest::newRow("fractional accuracy") << false << "100" << "10" << false << "10.5" << "Bytes per Cycle" << "";
+        QTest::newRow("Ka carrier gives no tone") << false << "100" << "10" << false << "10"
+                                                  << "Ka band, \"none\" GHz, gives no Doppler tone" << "none";
+        // Too fast for the player: the setting out of its range is named.
         QTest::newRow("Ka carrier too high") << false << "100" << "10" << false << "10"
                                              << "carrier frequency of the Ka band, \"100000\" GHz" << "100000";
         QTest::newRow("second speed too high") << true << "100" << "9999999" << false << "10"
-                                               << "second speed, \"9999999\"" << "10.525";
+                                               << "second speed, \"9999999\"" << "";
         // Written and played, these would be tones above what any sound server reproduces:
         // 297,935 Hz and 31,358 Hz.
         QTest::newRow("Ka carrier beyond hearing") << false << "100" << "10" << false << "10"
                                                    << "carrier frequency of the Ka band, \"999\" GHz" << "999";
         QTest::newRow("first speed beyond hearing") << false << "999" << "10" << false << "10"
-                                                    << "first speed, \"999\"" << "10.525";
+                                                    << "first speed, \"999\"" << "";
     }
     void toneThatCannotBeMadeReturnsToIdle()
     {
@@ -140,23 +161,25 @@ private slots:
         QFETCH(bool, noBand);
         QFETCH(QString, accuracy);
         QFETCH(QString, mentions);
-        QFETCH(QString, carrier);
-        Settings::write(Settings::XFreq, carrier);
-        if (carrier != QLatin1String("10.525")) { // the Ka band's own carrier
-            inputs.band = Doppler::Band::Ka;
-            Settings::write(Settings::KaFreq, carrier);
+        QFETCH(QString, kaCarrier);
+        ToneRequest request = xBandRequest();
+        if (!kaCarrier.isEmpty()) {
+            request.band = Doppler::Band::Ka;
+            request.carrier = kaCarrier;
         }
-        inputs.moving = moving;
-        inputs.speed1 = speed1;
-        inputs.speed2 = speed2;
-        if (noBand)
-            inputs.band.reset();
-        Settings::write(Settings::Accuracy, accuracy);
+        if (noBand) {
+            request.band.reset();
+            request.carrier.clear();
+        }
+        request.moving = moving;
+        request.firstSpeed = speed1;
+        request.secondSpeed = speed2;
+        request.bytesPerCycle = accuracy;
         touch(temp());
 
-        TonePlayback playback(inputs, dir->path());
+        TonePlayback playback(sound, dir->path());
         try {
-            playback.playTone();
+            playback.playTone(request);
             QFAIL("a tone that cannot be made was played");
         } catch (const ToneError& e) {
             QVERIFY2(e.message().contains(mentions), qPrintable(e.message()));
@@ -166,21 +189,17 @@ private slots:
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
         // And the next request, once corrected, plays.
-        inputs.speed1 = inputs.speed2 = QStringLiteral("10");
-        inputs.band = Doppler::Band::X;
-        Settings::write(Settings::Accuracy, QStringLiteral("10"));
-        Settings::write(Settings::XFreq, QStringLiteral("10.525"));
-        inputs.moving = false;
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
-        playback.stop();
+        QCOMPARE(playback.playTone(xBandRequest()), TonePlayback::Outcome::Playing);
+        playback.stop(false);
     }
 
     void companionThatCannotStartIsReported()
     {
-        inputs.moving = true; // no echolet.dll in this folder
-        TonePlayback playback(inputs, dir->path());
+        ToneRequest request = xBandRequest();
+        request.moving = true; // no echolet.dll in this folder
+        TonePlayback playback(sound, dir->path());
         try {
-            playback.playTone();
+            playback.playTone(request);
             QFAIL("moving mode played without its companion");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::PlayerNotStarted);
@@ -192,7 +211,7 @@ private slots:
 
         // A folder named like the companion passes the start-up check but cannot run.
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("echolet.dll")));
-        QVERIFY_THROWS_EXCEPTION(ToneError, playback.playTone());
+        QVERIFY_THROWS_EXCEPTION(ToneError, playback.playTone(request));
         QVERIFY(!playback.isTonePlaying());
     }
 
@@ -209,9 +228,9 @@ private slots:
             QFile blocker(name);
             QVERIFY(blocker.open(QIODevice::WriteOnly));
         }
-        TonePlayback playback(inputs, dir->file(QStringLiteral("missing")));
+        TonePlayback playback(sound, dir->file(QStringLiteral("missing")));
         try {
-            playback.playTone();
+            playback.playTone(xBandRequest());
             QFAIL("played without a tone file");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
@@ -224,65 +243,61 @@ private slots:
         qunsetenv("XDG_CACHE_HOME");
     }
 
-    // A stop while the file is written: the write is abandoned, nothing plays, no file
-    // is left, and a play request in between is absorbed rather than starting a second
-    // write.
+    // A stop while the file is written, from the event loop its progress lets run: the
+    // write is abandoned, nothing plays, no file is left, and a play request in between
+    // is absorbed rather than starting a second write.
     void stopWhileWritingAbandons()
     {
-        inputs.moving = true;
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        inputs.band = Doppler::Band::Ka;
-        inputs.speed1 = QStringLiteral("199");
-        TonePlayback playback(inputs, dir->path());
+        ToneRequest request = largestRequest();
+        request.moving = true;
+        TonePlayback playback(sound, dir->path());
+        RecordedProgress progress;
         TonePlayback::Outcome nested = TonePlayback::Outcome::Playing;
         bool sawWriting = false;
         QTimer::singleShot(0, [&] {
             sawWriting = playback.isWriting() && playback.isTonePlaying();
-            playback.stop();
-            nested = playback.playTone();
+            playback.stop(true);
+            nested = playback.playTone(xBandRequest(), &progress);
         });
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Abandoned);
+        QCOMPARE(playback.playTone(request, &progress), TonePlayback::Outcome::Abandoned);
         QVERIFY(sawWriting);
         QCOMPARE(nested, TonePlayback::Outcome::Absorbed);
         QVERIFY(!playback.isTonePlaying());
         QVERIFY(!playback.isWriting());
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
+        QCOMPARE(progress.finishedFiles, 1); // the second file was never begun
         // Idle again: the next request plays.
-        inputs.moving = false;
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
-        playback.stop();
+        QCOMPARE(playback.playTone(xBandRequest()), TonePlayback::Outcome::Playing);
+        playback.stop(false);
     }
 
-    void closeWhileWritingAbandons()
+    // A close while writing, and the progress's own cancel, abandon the same way.
+    void closeOrCancelWhileWritingAbandons_data()
     {
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        inputs.band = Doppler::Band::Ka;
-        inputs.speed1 = QStringLiteral("199");
-        TonePlayback playback(inputs, dir->path());
-        QTimer::singleShot(0, [&] { playback.unload(); });
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Abandoned);
-        QVERIFY(!QFile::exists(temp()));
-        QVERIFY(!playback.isTonePlaying());
+        QTest::addColumn<bool>("close");
+        QTest::newRow("close") << true;
+        QTest::newRow("cancel") << false;
     }
-
-    void cancelWhileWritingAbandons()
+    void closeOrCancelWhileWritingAbandons()
     {
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        inputs.band = Doppler::Band::Ka;
-        inputs.speed1 = QStringLiteral("199");
-        TonePlayback playback(inputs, dir->path());
-        QTimer::singleShot(0, [] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* progress = qobject_cast<ToneProgressDialog*>(w))
-                    progressControls(progress).cancelButton->click();
-            }
+        QFETCH(bool, close);
+        TonePlayback playback(sound, dir->path());
+        RecordedProgress progress;
+        QTimer::singleShot(0, [&] {
+            if (close)
+                playback.unload(false);
+            else
+                progress.cancel = true;
         });
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Abandoned);
-        QVERIFY(!playback.isTonePlaying());
+        QCOMPARE(playback.playTone(largestRequest(), &progress), TonePlayback::Outcome::Abandoned);
         QVERIFY(!QFile::exists(temp()));
+        QVERIFY(!playback.isTonePlaying());
+        QVERIFY(!playback.isWriting());
+        QVERIFY(progress.steps.size() < 10030u);
+        QCOMPARE(progress.finishedFiles, 1);
     }
 };
 
-QTEST_MAIN(TestTonePlayback)
+QTEST_GUILESS_MAIN(TestTonePlayback)
 #include "test_toneplayback.moc"

@@ -1,21 +1,15 @@
 // The tone writer: every byte of a tone file, its sizes, and what it refuses.
 
-#include "common/ProgressControls.h"
+#include "common/RecordedProgress.h"
 #include "common/TestEnvironment.h"
 #include "platform/ReplacingFile.h"
-#include "settings/SettingsKeys.h"
 #include "tone/ToneError.h"
-#include "tone/ToneProgressDialog.h"
 #include "tone/WaveWriter.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
 #include <QtEndian>
 #include <QtTest>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
@@ -41,6 +35,12 @@ quint16 u16(const QByteArray& file, int offset)
     return qFromLittleEndian<quint16>(file.constData() + offset);
 }
 
+// The tone file of a frequency at 10 bytes a cycle, the setting's default.
+WaveWriter::TonePlan planAtTen(double frequency)
+{
+    return WaveWriter::planTone(0.5, frequency, QStringLiteral("10"));
+}
+
 } // namespace
 
 class TestWaveWriter : public QObject {
@@ -52,7 +52,6 @@ class TestWaveWriter : public QObject {
 private slots:
     void init()
     {
-        TestEnvironment::clearSettings();
         dir = std::make_unique<TestEnvironment::AppDir>(false);
         path = dir->file(QStringLiteral("temp.wav"));
     }
@@ -71,7 +70,7 @@ private slots:
 
     void thousandHertzFileByteForByte()
     {
-        WaveWriter::writeToneFile(0.5, 1000, path);
+        WaveWriter::writeToneFile(planAtTen(1000), path);
         const QByteArray file = TestEnvironment::readAll(path);
         QCOMPARE(file.size(), 5044);
         QCOMPARE(file.left(4), QByteArray("RIFF"));
@@ -125,26 +124,20 @@ private slots:
         QCOMPARE(plan.dataSize, data);
         QCOMPARE(plan.cycles, cycles);
 
-        Settings::write(Settings::Accuracy, accuracy);
-        int steps = 0;
-        float last = 0;
-        bool rising = true;
-        WaveWriter::WriteContext context;
-        context.onProgress = [&](float value) {
-            rising = rising && value > last;
-            last = value;
-            ++steps;
-        };
-        WaveWriter::writeToneFile(0.5, frequency, path, context);
+        RecordedProgress progress;
+        WaveWriter::writeToneFile(plan, path, &progress);
         const QByteArray file = TestEnvironment::readAll(path);
         QCOMPARE(file.size(), 44 + data);
         QCOMPARE(u32(file, 24), static_cast<quint32>(rate));
         // Every cycle the same bytes, across all the blocks they are written in.
         QVERIFY(file.mid(44) == WaveWriter::cycleBytes(perCycle).repeated(cycles));
-        // One progress step per cycle, every one shown, ending at 100.
-        QCOMPARE(steps, cycles);
-        QVERIFY(rising);
-        QCOMPARE(last, 100.0f);
+        // One progress step per cycle, every one shown, ending at the whole file.
+        QCOMPARE(progress.steps.size(), std::size_t(cycles));
+        QVERIFY(std::is_sorted(progress.steps.begin(), progress.steps.end()));
+        QVERIFY(std::adjacent_find(progress.steps.begin(), progress.steps.end()) == progress.steps.end());
+        QCOMPARE(progress.steps.front(), 1.0 / cycles);
+        QCOMPARE(progress.steps.back(), 1.0);
+        QCOMPARE(progress.finishedFiles, 1);
     }
 
     void oneHertzGivesAnEmptyFile()
@@ -152,16 +145,15 @@ private slots:
         // The last: a cycle of 100 million bytes, of which none is written or made.
         for (const QString& accuracy : {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("25"),
                                         QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("100000000")}) {
-            Settings::write(Settings::Accuracy, accuracy);
-            int steps = 0;
-            WaveWriter::WriteContext context;
-            context.onProgress = [&](float) { ++steps; };
-            WaveWriter::writeToneFile(0.5, 1.2, path, context);
+            RecordedProgress progress;
+            WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1.2, accuracy), path, &progress);
             const QByteArray file = TestEnvironment::readAll(path);
             QCOMPARE(file.size(), 44);
             QCOMPARE(u32(file, 4), 36u);
             QCOMPARE(u32(file, 40), 0u);
-            QCOMPARE(steps, 0); // the dialog is never shown
+            QVERIFY(progress.steps.empty()); // the dialog is never shown
+            QCOMPARE(progress.asked, 0);
+            QCOMPARE(progress.finishedFiles, 1);
         }
     }
 
@@ -193,9 +185,8 @@ private slots:
         QFETCH(double, frequency);
         QFETCH(QString, accuracy);
         QFETCH(int, kind);
-        Settings::write(Settings::Accuracy, accuracy);
         try {
-            WaveWriter::writeToneFile(0.5, frequency, path);
+            WaveWriter::writeToneFile(WaveWriter::planTone(0.5, frequency, accuracy), path);
             QFAIL("a tone that cannot be made was written");
         } catch (const ToneError& e) {
             QCOMPARE(static_cast<int>(e.kind()), kind);
@@ -228,7 +219,7 @@ private slots:
         else
             QVERIFY(QFile::link(victim, path));
 
-        WaveWriter::writeToneFile(0.5, 1000, path);
+        WaveWriter::writeToneFile(planAtTen(1000), path);
         QVERIFY(!QFileInfo(path).isSymLink());
         QCOMPARE(TestEnvironment::readAll(path).size(), 5044);
         if (plant == QLatin1String("dangling"))
@@ -250,7 +241,7 @@ private slots:
     {
         const QString missing = dir->file(QStringLiteral("no such folder/temp.wav"));
         try {
-            WaveWriter::writeToneFile(0.5, 1000, missing);
+            WaveWriter::writeToneFile(planAtTen(1000), missing);
             QFAIL("no error for a file that cannot be written");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
@@ -262,7 +253,6 @@ private slots:
     // is reported in the system's words, and nothing of it is left in the folder.
     void refusedWriteIsToldInWordsAndLeavesNothing()
     {
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
         rlimit before {};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
         const auto restore = qScopeGuard([&] {
@@ -274,7 +264,7 @@ private slots:
         small.rlim_cur = 100000;
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
         try {
-            WaveWriter::writeToneFile(0.5, 20060, path);
+            WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 20060, QStringLiteral("100")), path);
             QFAIL("a write beyond the limit was not reported");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
@@ -296,55 +286,17 @@ private slots:
         }
     }
 
+    // Asked at once whether to go on, a cancel leaves no file, finished or partial.
     void abandonedWriteLeavesNoFile()
     {
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        int asked = 0;
-        WaveWriter::WriteContext context;
-        context.abandoned = [&] { return ++asked >= 1; };
-        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(0.5, 20060, path, context));
-        QVERIFY(asked >= 1);
+        RecordedProgress progress;
+        progress.cancel = true;
+        const WaveWriter::TonePlan largest = WaveWriter::planTone(0.5, 20060, QStringLiteral("100"));
+        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(largest, path, &progress));
+        QCOMPARE(progress.asked, 1);
+        QCOMPARE(progress.steps.size(), std::size_t(1));
+        QCOMPARE(progress.finishedFiles, 1);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
-    }
-
-    void cancelInTheDialogAbandons()
-    {
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        // The first yield shows the dialog; a click on its Cancel then abandons the file.
-        QTimer::singleShot(0, [] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* progress = qobject_cast<ToneProgressDialog*>(w))
-                    progressControls(progress).cancelButton->click();
-            }
-        });
-        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(0.5, 20060, path));
-        QVERIFY(!QFile::exists(path));
-    }
-
-    // The program keeps one dialog from tone to tone: a cancel of one file does not
-    // abandon the next, no second dialog is made, and it is hidden after every file.
-    void aKeptDialogServesTheNextFile()
-    {
-        Settings::write(Settings::Accuracy, QStringLiteral("100"));
-        ToneProgressDialog dialog;
-        const ProgressControls controls = progressControls(dialog);
-        WaveWriter::WriteContext context;
-        context.progress = &dialog;
-        QTimer::singleShot(0, [&] { controls.cancelButton->click(); });
-        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(0.5, 20060, path, context));
-        QVERIFY(!dialog.isVisible());
-
-        int dialogs = 0;
-        context.onProgress = [&](float) {
-            dialogs = 0;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                dialogs += qobject_cast<ToneProgressDialog*>(w) ? 1 : 0;
-        };
-        WaveWriter::writeToneFile(0.5, 1000, path, context);
-        QCOMPARE(QFileInfo(path).size(), 50044);
-        QCOMPARE(dialogs, 1);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.progressValue(), 100.0f);
     }
 
     void overwritesAnOldFileFromItsStart()
@@ -353,64 +305,10 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(100000, 'x'));
         old.close();
-        WaveWriter::writeToneFile(0.5, 1000, path);
+        WaveWriter::writeToneFile(planAtTen(1000), path);
         QCOMPARE(QFileInfo(path).size(), 5044);
     }
 };
 
-// The progress dialog's layout and place.
-class TestProgressDialog : public QObject {
-    Q_OBJECT
-private slots:
-    void layout()
-    {
-        ToneProgressDialog dialog;
-        const ProgressControls controls = progressControls(dialog);
-        QCOMPARE(dialog.size(), QSize(312, 56));
-        QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
-        QVERIFY((dialog.windowFlags() & Qt::WindowType_Mask) == Qt::Tool);
-        QCOMPARE(controls.captionLabel->text(), QStringLiteral("Generating Test Tone, Please Wait..."));
-        QCOMPARE(controls.captionLabel->geometry(), QRect(12, 9, 289, 22));
-        QVERIFY(controls.captionLabel->font().bold());
-        QCOMPARE(controls.captionLabel->font().pointSizeF(), 9.75);
-        QCOMPARE(controls.progressBar->geometry(), QRect(9, 30, 295, 22));
-        // The Cancel button lies below the lower edge.
-        QVERIFY(controls.cancelButton->geometry().top() >= dialog.height());
-    }
-
-    void everyStepShows()
-    {
-        ToneProgressDialog dialog;
-        const ProgressControls controls = progressControls(dialog);
-        dialog.setProgressValue(100.0f * 1 / 10030);
-        dialog.showProgress();
-        const int first = controls.progressBar->value();
-        dialog.setProgressValue(100.0f * 2 / 10030);
-        dialog.showProgress();
-        QVERIFY(controls.progressBar->value() > first);
-        dialog.setProgressValue(100.0f);
-        QCOMPARE(dialog.progressValue(), 100.0f);
-        dialog.showProgress();
-        QCOMPARE(controls.progressBar->value(), controls.progressBar->maximum());
-    }
-
-    void placedRelativeToTheMainWindow()
-    {
-        QWidget main;
-        main.setGeometry(100, 50, 528, 443);
-        ToneProgressDialog dialog;
-        dialog.placeNear(&main);
-        const QRect frame = main.frameGeometry();
-        // (main width - dialog width) / 2 + main left + 3500 twips; main top + 1800 twips.
-        QCOMPARE(dialog.pos().x(), qRound((frame.width() - 312) / 2.0 + frame.left() + 3500 / 15.0));
-        QCOMPARE(dialog.pos().y(), frame.top() + 120);
-    }
-};
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    return TestEnvironment::runAll<TestWaveWriter, TestProgressDialog>(argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestWaveWriter)
 #include "test_wavewriter.moc"

@@ -1,5 +1,6 @@
-#include "tone/ToneProgressDialog.h"
+#include "mainwindow/ToneProgressDialog.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -20,10 +21,14 @@ int px(double twips)
 
 constexpr int BarSteps = 10000; // 0..100 in hundredths, so every step shows
 
+// The window stays responsive without a yield per cycle: one every few milliseconds
+// keeps it painting, and the writer's own speed keeps the wait short.
+constexpr qint64 YieldEveryMs = 8;
+
 } // namespace
 
-ToneProgressDialog::ToneProgressDialog(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+ToneProgressDialog::ToneProgressDialog(const QWidget* window)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), mainWindow(window)
 {
     setObjectName(QStringLiteral("frmProgress"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -53,31 +58,58 @@ ToneProgressDialog::ToneProgressDialog(QWidget* parent)
     connect(cancelButton, &QPushButton::clicked, this, &ToneProgressDialog::onCancelClicked);
 }
 
-void ToneProgressDialog::restart()
+void ToneProgressDialog::progress(double newFraction)
 {
-    value = 0.0f;
-    cancelled = false;
-    progressBar->setValue(0);
+    fraction = newFraction;
+    if (!begun) {
+        begun = true;
+        show();
+        placeNear(mainWindow);
+    }
 }
 
-void ToneProgressDialog::setProgressValue(float newValue)
+bool ToneProgressDialog::cancelRequested()
 {
-    value = newValue;
+    // At a file's first block and at its last, and every few milliseconds in between.
+    const bool last = fraction >= 1.0;
+    if (!yielded || last || sinceYield.elapsed() >= YieldEveryMs) {
+        // The full bar is not painted: the dialog closes at once.
+        if (!last) {
+            placeNear(mainWindow);
+            showProgress();
+        }
+        QCoreApplication::processEvents();
+        yielded = true;
+        sinceYield.start();
+    }
+    return cancelled;
+}
+
+void ToneProgressDialog::finished()
+{
+    hide();
+    fraction = 0.0;
+    cancelled = false;
+    begun = false;
+    yielded = false;
+    progressBar->setValue(0);
 }
 
 void ToneProgressDialog::showProgress()
 {
+    // The bar spans 0 to 100, each step a single-precision value.
+    const float value = static_cast<float>(100.0 * fraction);
     progressBar->setValue(static_cast<int>(std::lround(static_cast<double>(value) * (BarSteps / 100))));
 }
 
-void ToneProgressDialog::placeNear(const QWidget* mainWindow)
+void ToneProgressDialog::placeNear(const QWidget* window)
 {
-    if (!mainWindow) {
+    if (!window) {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());
         return;
     }
-    const QRect main = mainWindow->frameGeometry();
+    const QRect main = window->frameGeometry();
     const double left = (main.width() - width()) / 2.0 + main.left() + 3500.0 / TwipsPerPixel;
     const double top = main.top() + 1800.0 / TwipsPerPixel;
     move(static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)));

@@ -1,0 +1,23 @@
+#include "mainwindow/StoredToneRequest.h"
+
+#include "settings/NumberText.h"
+#include "settings/SettingsKeys.h"
+
+QString storedCarrier(Doppler::Band band)
+{
+    switch (band) {
+    case Doppler::Band::X: return Settings::readEntry(Settings::XFreq, Settings::XCarriers);
+    case Doppler::Band::K: return Settings::readEntry(Settings::KFreq, Settings::KCarriers);
+    case Doppler::Band::Ka: return Settings::read(Settings::KaFreq);
+    case Doppler::Band::Ku: return NumberText::fromDouble(Doppler::KuCarrierGHz);
+    }
+    return {};
+}
+
+ToneRequest withStoredSettings(ToneRequest request)
+{
+    request.carrier = request.band ? storedCarrier(*request.band) : QString();
+    request.unit = Settings::read(Settings::Unit);
+    request.bytesPerCycle = Settings::read(Settings::Accuracy);
+    return request;
+}
