@@ -162,7 +162,7 @@ void ForkWindow::createControls()
     for (qsizetype i = 1; i < withLabels.size(); ++i)
         setTabOrder(withLabels[i - 1], withLabels[i]);
     // What the stationary height cuts off, Tab and the keys cannot reach either.
-    new HeightClippedControls(this, order);
+    new HeightClippedControls(this, order, [this] { return Twips::toPixels(heightTwips); });
 
     nameControls();
 }

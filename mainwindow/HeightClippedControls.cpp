@@ -3,8 +3,9 @@
 #include <QEvent>
 #include <QWidget>
 
-HeightClippedControls::HeightClippedControls(QWidget* watchedWindow, const QList<QWidget*>& clippable)
-    : QObject(watchedWindow), window(watchedWindow), controls(clippable)
+HeightClippedControls::HeightClippedControls(QWidget* watchedWindow, const QList<QWidget*>& clippable,
+                                             std::function<int()> heightChosen)
+    : QObject(watchedWindow), window(watchedWindow), controls(clippable), chosenHeight(std::move(heightChosen))
 {
     // A hidden window learns its new height when it is shown, before anyone can type.
     window->installEventFilter(this);
@@ -14,7 +15,7 @@ void HeightClippedControls::apply()
 {
     for (QWidget* control : controls) {
         const int bottom = control->mapTo(window, QPoint(0, control->height() - 1)).y();
-        control->setVisible(bottom < window->height());
+        control->setVisible(bottom < qMin(window->height(), chosenHeight()));
     }
 }
 

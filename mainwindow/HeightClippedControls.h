@@ -3,16 +3,19 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 
 // The window's height cuts off the controls below it (the lower fork in stationary
-// mode). Those are hidden, so that neither Tab, nor keys typed at them, nor a screen
+// mode): the height it has, or the height the program chose for it, whichever is
+// smaller; a window manager that stretches the window brings nothing back. Those are hidden, so that neither Tab, nor keys typed at them, nor a screen
 // reader reaches what the eye cannot see; a control that had the focus passes it on.
 // They come back as they were when the window is tall enough again.
 class HeightClippedControls : public QObject {
     Q_OBJECT
 public:
-    HeightClippedControls(QWidget* window, const QList<QWidget*>& controls);
+    HeightClippedControls(QWidget* window, const QList<QWidget*>& controls, std::function<int()> chosenHeight);
 
     // Hides or shows each control by the window's present height.
     void apply();
@@ -23,4 +26,5 @@ protected:
 private:
     QWidget* const window;
     const QList<QWidget*> controls;
+    const std::function<int()> chosenHeight;
 };

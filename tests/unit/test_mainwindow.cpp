@@ -502,6 +502,9 @@ private slots:
             window->windowHandle()->resize(ForkWindow::Width, imposed);
             QTRY_COMPARE(window->height(), imposed);
             QCOMPARE(window->isMovingMode(), moving);
+            // Squeezed, the second speed is cut off; stretched, it stays hidden as the
+            // stationary height hides it.
+            QVERIFY(!ui().secondSpeedBox->isVisible());
         }
     }
 
