@@ -55,8 +55,8 @@ private:
     ToneProgress* const shown;
 };
 
-TonePlayback::TonePlayback(Platform::LoopedSound& firstToneSound, const QString& applicationDirectory)
-    : sound(firstToneSound), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path)
+TonePlayback::TonePlayback(Platform::LoopedSound& player, const QString& applicationDirectory)
+    : sound(player), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path)
 {
 }
 
