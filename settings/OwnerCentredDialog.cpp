@@ -1,6 +1,9 @@
 #include "settings/OwnerCentredDialog.h"
 
+#include "platform/WindowFrame.h"
+
 #include <QShowEvent>
+#include <QWindow>
 
 namespace {
 
@@ -8,17 +11,13 @@ namespace {
 // with it before it is shown, so that it need not move once framed.
 QMargins lastFrame;
 
-QMargins frameOf(const QWidget* w)
-{
-    const QRect outer = w->frameGeometry();
-    const QRect inner = w->geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
-}
-
 } // namespace
 
-OwnerCentredDialog::OwnerCentredDialog(QWidget* owner, Qt::WindowFlags flags) : QDialog(owner, flags) {}
+OwnerCentredDialog::OwnerCentredDialog(QWidget* owner, Qt::WindowFlags flags) : QDialog(owner, flags)
+{
+    frameWatch.setInterval(FrameCheckMs);
+    connect(&frameWatch, &QTimer::timeout, this, &OwnerCentredDialog::placeOnceFramed);
+}
 
 QPoint OwnerCentredDialog::centredPosition(const QRect& ownerFrame, const QSize& outerSize)
 {
@@ -26,38 +25,46 @@ QPoint OwnerCentredDialog::centredPosition(const QRect& ownerFrame, const QSize&
                                          (ownerFrame.height() - outerSize.height()) / 2);
 }
 
-void OwnerCentredDialog::centreOnOwner()
+// The client area is placed, not the frame: Qt's idea of the frame may lag behind.
+void OwnerCentredDialog::centreOnOwner(const QMargins& frame)
 {
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!owner || !owner->isVisible())
+    if (!owner || !owner->isVisible() || !windowHandle())
         return;
-    const QMargins current = frameOf(this);
-    const bool framed = !current.isNull();
-    const QMargins frame = framed ? current : lastFrame;
     const QPoint outer = centredPosition(owner->frameGeometry(), size().grownBy(frame));
-    // Until the window manager has framed the dialog, its position is its client area's.
-    move(framed ? outer : outer + QPoint(frame.left(), frame.top()));
+    windowHandle()->setPosition(outer + QPoint(frame.left(), frame.top()));
 }
 
 void OwnerCentredDialog::showEvent(QShowEvent* event)
 {
     if (event->spontaneous() || !parentWidget())
         return QDialog::showEvent(event);
-    placedWithFrame = false;
-    centreOnOwner();
+    centreOnOwner(lastFrame);
+    // The window manager frames the dialog a moment after it is mapped: look until it
+    // has, then place the dialog again if its frame is not the one assumed.
+    frameChecks = 0;
+    frameWatch.start();
 }
 
 bool OwnerCentredDialog::event(QEvent* event)
 {
-    const bool handled = QDialog::event(event);
-    // The first activation comes after the window manager has framed the dialog.
-    if (event->type() == QEvent::WindowActivate && !placedWithFrame) {
-        placedWithFrame = true;
-        const QMargins frame = frameOf(this);
-        if (frame != lastFrame) {
-            lastFrame = frame;
-            centreOnOwner();
-        }
+    if (event->type() == QEvent::Hide)
+        frameWatch.stop();
+    return QDialog::event(event);
+}
+
+void OwnerCentredDialog::placeOnceFramed()
+{
+    const std::optional<QMargins> frame = Platform::windowManagerFrame(windowHandle());
+    if (!frame) {
+        // No window manager frames it: the first placement stands.
+        if (++frameChecks >= MaxFrameChecks)
+            frameWatch.stop();
+        return;
     }
-    return handled;
+    frameWatch.stop();
+    if (*frame != lastFrame) {
+        lastFrame = *frame;
+        centreOnOwner(*frame);
+    }
 }

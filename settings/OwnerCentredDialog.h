@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QTimer>
 
 // A dialog that opens centred on its owner window, title bar and border included.
 // Qt's own placement guesses the frame of a dialog that is not yet shown from other
@@ -20,8 +21,13 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void centreOnOwner();
+    void centreOnOwner(const QMargins& frame);
     // The window manager's frame is known only once the dialog is mapped; the dialog
     // is placed again then, once, if its frame differs from the last dialog's.
-    bool placedWithFrame = false;
+    void placeOnceFramed();
+
+    static constexpr int FrameCheckMs = 10;
+    static constexpr int MaxFrameChecks = 500; // 5 s: a busy window manager, or none
+    QTimer frameWatch;
+    int frameChecks = 0;
 };
