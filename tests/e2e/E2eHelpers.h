@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 namespace E2e {
 
@@ -43,6 +44,22 @@ inline void closeThroughWindowManager(const QString& caption)
     run(QStringLiteral("wmctrl"), {QStringLiteral("-F"), QStringLiteral("-c"), caption});
 }
 
+// Whether a window manager runs on the display: it then frames, places and focuses the
+// windows mapped there.
+inline bool windowManagerRuns()
+{
+    return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+        .contains(QLatin1String("window id"));
+}
+
+// Streams playing on the sound server.
+inline int streamsPlaying()
+{
+    return static_cast<int>(run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                .size());
+}
+
 // Windows with exactly this caption; only the mapped ones when visibleOnly.
 inline int windowsNamed(const QString& caption, bool visibleOnly)
 {
@@ -52,6 +69,14 @@ inline int windowsNamed(const QString& caption, bool visibleOnly)
     args << QStringLiteral("--name") << QStringLiteral("^%1$").arg(caption);
     const QString out = run(QStringLiteral("xdotool"), args);
     return out.isEmpty() ? 0 : static_cast<int>(out.split(QLatin1Char('\n')).size());
+}
+
+// For what must not happen: true when holds() stays true for ms, checked as it goes,
+// false as soon as it fails.
+template <typename Condition>
+bool staysTrue(Condition holds, int ms)
+{
+    return !QTest::qWaitFor([&holds] { return !holds(); }, ms) && holds();
 }
 
 } // namespace E2e

@@ -2,10 +2,14 @@
 
 // The real tinevox as a user meets it: started from its own application directory on
 // the rig's X server and sound server, clicked and typed at with xdotool at the places
-// of the controls on the skin, and heard through the null sink's monitor.
+// of the controls on the skin, and heard through the null sink's monitor. Every step
+// waits for what it can see happen (a window mapped and focused, a tone heard), never
+// for a fixed time.
 
 #include "MonitorRecorder.h"
 #include "PitchMeter.h"
+#include "TonesHeard.h"
+#include "common/ForkWindowPlaces.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
 
@@ -49,17 +53,19 @@ protected:
         return env;
     }
 
-    // Waits up to 20 s for the main window to be shown; true when it was.
+    // Waits up to 20 s for the main window to be shown and, where a window manager hands
+    // out the focus, to have it (typing goes there); true when it was.
     bool waitForWindow()
     {
         window.clear(); // an earlier start's window may be gone
-        for (int i = 0; i < 200 && window.isEmpty(); ++i) {
+        const bool shown = QTest::qWaitFor([this] {
             window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                               QStringLiteral("^Tinevox$")}).section(QLatin1Char('\n'), 0, 0);
-            if (window.isEmpty())
-                QTest::qWait(100);
-        }
-        return !window.isEmpty();
+            return !window.isEmpty();
+        }, 20000);
+        if (!shown || !E2e::windowManagerRuns())
+            return shown;
+        return QTest::qWaitFor([this] { return xdotool({QStringLiteral("getactivewindow")}) == window; }, 5000);
     }
 
     // Starts the program and waits for its window; fails the test when none appears.
@@ -77,9 +83,8 @@ protected:
             const QString output = QString::fromLocal8Bit(program->readAllStandardError() + program->readAllStandardOutput());
             program->kill();
             program->waitForFinished(2000);
-            QFAIL(qPrintable(QStringLiteral("the main window did not appear (%1): %2").arg(why, output)));
+            QFAIL(qPrintable(QStringLiteral("the main window did not appear or get the focus (%1): %2").arg(why, output)));
         }
-        QTest::qWait(300);
     }
 
     Geometry geometry() const
@@ -100,50 +105,98 @@ protected:
         return g;
     }
 
-    // Clicks at a pixel of the skin.
+    // Clicks at a pixel of the skin. The program sees the click before any later input of
+    // the test, which the X server delivers in order.
     void clickAt(int x, int y)
     {
         const Geometry g = geometry();
         xdotool({QStringLiteral("mousemove"), QString::number(g.x + x), QString::number(g.y + y),
                  QStringLiteral("click"), QStringLiteral("1")});
-        QTest::qWait(150);
     }
 
-    // The window under the pointer at a pixel of the skin.
+    // The centre of a control of the main window on the screen, by its designed name, at
+    // the scale the window is drawn at.
+    QPoint centreOf(const char* name) const
+    {
+        const Geometry g = geometry();
+        const QPointF at = ForkWindowPlaces::centre(name) * (double(g.width) / ForkWindowPlaces::WindowWidth);
+        return QPoint(g.x + qRound(at.x()), g.y + qRound(at.y()));
+    }
+
+    // Clicks a button of the mouse (the wheel's are 4 and 5) on a control, at its centre.
+    void clickControl(const char* name, const QString& button = QStringLiteral("1"))
+    {
+        const QPoint at = centreOf(name);
+        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"), button});
+    }
+
+    // The window under the pointer at a pixel of the skin, once the pointer is there.
     QString windowUnder(int x, int y)
     {
         const Geometry g = geometry();
-        xdotool({QStringLiteral("mousemove"), QString::number(g.x + x), QString::number(g.y + y)});
-        QTest::qWait(50);
-        const QString out = xdotool({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
+        const QString out = xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(g.x + x),
+                                     QString::number(g.y + y), QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
         static const QRegularExpression line(QStringLiteral("WINDOW=(\\d+)"));
         return line.match(out).captured(1);
     }
 
-    void typeSpeed(const QString& speed)
+    // Presses a button on the skin at from, moves the pointer by `by` in steps as a hand
+    // drags, and releases it. The program hands the drag to the window manager once it
+    // has seen the press: the first step is repeated until the window follows it.
+    void dragSkin(const QString& button, QPoint from, QPoint by, int steps = 10)
     {
-        clickAt(318, 137); // the first speed box
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
-        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), speed});
-        QTest::qWait(200);
+        const Geometry start = geometry();
+        const QPoint origin(start.x + from.x(), start.y + from.y());
+        const auto moveTo = [](QPoint p) {
+            xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+        };
+        moveTo(origin);
+        xdotool({QStringLiteral("mousedown"), button});
+        const QPoint first = origin + QPoint(by.x() / steps, by.y() / steps);
+        bool nudge = false;
+        const bool followed = QTest::qWaitFor([&] {
+            moveTo(first + QPoint(nudge ? 1 : 0, 0)); // a pointer that does not move sends nothing
+            nudge = !nudge;
+            const Geometry now = geometry();
+            return now.x != start.x || now.y != start.y;
+        }, 5000);
+        if (!followed)
+            qWarning("the window did not follow the first step of the drag");
+        for (int step = 2; step <= steps; ++step)
+            moveTo(origin + QPoint(by.x() * step / steps, by.y() * step / steps));
+        xdotool({QStringLiteral("mouseup"), button});
     }
 
-
-    // The pitches heard together once new streams have had time to be heard, lowest first;
-    // 0 for each one not heard.
-    std::vector<double> hearTones(int count)
+    // How far the window lies from where it was.
+    QPoint movedFrom(const Geometry& before) const
     {
-        if (!recorder.start())
-            return std::vector<double>(std::size_t(count), 0.0);
-        QTest::qWait(2500); // the null sink may take up to 2 s to let new streams be heard
-        // On a loaded machine the companion starts later still: listen a little longer.
-        TestSupport::PitchReport report;
-        for (int attempt = 0; attempt < 5 && report.tones.size() < std::size_t(count); ++attempt)
-            report = TestSupport::measurePitch(recorder.record(2000), TestSupport::MonitorRecorder::Rate, count);
+        const Geometry now = geometry();
+        return QPoint(now.x - before.x, now.y - before.y);
+    }
+
+    // The program's windows mapped on the X server: the main window and any popup.
+    QStringList mappedWindows() const
+    {
+        return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                        QString::number(program->processId())}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    void typeSpeed(const QString& speed)
+    {
+        clickControl(ForkWindowPlaces::FirstSpeedBox);
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), speed});
+    }
+
+    // The pitches heard together once all the expected ones are heard, lowest first; 0
+    // for each one not heard.
+    std::vector<double> hearTones(const std::vector<double>& expected)
+    {
+        const TestSupport::PitchReport report = TestSupport::waitForTones(recorder, expected);
         recorder.stop();
         std::vector<double> heard;
-        for (int i = 0; i < count; ++i)
-            heard.push_back(report.frequency(std::size_t(i)));
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            heard.push_back(report.frequency(i));
         std::sort(heard.begin(), heard.end());
         return heard;
     }
@@ -186,14 +239,16 @@ protected:
         QVERIFY(QFile::copy(TestEnvironment::builtAppDir() + QStringLiteral("/tinevox"), tinevox()));
         window.clear();
         extraEnvironment.clear();
+        recorder.holdLatency(); // before anything plays
     }
 
-    // Closes the program with its close button, or ends it, and anything it left.
+    // Ends the program as a logout does (the same shut-down as its close button, which a
+    // window wider than the screen may not show), and anything it left.
     void finish()
     {
         if (program && program->state() == QProcess::Running) {
-            clickAt(765, 30);
-            if (program->state() == QProcess::Running && !program->waitForFinished(5000))
+            program->terminate();
+            if (!program->waitForFinished(5000))
                 program->kill();
         }
         program.reset();
@@ -210,14 +265,13 @@ protected:
     // Both tones of moving mode, heard on the monitor at their exact pitches.
     void expectBothTones(double low, double high)
     {
-        const std::vector<double> heard = hearTones(2);
+        const std::vector<double> heard = hearTones({low, high});
         QVERIFY2(qAbs(heard[0] - low) < 0.01 && qAbs(heard[1] - high) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
         qInfo("heard %.4f and %.4f Hz", heard[0], heard[1]);
     }
 
-    // Clicks the controls by their place on the skin.
-    void clickGo() { clickAt(380, 246); }
-    void clickStop() { clickAt(278, 246); }
-    void clickClose() { clickAt(765, 30); }
+    void clickGo() { clickControl(ForkWindowPlaces::GoButton); }
+    void clickStop() { clickControl(ForkWindowPlaces::StopButton); }
+    void clickClose() { clickControl(ForkWindowPlaces::CloseButton); }
 };

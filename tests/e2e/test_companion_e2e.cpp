@@ -74,8 +74,7 @@ private slots:
         QVERIFY(!QFile::exists(tone()));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
-        QTest::qWait(300);
-        QCOMPARE(E2e::processesRunning(dir->companion()), 1);
+        QVERIFY(E2e::staysTrue([this] { return E2e::processesRunning(dir->companion()) == 1; }, 300));
         QVERIFY(Platform::postCloseByCaption(Caption));
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
     }
@@ -88,9 +87,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);
         QVERIFY(Platform::postCloseByCaption(Caption));
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
-        QTest::qWait(300);
+        QVERIFY(E2e::staysTrue([this] { return E2e::processesRunning(dir->companion()) == 1; }, 300));
         QCOMPARE(Platform::countWindowsWithCaption(Caption), 1);
-        QCOMPARE(E2e::processesRunning(dir->companion()), 1);
     }
 
     void closeRequestWithoutAWindowDoesNothing()

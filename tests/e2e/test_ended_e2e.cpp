@@ -22,12 +22,7 @@ class TestEndedE2e : public QObject, protected TinevoxUnderTest {
     QString firstTone() const { return dir->file(QStringLiteral("temp.wav")); }
     QString secondTone() const { return dir->file(QStringLiteral("temp2.wav")); }
     int companions() const { return E2e::processesRunning(dir->companion()); }
-    static int streams()
-    {
-        return int(E2e::run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
-                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-                       .size());
-    }
+    static int streams() { return E2e::streamsPlaying(); }
 
     // The death of the X server instead of a signal.
     static constexpr int DisplayDies = 0;
@@ -96,7 +91,7 @@ private slots:
             return;
         typeSpeed(QStringLiteral("120"));
         if (displayDies)
-            clickAt(218, 117); // the X band
+            clickControl(ForkWindowPlaces::BandX);
         clickGo();
         QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 5000);
         expectBothTones(1569, 3767);

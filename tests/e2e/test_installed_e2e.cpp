@@ -96,6 +96,7 @@ private slots:
         server->letEveryUserConnect();
         QVERIFY2(server->start(), "the private sound server did not start");
         qputenv("PULSE_SERVER", server->address().toLocal8Bit()); // the recorder's
+        recorder.holdLatency();
     }
 
     void cleanupTestCase()
@@ -123,8 +124,7 @@ private slots:
                         QStringLiteral("XDG_CONFIG_HOME=") + userFolder + QStringLiteral("/config"),
                         root + QStringLiteral("/usr/bin/tinevox")});
         QVERIFY(program->waitForStarted());
-        QVERIFY2(waitForWindow(), "the installed program's window did not appear");
-        QTest::qWait(300);
+        QVERIFY2(waitForWindow(), "the installed program's window did not appear or get the focus");
     }
 
     void ordinaryUserPlaysBothTones()
@@ -147,8 +147,7 @@ private slots:
         QVERIFY(!otherUser.anotherInstanceRuns());
         QVERIFY(!Platform::windowWithCaptionExists(Caption));
         QVERIFY(!Platform::postCloseByCaption(Caption));
-        QTest::qWait(500);
-        QCOMPARE(companions(), 1);
+        QVERIFY(E2e::staysTrue([this] { return companions() == 1; }, 500));
 
         clickStop();
         QTRY_COMPARE_WITH_TIMEOUT(companions(), 0, 5000);
@@ -185,9 +184,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(companions(), 0, 5000);
 
         clickClose();
-        for (int i = 0; i < 50 && E2e::windowsNamed(QStringLiteral("Tinevox"), true) < 2; ++i)
-            QTest::qWait(100);
-        QCOMPARE(E2e::windowsNamed(QStringLiteral("Tinevox"), true), 2); // the window and its box
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(QStringLiteral("Tinevox"), true), 2, 5000); // the window and its box
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
         QCOMPARE(program->exitCode(), 0);

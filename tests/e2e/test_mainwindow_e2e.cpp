@@ -25,23 +25,23 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         typeSpeed(QStringLiteral("100"));
-        clickAt(380, 246); // GO
+        clickGo();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir->file(QStringLiteral("temp.wav"))), 3000);
         QVERIFY(recorder.start());
-        const std::vector<float> tone = recorder.recordTone(2000, 6000);
+        const std::vector<float> tone = recorder.recordTone(1000, 6000);
         recorder.stop();
         QVERIFY2(!tone.empty(), "GO gave no tone");
         const double heard = TestSupport::measurePitch(tone, MonitorRecorder::Rate, 1).frequency();
         QVERIFY2(qAbs(heard - 3139) < 0.01, qPrintable(QString::number(heard, 'f', 4))); // X band, 100 mph
 
-        clickAt(278, 246); // STOP
+        clickStop();
         QVERIFY(recorder.start());
         QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "STOP left a tone playing");
         recorder.stop();
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
 
         // Closing the window keeps the speed that was typed.
-        clickAt(765, 30);
+        clickClose();
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
         QCOMPARE(program->exitCode(), 0);
         QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("100"));
@@ -52,7 +52,7 @@ private slots:
         startProgram();
         if (QTest::currentTestFailed())
             return;
-        clickAt(380, 246); // GO: 10 mph on the X band
+        clickGo(); // 10 mph on the X band
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(300, 6000).empty());
 
@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                           QStringLiteral("^Tinevox$")}).split(QLatin1Char('\n')).size(), 1);
 
-        const std::vector<float> still = recorder.record(1500);
+        const std::vector<float> still = recorder.record(1000);
         recorder.stop();
         QVERIFY(qAbs(TestSupport::measurePitch(still, MonitorRecorder::Rate, 1).frequency() - 314) < 0.01);
     }
@@ -79,19 +79,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         const Geometry before = geometry();
-        xdotool({QStringLiteral("mousemove"), QString::number(before.x + 240), QString::number(before.y + 70)});
-        xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-        QTest::qWait(100);
-        for (int step = 1; step <= 10; ++step) {
-            xdotool({QStringLiteral("mousemove"), QString::number(before.x + 240 + 12 * step),
-                     QString::number(before.y + 70 + 5 * step)});
-            QTest::qWait(20);
-        }
-        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
-        QTest::qWait(300);
-        const Geometry after = geometry();
-        QCOMPARE(after.x - before.x, 120);
-        QCOMPARE(after.y - before.y, 50);
+        dragSkin(QStringLiteral("1"), QPoint(240, 70), QPoint(120, 50));
+        QTRY_COMPARE_WITH_TIMEOUT(movedFrom(before), QPoint(120, 50), 3000);
     }
 
     // A speed typed straight after start reaches the first speed box. A drag with the
@@ -105,26 +94,14 @@ private slots:
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("100")});
         for (const char* button : {"3", "2"}) {
             const Geometry before = geometry();
-            const int x = before.x + 240, y = before.y + 70;
-            xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
-            xdotool({QStringLiteral("mousedown"), QLatin1String(button)});
-            QTest::qWait(100);
-            for (int step = 1; step <= 10; ++step) {
-                xdotool({QStringLiteral("mousemove"), QString::number(x + 6 * step), QString::number(y + 4 * step)});
-                QTest::qWait(20);
-            }
-            xdotool({QStringLiteral("mouseup"), QLatin1String(button)});
-            QTest::qWait(300);
+            dragSkin(QLatin1String(button), QPoint(240, 70), QPoint(60, 40));
+            QTRY_COMPARE_WITH_TIMEOUT(movedFrom(before), QPoint(60, 40), 3000);
             const Geometry released = geometry();
-            QCOMPARE(QPoint(released.x - before.x, released.y - before.y), QPoint(60, 40));
-            for (int step = 1; step <= 5; ++step) { // the pointer moves on, the window stays
-                xdotool({QStringLiteral("mousemove"), QString::number(x + 60 + 15 * step), QString::number(y + 40 + 10 * step)});
-                QTest::qWait(20);
-            }
+            const int x = before.x + 240 + 60, y = before.y + 70 + 40;
+            for (int step = 1; step <= 5; ++step) // the pointer moves on, the window stays
+                xdotool({QStringLiteral("mousemove"), QString::number(x + 15 * step), QString::number(y + 10 * step)});
             xdotool({QStringLiteral("click"), QStringLiteral("1")});
-            QTest::qWait(300);
-            const Geometry after = geometry();
-            QVERIFY2(after.x == released.x && after.y == released.y, button);
+            QVERIFY2(E2e::staysTrue([&] { return movedFrom(released).isNull(); }, 300), button);
         }
 
         clickGo();
@@ -138,11 +115,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sampleRate(), 31390u, 3000);
         clickStop();
 
-        clickAt(254, 27); // "Settings"
+        clickControl(ForkWindowPlaces::SettingsLabel);
         QString dialog;
-        for (int i = 0; i < 50 && dialog.isEmpty(); ++i, QTest::qWait(100))
+        QVERIFY(QTest::qWaitFor([&] {
             dialog = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Settings$")});
-        QVERIFY(!dialog.isEmpty());
+            return !dialog.isEmpty();
+        }, 5000));
         // xwininfo gives the client area's true place; the frame is what the window
         // manager put around it: left, right, top, bottom. The window manager may frame
         // and place the dialog a moment after it is mapped: wait until it has settled.
@@ -169,7 +147,7 @@ private slots:
                                                  : QStringLiteral("no frame")),
                                   5000);
         E2e::closeThroughWindowManager(QStringLiteral("Settings"));
-        QTest::qWait(300);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(QStringLiteral("Settings"), true), 0, 5000);
     }
 
     // The window manager's close runs the same unload as the close button, and
@@ -190,9 +168,12 @@ private slots:
         startProgram();
         if (QTest::currentTestFailed())
             return;
-        QTest::qWait(500);
-        const QString volume = E2e::run(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"), QStringLiteral("@DEFAULT_SINK@")});
-        QVERIFY2(volume.contains(QStringLiteral("20000 /")) && volume.contains(QStringLiteral("40000 /")), qPrintable(volume));
+        QString volume;
+        const auto unchanged = [&volume] {
+            volume = E2e::run(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"), QStringLiteral("@DEFAULT_SINK@")});
+            return volume.contains(QStringLiteral("20000 /")) && volume.contains(QStringLiteral("40000 /"));
+        };
+        QVERIFY2(E2e::staysTrue(unchanged, 500), qPrintable(volume));
         E2e::run(QStringLiteral("pactl"), {QStringLiteral("set-sink-volume"), QStringLiteral("@DEFAULT_SINK@"),
                                            QStringLiteral("65536"), QStringLiteral("65536")});
     }
@@ -205,14 +186,14 @@ private slots:
         startProgram();
         if (QTest::currentTestFailed())
             return;
-        clickAt(222, 159); // Ka
+        clickControl(ForkWindowPlaces::BandKa);
         typeSpeed(QStringLiteral("55"));
-        clickAt(204, 27); // "Mode"
-        QTest::qWait(300);
+        clickControl(ForkWindowPlaces::ModeLabel);
+        QTRY_COMPARE_WITH_TIMEOUT(mappedWindows().size(), 2, 5000); // the menu, which takes the keys
         xdotool({QStringLiteral("key"), QStringLiteral("m")}); // "&Moving"
         QTRY_COMPARE_WITH_TIMEOUT(geometry().height, 443, 3000);
         QCOMPARE(Settings::read(Settings::Mode), QStringLiteral("Moving"));
-        clickAt(765, 30);
+        clickClose();
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
         QCOMPARE(Settings::read(Settings::Band), QStringLiteral("Ka"));
         QCOMPARE(Settings::read(Settings::Speed), QStringLiteral("55"));
@@ -222,21 +203,13 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(geometry().height, 443);
-        clickAt(380, 246); // GO: Ka 55 mph and, below, the default 10 mph
+        clickGo(); // Ka 55 mph and, below, the default 10 mph
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
-        QVERIFY(recorder.start());
-        QTest::qWait(2500);
-        const std::vector<float> both = recorder.record(2000);
-        recorder.stop();
-        const TestSupport::PitchReport report = TestSupport::measurePitch(both, MonitorRecorder::Rate, 2);
-        std::vector<double> heard {report.frequency(0), report.frequency(1)};
-        std::sort(heard.begin(), heard.end());
-        QVERIFY2(qAbs(heard[0] - 1008) < 0.01 && qAbs(heard[1] - 5544) < 0.01,
-                 qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
+        expectBothTones(1008, 5544);
 
-        clickAt(270 + 50, 324 + 30); // the second speed box: cannot change while playing
+        clickControl(ForkWindowPlaces::SecondSpeedBox); // cannot change while playing
         xdotool({QStringLiteral("type"), QStringLiteral("9")});
-        clickAt(765, 30); // close while both play
+        clickClose(); // while both play
         QTRY_COMPARE_WITH_TIMEOUT(program->state(), QProcess::NotRunning, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
@@ -263,7 +236,7 @@ private slots:
         clickGo();
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(QStringLiteral("RodIdedivOzaruDodeZovo"), false), 1, 5000);
-        const std::vector<double> heard = hearTones(2);
+        const std::vector<double> heard = hearTones({1569, 3139});
         QVERIFY2(qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));
         qInfo("Wayland session: heard %.4f and %.4f Hz", heard[0], heard[1]);
@@ -282,13 +255,13 @@ private slots:
         startProgram();
         if (QTest::currentTestFailed())
             return;
-        clickAt(380, 246);
+        clickGo();
         QVERIFY(recorder.start());
-        const std::vector<float> tone = recorder.recordTone(2000, 6000);
+        const std::vector<float> tone = recorder.recordTone(1000, 6000);
         recorder.stop();
         const double heard = TestSupport::measurePitch(tone, MonitorRecorder::Rate, 1).frequency();
         QVERIFY2(qAbs(heard - 1951) < 0.01, qPrintable(QString::number(heard, 'f', 4))); // 100 kph on X
-        clickAt(278, 246);
+        clickStop();
     }
 
     // The keyboard opens the menu labels on the real window: their access keys from the
@@ -315,11 +288,7 @@ private slots:
             return;
         const Geometry main = geometry();
         xdotool({QStringLiteral("mousemove"), QString::number(main.x + 600), QString::number(main.y + 250)});
-        // The program's windows mapped on the X server: the main window and any popup.
-        auto mapped = [this] {
-            return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                            QString::number(program->processId())}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        };
+        auto mapped = [this] { return mappedWindows(); };
         QCOMPARE(mapped().size(), 1);
         xdotool(QStringList {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} + keys);
         if (opened != QLatin1String("menu")) {

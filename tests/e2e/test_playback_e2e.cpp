@@ -4,6 +4,7 @@
 
 #include "MonitorRecorder.h"
 #include "PitchMeter.h"
+#include "TonesHeard.h"
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
@@ -124,11 +125,7 @@ private slots:
         QCOMPARE(E2e::windowsNamed(Caption, true), 0); // the companion's window is never seen
 
         QVERIFY(recorder.start());
-        QTest::qWait(2500); // both streams past the null sink's start-up
-        // On a loaded machine the companion's stream starts later still: listen a little longer.
-        TestSupport::PitchReport report;
-        for (int attempt = 0; attempt < 5 && report.tones.size() < 2; ++attempt)
-            report = measurePitch(recorder.record(2000), MonitorRecorder::Rate, 2);
+        const TestSupport::PitchReport report = TestSupport::waitForTones(recorder, {1569, 3139});
         recorder.stop();
         QCOMPARE(report.tones.size(), std::size_t(2));
         std::vector<double> heard {report.frequency(0), report.frequency(1)};
@@ -176,10 +173,12 @@ private slots:
 
         QVERIFY(Platform::postCloseByCaption(Caption));
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
-        // The first player deleted the file as it closed; the other plays on from memory.
+        // The first player deleted the file as it closed; the other plays on from memory,
+        // the one stream left on the server.
         QVERIFY(!QFile::exists(temp2()));
-        QTest::qWait(300);
-        const std::vector<float> window = recorder.record(1500);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::streamsPlaying(), 1, 5000);
+        recorder.record(100);
+        const std::vector<float> window = recorder.record(1000);
         recorder.stop();
         QVERIFY(qAbs(measurePitch(window, MonitorRecorder::Rate, 1).frequency() - 1569) < 0.01);
 

@@ -38,7 +38,7 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-// Records in half-second pieces until one of the two strongest tones is within 1 Hz of frequency
+// Records in quarter-second pieces until one of the two strongest tones is within 1 Hz of frequency
 // (the null sink can take up to 2 s to let a new stream be heard, and an old one may
 // still be fading out), then measures a window of windowMs. Empty report on time-out.
 inline TestSupport::PitchReport waitForPitch(TestSupport::MonitorRecorder& recorder, double frequency,
@@ -47,7 +47,7 @@ inline TestSupport::PitchReport waitForPitch(TestSupport::MonitorRecorder& recor
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        const std::vector<float> piece = recorder.record(500);
+        const std::vector<float> piece = recorder.record(250);
         const auto probe = TestSupport::measurePitch(piece, TestSupport::MonitorRecorder::Rate);
         bool heard = false;
         for (const TestSupport::Tone& t : probe.tones)

@@ -153,7 +153,7 @@ private slots:
         second.play(tone1569);
         QVERIFY(waitUntil([&] { return first.isStreaming() && second.isStreaming(); }, 5000));
         QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
-        const PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::Rate);
+        const PitchReport report = TestSupport::measurePitch(recorder.record(1000), MonitorRecorder::Rate);
         QCOMPARE(report.tones.size(), std::size_t(2));
         const double high = std::max(report.frequency(0), report.frequency(1));
         const double low = std::min(report.frequency(0), report.frequency(1));
@@ -183,7 +183,7 @@ private slots:
         QVERIFY(other.waitForReadyRead(5000)); // "streaming"
         QVERIFY(waitUntil([&] { return mine.isStreaming(); }, 5000));
         QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
-        const PitchReport report = TestSupport::measurePitch(recorder.record(2000), MonitorRecorder::Rate);
+        const PitchReport report = TestSupport::measurePitch(recorder.record(1000), MonitorRecorder::Rate);
         QCOMPARE(report.tones.size(), std::size_t(2));
         const double high = std::max(report.frequency(0), report.frequency(1));
         const double low = std::min(report.frequency(0), report.frequency(1));

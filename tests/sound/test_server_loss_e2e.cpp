@@ -67,7 +67,7 @@ class ServerLossE2eTest : public QObject {
     void expectHeard()
     {
         QVERIFY2(waitUntil([&] { return sound->isStreaming(); }, 5000), "the server never asked for audio");
-        const auto report = waitForPitch(*recorder, 3139.0);
+        const auto report = waitForPitch(*recorder, 3139.0, 1000);
         QVERIFY2(!report.tones.empty(), "the tone was not heard");
         qInfo("heard %.5f Hz", report.frequency());
         QVERIFY(std::abs(report.frequency() - 3139.0) < 0.01);

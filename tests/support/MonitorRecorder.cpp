@@ -18,6 +18,10 @@ MonitorRecorder::MonitorRecorder(QString monitor, int latencyMs)
 MonitorRecorder::~MonitorRecorder()
 {
     stop();
+    if (hold.state() != QProcess::NotRunning) {
+        hold.kill();
+        hold.waitForFinished(2000);
+    }
 }
 
 QString MonitorRecorder::defaultMonitor()
@@ -26,19 +30,40 @@ QString MonitorRecorder::defaultMonitor()
     return env.isEmpty() ? QStringLiteral("tvnull.monitor") : env;
 }
 
+QStringList MonitorRecorder::parecArguments() const
+{
+    return {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=%1").arg(latencyMs),
+            QStringLiteral("--format=float32le"), QStringLiteral("--rate=%1").arg(Rate),
+            QStringLiteral("--channels=1"), QStringLiteral("--raw")};
+}
+
 bool MonitorRecorder::start()
 {
     stop();
+    holdLatency();
     pending.clear();
     recorded.clear();
     deliveryOffsetsMs.clear();
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(QStringLiteral("parec"),
-                  {QStringLiteral("-d"), source, QStringLiteral("--latency-msec=%1").arg(latencyMs),
-                   QStringLiteral("--format=float32le"), QStringLiteral("--rate=%1").arg(Rate),
-                   QStringLiteral("--channels=1"), QStringLiteral("--raw")});
+    process.start(QStringLiteral("parec"), parecArguments());
     return process.waitForStarted(5000);
+}
+
+bool MonitorRecorder::holdLatency()
+{
+    const QString server = qEnvironmentVariable("PULSE_SERVER");
+    if (hold.state() != QProcess::NotRunning) {
+        if (server == heldServer)
+            return true;
+        hold.kill();
+        hold.waitForFinished(2000);
+    }
+    heldServer = server;
+    hold.setStandardOutputFile(QProcess::nullDevice());
+    hold.setStandardErrorFile(QProcess::nullDevice());
+    hold.start(QStringLiteral("parec"), parecArguments());
+    return hold.waitForStarted(5000);
 }
 
 void MonitorRecorder::stop()

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -15,7 +16,10 @@ namespace TestSupport {
 //
 // The latency asked for is also how far ahead a null sink renders while it is recorded:
 // it renders that much at a time, as the first sample of it falls due, and the monitor
-// hands it on at once.
+// hands it on at once. Unrecorded, a null sink renders up to 2 s ahead, and a recording
+// started then hears nothing new, neither a new tone nor a stopped one's end, until the
+// sink's clock has caught up: so from its first start() on, a recorder keeps the sink
+// rendering in small steps, as a sound card plays, until it goes (holdLatency()).
 class MonitorRecorder {
 public:
     static constexpr int Rate = 48000;
@@ -31,6 +35,11 @@ public:
 
     // Starts parec (dropping earlier samples); false if it did not start.
     bool start();
+    // Keeps the sink rendering in steps of this recorder's latency from now on, on the
+    // sound server of the process environment, while this recorder lives, recording or
+    // not: a second parec whose samples are thrown away. Started again when the server
+    // changed or went. False if parec did not start.
+    bool holdLatency();
     // Stops parec, keeping what it recorded.
     void stop();
     bool isRecording() const;
@@ -68,9 +77,13 @@ public:
 private:
     void pump(int waitMs);
 
+    QStringList parecArguments() const;
+
     QString source;
     int latencyMs;
     QProcess process;
+    QProcess hold;
+    QString heldServer;
     QByteArray pending;
     std::vector<float> recorded;
     // For each delivery: when it arrived less where its first sample lies, in ms.

@@ -2,6 +2,7 @@
 // controls, readout, mode, and the settings it brings back and keeps.
 
 #include "assets/Assets.h"
+#include "common/ForkWindowPlaces.h"
 #include "common/MessageBoxCatcher.h"
 #include "common/ProgressControls.h"
 #include "common/TestEnvironment.h"
@@ -204,6 +205,23 @@ private slots:
         QVERIFY2(QStringList({QStringLiteral("Impact"), QStringLiteral("Liberation Sans Narrow")})
                      .contains(QFontInfo(ui().titleLabel->font()).family()),
                  qPrintable(QFontInfo(ui().titleLabel->font()).family()));
+    }
+
+    // The table the end-to-end tests click by is where the window puts every control.
+    void placesTableIsTheLayout()
+    {
+        load();
+        QCOMPARE(ForkWindowPlaces::WindowWidth, ForkWindow::Width);
+        QStringList listed;
+        for (const ForkWindowPlaces::Place& place : ForkWindowPlaces::Table) {
+            const QWidget* w = window->findChild<QWidget*>(QString::fromLatin1(place.name));
+            QVERIFY2(w, place.name);
+            QCOMPARE(QRect(w->mapTo(window.get(), QPoint(0, 0)), w->size()), ForkWindowPlaces::rect(place.name));
+            listed << QString::fromLatin1(place.name);
+        }
+        static const QRegularExpression designed(QStringLiteral("^(Command|Option|Text|Label|Frame|Slider|Image)\\d+$"));
+        for (const QWidget* w : window->findChildren<QWidget*>(designed))
+            QVERIFY2(listed.contains(w->objectName()), qPrintable(w->objectName() + QStringLiteral(" is not in the table")));
     }
 
     // No control reaches outside a fork, so the shape never cuts one; the stationary

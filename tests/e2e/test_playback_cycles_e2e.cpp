@@ -1,0 +1,102 @@
+// Many GO/STOP cycles of a playback in moving mode leave no process, file, descriptor or
+// window behind, and memory stays flat. On an X server and a sound server of the test's
+// own: the hundreds of companions it starts and closes by their caption disturb no
+// other test, so it runs beside them, at a low priority, as they mostly wait in real
+// time and this one only needs the CPU.
+
+#include "PrivateSoundServer.h"
+#include "PrivateXServer.h"
+#include "common/FixedInputs.h"
+#include "common/TestEnvironment.h"
+#include "e2e/E2eHelpers.h"
+#include "platform/WindowCaption.h"
+#include "tone/TonePlayback.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+namespace {
+
+int openDescriptors()
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+long residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLong() * 4;
+}
+
+} // namespace
+
+class TestPlaybackCyclesE2e : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir scratch {QStringLiteral("/tmp/tvcycles-XXXXXX")};
+    TestSupport::PrivateXServer display;
+    std::unique_ptr<TestSupport::PrivateSoundServer> server;
+    std::unique_ptr<TestEnvironment::AppDir> dir;
+
+private slots:
+    void initTestCase()
+    {
+        // Its servers and companions too.
+        QCOMPARE(::setpriority(PRIO_PROCESS, 0, 10), 0);
+        QVERIFY(scratch.isValid());
+        QVERIFY2(display.start(), "Xvfb did not start");
+        // This process draws its own widgets off the screen; the companions it starts,
+        // and the search for them by caption, use the X server of its own.
+        qputenv("DISPLAY", display.display().toUtf8());
+        qunsetenv("QT_QPA_PLATFORM");
+        server = std::make_unique<TestSupport::PrivateSoundServer>(scratch.path());
+        qputenv("PULSE_SERVER", server->address().toLocal8Bit());
+        QVERIFY2(server->start(), "the private sound server did not start");
+        TestEnvironment::clearSettings();
+        dir = std::make_unique<TestEnvironment::AppDir>(true);
+    }
+
+    void cleanupTestCase()
+    {
+        if (dir)
+            E2e::killAll(dir->companion()); // only after a failure
+    }
+
+    void manyCyclesLeaveNothingBehind()
+    {
+        FixedInputs inputs;
+        inputs.moving = true;
+        FixedInputsPlayback playback(inputs, dir->path());
+        auto cycle = [&] {
+            QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+            QTest::qWait(10);
+            playback.stop();
+        };
+        for (int i = 0; i < 50; ++i)
+            cycle();
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
+        const int descriptors = openDescriptors();
+        const long resident = residentKiB();
+        for (int i = 0; i < 250; ++i) {
+            cycle();
+            // Each companion ends soon after its STOP; how soon depends on the machine (a
+            // loaded single core starts and ends them slowly), so give them time.
+            QTRY_VERIFY2_WITH_TIMEOUT(E2e::processesRunning(dir->companion()) <= 3, "companions pile up", 10000);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
+        QCOMPARE(Platform::countWindowsWithCaption(TonePlayback::CompanionCaption), 0);
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
+        QCOMPARE(openDescriptors(), descriptors);
+        QVERIFY2(residentKiB() - resident < 4096, qPrintable(QStringLiteral("grew by %1 KiB").arg(residentKiB() - resident)));
+    }
+};
+
+QTEST_MAIN(TestPlaybackCyclesE2e)
+#include "test_playback_cycles_e2e.moc"
