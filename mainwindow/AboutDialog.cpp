@@ -4,8 +4,8 @@
 #include "assets/Assets.h"
 #include "mainwindow/AboutNotice.h"
 #include "mainwindow/BackedPictureLabel.h"
-#include "platform/Fonts.h"
-#include "platform/Twips.h"
+#include "widgets/Fonts.h"
+#include "widgets/Twips.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/OwnerCentredDialog.h"
+#include "widgets/OwnerCentredDialog.h"
 
 class QLabel;
 class QPlainTextEdit;

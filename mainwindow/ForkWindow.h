@@ -2,7 +2,7 @@
 
 #include "mainwindow/VolumeSlider.h"
 #include "platform/SinkVolume.h"
-#include "settings/MainWindowSettings.h"
+#include "mainwindow/MainWindowSettings.h"
 #include "tone/TonePlayback.h"
 #include "tone/ToneRequest.h"
 

@@ -7,9 +7,9 @@
 #include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/VolumeSlider.h"
-#include "platform/Controls.h"
-#include "platform/Fonts.h"
-#include "platform/Twips.h"
+#include "widgets/Controls.h"
+#include "widgets/Fonts.h"
+#include "widgets/Twips.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -3,7 +3,7 @@
 
 #include "mainwindow/ForkWindow.h"
 #include "mainwindow/SpeedBox.h"
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 #include "tone/DopplerModel.h"
 
 #include <QFrame>

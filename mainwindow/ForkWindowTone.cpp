@@ -4,7 +4,7 @@
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/StoredToneRequest.h"
 #include "mainwindow/ToneProgressDialog.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "tone/FrequencyReadout.h"
 #include "tone/ToneError.h"
 

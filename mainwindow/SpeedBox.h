@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/TypedLineEdit.h"
+#include "widgets/TypedLineEdit.h"
 
 // A speed box: typing takes only digits and backspace, at most three characters.
 class SpeedBox : public TypedLineEdit {

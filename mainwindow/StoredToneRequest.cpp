@@ -1,6 +1,6 @@
 #include "mainwindow/StoredToneRequest.h"
 
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 #include "settings/SettingsKeys.h"
 
 QString storedCarrier(Doppler::Band band)
@@ -17,7 +17,7 @@ QString storedCarrier(Doppler::Band band)
 ToneRequest withStoredSettings(ToneRequest request)
 {
     request.carrier = request.band ? storedCarrier(*request.band) : QString();
-    request.unit = Settings::read(Settings::Unit);
+    request.milesPerHour = Settings::unitIsMph(Settings::read(Settings::Unit));
     request.bytesPerCycle = Settings::read(Settings::Accuracy);
     return request;
 }

@@ -3,7 +3,7 @@
 #include "mainwindow/ForkWindow.h"
 #include "platform/AppDirectory.h"
 #include "platform/DisplayLoss.h"
-#include "platform/Fonts.h"
+#include "widgets/Fonts.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/WindowSystem.h"

@@ -1,12 +1,12 @@
 #include "settings/SettingsDialog.h"
 
-#include "platform/Controls.h"
-#include "platform/Fonts.h"
-#include "platform/Twips.h"
+#include "widgets/Controls.h"
+#include "widgets/Fonts.h"
+#include "widgets/Twips.h"
 #include "settings/NotSavedReport.h"
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 #include "settings/SettingsKeys.h"
-#include "settings/TypedLineEdit.h"
+#include "widgets/TypedLineEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

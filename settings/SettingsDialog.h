@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/SettingsStore.h"
-#include "settings/OwnerCentredDialog.h"
+#include "widgets/OwnerCentredDialog.h"
 
 #include <optional>
 

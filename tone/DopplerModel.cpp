@@ -1,7 +1,6 @@
 #include "tone/DopplerModel.h"
 
-#include "settings/NumberText.h"
-#include "settings/SettingsKeys.h"
+#include "tone/NumberText.h"
 #include "tone/ToneRequest.h"
 
 #include <cmath>
@@ -68,15 +67,15 @@ double dopplerConstant(const ToneRequest& request)
     return std::isfinite(constant) ? constant : 0.0;
 }
 
-double speedInMph(const QString& speedText, const QString& unit)
+double speedInMph(const QString& speedText, bool milesPerHour)
 {
     const double speed = NumberText::leadingValue(speedText);
-    return Settings::unitIsMph(unit) ? speed : speed * KphToMph;
+    return milesPerHour ? speed : speed * KphToMph;
 }
 
 double toneFrequency(const ToneRequest& request, WhichTone tone)
 {
-    return speedInMph(request.speed(tone), request.unit) * dopplerConstant(request);
+    return speedInMph(request.speed(tone), request.milesPerHour) * dopplerConstant(request);
 }
 
 } // namespace Doppler

@@ -43,9 +43,9 @@ double highestOfferedCarrier(Band band);
 // or text that is no number gives no shift either.
 double dopplerConstant(const ToneRequest& request);
 
-// A speed box's text in mph: its leading number, times 0.6214 unless unit is exactly
-// "MPH".
-double speedInMph(const QString& speedText, const QString& unit);
+// A speed box's text in mph: its leading number, times 0.6214 when it is in kilometres
+// per hour.
+double speedInMph(const QString& speedText, bool milesPerHour);
 
 // One tone of the request: its speed in mph times the Doppler constant, in Hz, not yet
 // rounded.

@@ -1,6 +1,6 @@
 #include "tone/FrequencyReadout.h"
 
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 
 #include <QCoreApplication>
 

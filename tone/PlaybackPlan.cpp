@@ -1,6 +1,6 @@
 #include "tone/PlaybackPlan.h"
 
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 #include "tone/DopplerModel.h"
 #include "tone/ToneError.h"
 #include "tone/ToneRequest.h"

@@ -15,7 +15,7 @@ enum class WhichTone { First, Second };
 struct ToneRequest {
     std::optional<Doppler::Band> band; // none when no band option is selected
     QString carrier;       // the band's carrier in GHz, as stored (or the fixed Ku carrier)
-    QString unit;          // "MPH/KPH" as stored: exactly "MPH" is miles per hour
+    bool milesPerHour = true; // the speeds' unit: miles, or else kilometres, per hour
     QString firstSpeed;    // as typed in the first speed box
     QString secondSpeed;   // and in the second
     bool moving = false;   // moving mode: the second tone plays as well

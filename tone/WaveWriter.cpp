@@ -2,7 +2,7 @@
 
 #include "platform/LoopedSound.h"
 #include "platform/ReplacingFile.h"
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 #include "tone/ToneError.h"
 #include "tone/ToneProgress.h"
 

@@ -4,7 +4,7 @@
 // click a control at its centre by its designed name, and the unit tests hold this table
 // to the real window's geometry, so that a moved control moves the clicks with it.
 
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QPoint>
 #include <QPointF>

@@ -5,7 +5,7 @@
 #include "common/DesignedControls.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/VolumeSlider.h"
-#include "settings/TypedLineEdit.h"
+#include "widgets/TypedLineEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 #include "common/WindowControls.h"
 #include "e2e/E2eHelpers.h"
 #include "mainwindow/ForkWindow.h"
-#include "platform/Fonts.h"
+#include "widgets/Fonts.h"
 #include "platform/SinkVolume.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 // speed boxes. Whatever they hold, parsing them never fails, and the tone planned from
 // them is either refused with a message or consistent.
 
-#include "settings/MainWindowSettings.h"
-#include "settings/NumberText.h"
+#include "mainwindow/MainWindowSettings.h"
+#include "tone/NumberText.h"
 #include "settings/SettingsKeys.h"
 #include "tone/DopplerModel.h"
 #include "tone/ToneError.h"

@@ -2,7 +2,7 @@
 // out from tone requests alone.
 
 #include "common/TestEnvironment.h"
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 #include "tone/DopplerModel.h"
 #include "tone/FrequencyReadout.h"
 #include "tone/ToneRequest.h"
@@ -15,12 +15,12 @@ using Doppler::Band;
 
 namespace {
 
-ToneRequest requestFor(Band band, const QString& carrier, const QString& unit, const QString& speed)
+ToneRequest requestFor(Band band, const QString& carrier, bool milesPerHour, const QString& speed)
 {
     ToneRequest request;
     request.band = band;
     request.carrier = carrier;
-    request.unit = unit;
+    request.milesPerHour = milesPerHour;
     request.firstSpeed = speed;
     return request;
 }
@@ -28,7 +28,7 @@ ToneRequest requestFor(Band band, const QString& carrier, const QString& unit, c
 // The usual X band in mph.
 ToneRequest xBand(const QString& speed)
 {
-    return requestFor(Band::X, QStringLiteral("10.525"), QStringLiteral("MPH"), speed);
+    return requestFor(Band::X, QStringLiteral("10.525"), true, speed);
 }
 
 double toneOf(const ToneRequest& request, WhichTone tone = WhichTone::First)
@@ -79,45 +79,41 @@ private slots:
     {
         QTest::addColumn<Band>("band");
         QTest::addColumn<QString>("carrier");
-        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("milesPerHour");
         QTest::addColumn<QString>("speed");
         QTest::addColumn<double>("tone");
-        QTest::newRow("X 100 MPH") << Band::X << "10.525" << "MPH" << "100" << 3139.0;
-        QTest::newRow("X 100 KPH") << Band::X << "10.525" << "KPH" << "100" << 1951.0;
-        QTest::newRow("X 1 KPH") << Band::X << "10.525" << "KPH" << "1" << 20.0;
-        QTest::newRow("K 50 MPH") << Band::K << "24.150" << "MPH" << "50" << 3601.0;
-        QTest::newRow("Ka 35 MPH") << Band::Ka << "33.8" << "MPH" << "35" << 3528.0;
-        QTest::newRow("Ka 199 MPH") << Band::Ka << "33.8" << "MPH" << "199" << 20060.0;
-        QTest::newRow("Ku 60 MPH") << Band::Ku << "13.45" << "MPH" << "60" << 2407.0;
-        QTest::newRow("X at 9.41, 100 MPH") << Band::X << "9.41" << "MPH" << "100" << 2806.0;
-        // The unit rule is exact and case-sensitive: only "MPH" is miles per hour.
-        QTest::newRow("unit in lower case") << Band::X << "10.525" << "mph" << "100" << 1951.0;
-        QTest::newRow("unit empty") << Band::X << "10.525" << "" << "100" << 1951.0;
-        QTest::newRow("unit with a trailing blank") << Band::X << "10.525" << "MPH " << "100" << 1951.0;
+        QTest::newRow("X 100 MPH") << Band::X << "10.525" << true << "100" << 3139.0;
+        QTest::newRow("X 100 KPH") << Band::X << "10.525" << false << "100" << 1951.0;
+        QTest::newRow("X 1 KPH") << Band::X << "10.525" << false << "1" << 20.0;
+        QTest::newRow("K 50 MPH") << Band::K << "24.150" << true << "50" << 3601.0;
+        QTest::newRow("Ka 35 MPH") << Band::Ka << "33.8" << true << "35" << 3528.0;
+        QTest::newRow("Ka 199 MPH") << Band::Ka << "33.8" << true << "199" << 20060.0;
+        QTest::newRow("Ku 60 MPH") << Band::Ku << "13.45" << true << "60" << 2407.0;
+        QTest::newRow("X at 9.41, 100 MPH") << Band::X << "9.41" << true << "100" << 2806.0;
         // Speeds without a number give no tone; a negative one a negative frequency.
-        QTest::newRow("empty speed") << Band::X << "10.525" << "MPH" << "" << 0.0;
-        QTest::newRow("letters") << Band::X << "10.525" << "MPH" << "abc" << 0.0;
-        QTest::newRow("negative speed") << Band::X << "10.525" << "MPH" << "-1" << -31.0;
+        QTest::newRow("empty speed") << Band::X << "10.525" << true << "" << 0.0;
+        QTest::newRow("letters") << Band::X << "10.525" << true << "abc" << 0.0;
+        QTest::newRow("negative speed") << Band::X << "10.525" << true << "-1" << -31.0;
         // A carrier that is no number gives no Doppler shift rather than a failure.
-        QTest::newRow("carrier no number") << Band::Ka << "none" << "MPH" << "100" << 0.0;
+        QTest::newRow("carrier no number") << Band::Ka << "none" << true << "100" << 0.0;
     }
     void workedTones()
     {
         QFETCH(Band, band);
         QFETCH(QString, carrier);
-        QFETCH(QString, unit);
+        QFETCH(bool, milesPerHour);
         QFETCH(QString, speed);
         QFETCH(double, tone);
-        QCOMPARE(toneOf(requestFor(band, carrier, unit, speed)), tone);
+        QCOMPARE(toneOf(requestFor(band, carrier, milesPerHour, speed)), tone);
     }
 
     void unpreciseValuesBeforeRounding()
     {
         ToneRequest request = xBand(QStringLiteral("100"));
         QVERIFY(qAbs(Doppler::toneFrequency(request, WhichTone::First) - 3138.902) < 0.001);
-        request.unit = QStringLiteral("KPH");
+        request.milesPerHour = false;
         QVERIFY(qAbs(Doppler::toneFrequency(request, WhichTone::First) - 1950.514) < 0.001);
-        QCOMPARE(Doppler::speedInMph(QStringLiteral("100"), QStringLiteral("KPH")), 100 * 0.6214);
+        QCOMPARE(Doppler::speedInMph(QStringLiteral("100"), false), 100 * 0.6214);
     }
 
     // No band selected: no carrier, no tone, no division by zero, whatever the carrier.

@@ -3,7 +3,7 @@
 
 #include "common/TestEnvironment.h"
 #include "mainwindow/ForkWindow.h"
-#include "platform/Fonts.h"
+#include "widgets/Fonts.h"
 
 #include <QApplication>
 #include <QLabel>

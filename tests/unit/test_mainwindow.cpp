@@ -13,7 +13,7 @@
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/ToneProgressDialog.h"
-#include "platform/Fonts.h"
+#include "widgets/Fonts.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsKeys.h"
 

@@ -33,7 +33,7 @@ ToneRequest xBandRequest()
     ToneRequest request;
     request.band = Doppler::Band::X;
     request.carrier = QStringLiteral("10.525");
-    request.unit = QStringLiteral("MPH");
+    request.milesPerHour = true;
     request.firstSpeed = QStringLiteral("100");
     request.secondSpeed = QStringLiteral("50");
     request.bytesPerCycle = QStringLiteral("10");
@@ -99,7 +99,7 @@ private slots:
     void toneIsMadeOfTheRequest()
     {
         ToneRequest request = xBandRequest();
-        request.unit = QStringLiteral("KPH");
+        request.milesPerHour = false;
         request.bytesPerCycle = QStringLiteral("100");
         TonePlayback playback(sound, dir->path());
         QCOMPARE(playback.playTone(request), TonePlayback::Outcome::Playing);

@@ -1,4 +1,4 @@
-#include "settings/TypedLineEdit.h"
+#include "widgets/TypedLineEdit.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

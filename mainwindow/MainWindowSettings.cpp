@@ -1,6 +1,6 @@
-#include "settings/MainWindowSettings.h"
+#include "mainwindow/MainWindowSettings.h"
 
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 #include "settings/SettingsKeys.h"
 
 namespace MainWindowSettings {

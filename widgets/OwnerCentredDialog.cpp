@@ -1,4 +1,4 @@
-#include "settings/OwnerCentredDialog.h"
+#include "widgets/OwnerCentredDialog.h"
 
 #include "platform/WindowFrame.h"
 

@@ -1,4 +1,4 @@
-#include "settings/NumberText.h"
+#include "tone/NumberText.h"
 
 #include <algorithm>
 #include <cmath>
