@@ -2,6 +2,7 @@
 
 #include "bench/Measure.h"
 #include "bench/Processes.h"
+#include "platform/CompanionNames.h"
 #include "tone/ToneError.h"
 
 #include <QFile>
@@ -33,7 +34,7 @@ Playback::~Playback()
 
 QString Playback::companionPath() const
 {
-    return dir.filePath(TonePlayback::CompanionFile);
+    return dir.filePath(Platform::CompanionNames::ProgramFile);
 }
 
 void Playback::go()

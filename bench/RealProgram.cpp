@@ -63,7 +63,10 @@ bool RealProgram::close(int timeoutMs)
 {
     if (process.state() == QProcess::NotRunning)
         return true;
-    if (Platform::postCloseByCaptionOfProcess(QStringLiteral("Tinevox"), pid()) && process.waitForFinished(timeoutMs))
+    // One instance at a time: the window captioned "Tinevox" is its main window.
+    qint64 owner = 0;
+    if (Platform::postCloseByCaption(QStringLiteral("Tinevox"), &owner) && owner == pid()
+        && process.waitForFinished(timeoutMs))
         return true;
     process.kill();
     process.waitForFinished(3000);

@@ -6,7 +6,7 @@
 #include "bench/Measure.h"
 #include "bench/Tones.h"
 #include "mainwindow/ToneProgressDialog.h"
-#include "tone/TonePlayback.h"
+#include "platform/CompanionNames.h"
 #include "tone/WaveWriter.h"
 
 #include <QElapsedTimer>
@@ -79,7 +79,7 @@ void benchWriter(Table& table)
     QTemporaryDir dir;
     if (!dir.isValid())
         throw Failure(QStringLiteral("cannot make a scratch folder"));
-    const QString path = dir.filePath(TonePlayback::FirstToneFile);
+    const QString path = dir.filePath(Platform::CompanionNames::FirstToneFile);
     const QString plainPath = dir.filePath(QStringLiteral("plain.wav"));
     const QString soxPath = dir.filePath(QStringLiteral("sox.wav"));
 

@@ -61,6 +61,8 @@ ForkWindow::~ForkWindow() = default;
 
 bool ForkWindow::load()
 {
+    // Before anything plays; they are followed from the event loop.
+    playback.endLeftoversOfEarlierRun();
     if (!Platform::pathExists(playback.companionPath())) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
                         QStringLiteral("Error: Data or files are missing or corrupt.\r\nPlease re-install Tinevox!"),

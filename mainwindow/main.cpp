@@ -7,7 +7,6 @@
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/WindowSystem.h"
-#include "tone/TonePlayback.h"
 
 #include <QApplication>
 
@@ -19,8 +18,6 @@ int main(int argc, char* argv[])
     const Platform::SingleInstance instance(QStringLiteral("tinevox"));
     if (instance.anotherInstanceRuns())
         return 0;
-
-    TonePlayback::endLeftoversOfEarlierRun(Platform::applicationDirectory());
 
     Fonts::installSubstitutes();
     ForkWindow window(Platform::applicationDirectory());

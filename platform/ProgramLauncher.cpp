@@ -52,6 +52,12 @@ void terminateProcess(qint64 pid)
         ::kill(static_cast<pid_t>(pid), SIGTERM);
 }
 
+void killProcess(qint64 pid)
+{
+    if (pid > 0)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+}
+
 ShowState takeStartupShowState()
 {
     const char* value = std::getenv(ShowStateVariable);

@@ -1,23 +1,17 @@
-// Children tied to this process's life, and the hidden starts an earlier run left behind.
+// Children tied to this process's life.
 
-#include "platform/ProgramLauncher.h"
+#include "platform/TiedProgram.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
-#include <QThread>
 
-#include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <vector>
 
 #include <fcntl.h>
 #include <linux/close_range.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,26 +67,6 @@ bool isExecutableFile(const QString& path)
     return info.isFile() && info.isExecutable();
 }
 
-// The executable of a process, as the kernel names it; a replaced file keeps its old name.
-QString executableOf(const QString& procEntry)
-{
-    QString target = QFile::symLinkTarget(procEntry + QStringLiteral("/exe"));
-    const QString deleted = QStringLiteral(" (deleted)");
-    if (target.endsWith(deleted))
-        target.chop(deleted.size());
-    return target;
-}
-
-bool startedHidden(const QString& procEntry)
-{
-    QFile environ(procEntry + QStringLiteral("/environ"));
-    if (!environ.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray hiddenEntry = QByteArray(ShowStateVariable) + "=0";
-    // The environment the process started with, which removing a variable later does not change.
-    return environ.readAll().split('\0').contains(hiddenEntry);
-}
-
 } // namespace
 
 bool startTiedProgram(const QString& path, ShowState state, qint64* pid)
@@ -136,37 +110,6 @@ bool reapChild(qint64 pid)
 {
     // 0 while it runs; its identifier once collected; -1 when it is no child (any more).
     return pid <= 0 || ::waitpid(static_cast<pid_t>(pid), nullptr, WNOHANG) != 0;
-}
-
-int endHiddenStartsOf(const QString& path, int waitMs)
-{
-    const QString wanted = QFileInfo(path).canonicalFilePath();
-    if (wanted.isEmpty())
-        return 0;
-    std::vector<qint64> ended;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& name : entries) {
-        bool numeric = false;
-        const qint64 candidate = name.toLongLong(&numeric);
-        if (!numeric || candidate == ::getpid())
-            continue;
-        const QString entry = QStringLiteral("/proc/") + name;
-        struct stat info {};
-        if (::stat(QFile::encodeName(entry).constData(), &info) != 0 || info.st_uid != ::getuid())
-            continue;
-        if (executableOf(entry) != wanted || !startedHidden(entry))
-            continue;
-        terminateProcess(candidate);
-        ended.push_back(candidate);
-    }
-    QElapsedTimer waited;
-    waited.start();
-    auto anyRuns = [&] {
-        return std::any_of(ended.begin(), ended.end(), [](qint64 p) { return processRuns(p); });
-    };
-    while (anyRuns() && waited.elapsed() < waitMs)
-        QThread::msleep(20);
-    return static_cast<int>(ended.size());
 }
 
 } // namespace Platform

@@ -93,22 +93,32 @@ bool hasCaption(Display* display, Window window, const QByteArray& caption)
     return !caption.isEmpty() && legacyName(display, window) == caption;
 }
 
+std::vector<Window> childrenOf(Display* display, Window window)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return {};
+    std::vector<Window> list(children, children + count);
+    if (children)
+        XFree(children);
+    return list;
+}
+
+std::vector<Window> rootChildren(Display* display)
+{
+    return childrenOf(display, DefaultRootWindow(display));
+}
+
 // Depth-first over the whole tree: under a reparenting window manager the program's
 // own window is a child of the manager's frame, not of the root.
 void walk(Display* display, Window window, const std::function<bool(Window)>& visit, int depth = 0)
 {
     if (depth > 8)
         return;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count))
-        return;
-    std::vector<Window> list(children, children + count);
-    if (children)
-        XFree(children);
-    for (Window child : list) {
+    for (Window child : childrenOf(display, window)) {
         if (!visit(child))
             return;
         walk(display, child, visit, depth + 1);
@@ -147,57 +157,51 @@ void postClose(Display* display, Window window)
     XFlush(display);
 }
 
-std::vector<Window> windowsWithCaption(Display* display, const QString& caption, bool firstOnly)
+// The first window in the tree with exactly this caption; 0 when there is none.
+Window firstWindowWithCaption(Display* display, const QString& caption)
 {
     const QByteArray wanted = caption.toUtf8();
-    std::vector<Window> found;
+    Window found = 0;
     if (wanted.isEmpty())
         return found;
+    // A visit that answers false ends only its own level of the walk: the first find stays.
     walk(display, DefaultRootWindow(display), [&](Window w) {
-        if (hasCaption(display, w, wanted) && !belongsToAnotherUser(display, w)) {
-            found.push_back(w);
-            return !firstOnly;
-        }
-        return true;
+        if (!found && hasCaption(display, w, wanted) && !belongsToAnotherUser(display, w))
+            found = w;
+        return !found;
     });
     return found;
 }
 
 } // namespace
 
-int countWindowsWithCaption(const QString& caption)
+bool postCloseByCaption(const QString& caption, qint64* ownerPid)
 {
-    DisplayConnection x;
-    if (!x.display)
-        return 0;
-    return static_cast<int>(windowsWithCaption(x.display, caption, false).size());
-}
-
-bool windowWithCaptionExists(const QString& caption)
-{
-    DisplayConnection x;
-    return x.display && !windowsWithCaption(x.display, caption, true).empty();
-}
-
-bool postCloseByCaption(const QString& caption)
-{
+    if (ownerPid)
+        *ownerPid = 0;
     DisplayConnection x;
     if (!x.display)
         return false;
-    const std::vector<Window> found = windowsWithCaption(x.display, caption, true);
-    if (found.empty())
+    const Window found = firstWindowWithCaption(x.display, caption);
+    if (!found)
         return false;
-    postClose(x.display, found.front());
+    postClose(x.display, found);
+    if (ownerPid)
+        *ownerPid = windowPid(x.display, found);
     return true;
 }
 
-bool postCloseByCaptionOfProcess(const QString& caption, qint64 pid)
+bool postCloseToHiddenWindowOf(const QString& caption, qint64 pid)
 {
-    DisplayConnection x;
-    if (!x.display || pid <= 0)
+    const QByteArray wanted = caption.toUtf8();
+    if (pid <= 0 || wanted.isEmpty())
         return false;
-    for (Window w : windowsWithCaption(x.display, caption, false)) {
-        if (windowPid(x.display, w) == pid) {
+    DisplayConnection x;
+    if (!x.display)
+        return false;
+    for (Window w : rootChildren(x.display)) {
+        // The process first: one property of each window rather than two.
+        if (windowPid(x.display, w) == pid && hasCaption(x.display, w, wanted)) {
             postClose(x.display, w);
             return true;
         }

@@ -8,19 +8,16 @@ namespace Platform {
 // counts, mapped or not, whatever its class, unless its process (_NET_WM_PID) runs for
 // another user.
 
-// True when a window with exactly this caption exists.
-bool windowWithCaptionExists(const QString& caption);
-
 // Finds one window whose caption equals caption and posts it a close request
 // (WM_DELETE_WINDOW), without waiting for it to close. Returns whether a window was
-// found; when none has that caption, nothing happens.
-bool postCloseByCaption(const QString& caption);
+// found; when none has that caption, nothing happens. The process the window names as
+// its own (_NET_WM_PID, 0 when it names none) is stored in ownerPid when one is given.
+bool postCloseByCaption(const QString& caption, qint64* ownerPid = nullptr);
 
 // Posts a close request to the window with this caption that belongs to the process
-// pid (by its _NET_WM_PID). Returns whether such a window was found.
-bool postCloseByCaptionOfProcess(const QString& caption, qint64 pid);
-
-// How many windows carry exactly this caption.
-int countWindowsWithCaption(const QString& caption);
+// pid and was never mapped: a window started hidden has never been framed by a window
+// manager, so only the root window's own children are looked at, not the whole tree.
+// Returns whether such a window was found.
+bool postCloseToHiddenWindowOf(const QString& caption, qint64 pid);
 
 } // namespace Platform

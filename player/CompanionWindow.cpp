@@ -1,10 +1,13 @@
 #include "player/CompanionWindow.h"
 
 #include "platform/AppDirectory.h"
+#include "platform/CompanionNames.h"
 #include "platform/FileSystem.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+
+using namespace Platform::CompanionNames;
 
 CompanionWindow::CompanionWindow(const QString& toneFolder) : directory(toneFolder)
 {
@@ -16,13 +19,13 @@ CompanionWindow::CompanionWindow(const QString& toneFolder) : directory(toneFold
 
 QString CompanionWindow::tonePath() const
 {
-    return directory.isEmpty() ? QString() : Platform::pathInDirectory(directory, ToneFile);
+    return directory.isEmpty() ? QString() : Platform::pathInDirectory(directory, SecondToneFile);
 }
 
 void CompanionWindow::deleteMainProgramsTone()
 {
     if (!directory.isEmpty())
-        Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(directory, MainProgramsToneFile));
+        Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(directory, FirstToneFile));
 }
 
 void CompanionWindow::load()

@@ -12,10 +12,6 @@ class QCloseEvent;
 class CompanionWindow : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
-    static inline const QString ToneFile = QStringLiteral("temp2.wav");
-    static inline const QString MainProgramsToneFile = QStringLiteral("temp.wav");
-
     // toneFolder: where Tinevox writes the tone files; empty when there is none (silence).
     explicit CompanionWindow(const QString& toneFolder);
 

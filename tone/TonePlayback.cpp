@@ -1,10 +1,9 @@
 #include "tone/TonePlayback.h"
 
 #include "platform/AppDirectory.h"
+#include "platform/CompanionNames.h"
 #include "platform/FileSystem.h"
-#include "platform/ProgramLauncher.h"
 #include "platform/ToneFolder.h"
-#include "platform/WindowCaption.h"
 #include "tone/PlaybackPlan.h"
 #include "tone/ToneError.h"
 #include "tone/ToneProgress.h"
@@ -13,10 +12,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QThread>
-#include <QTimer>
 
-#include <algorithm>
+using namespace Platform::CompanionNames;
 
 namespace {
 
@@ -56,15 +53,16 @@ private:
 };
 
 TonePlayback::TonePlayback(Platform::LoopedSound& player, const QString& applicationDirectory)
-    : sound(player), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path)
+    : sound(player), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path),
+      companions(Platform::pathInDirectory(applicationDirectory, ProgramFile))
 {
 }
 
-void TonePlayback::endLeftoversOfEarlierRun(const QString& applicationDirectory)
+void TonePlayback::endLeftoversOfEarlierRun()
 {
-    // Each takes its close as a close: it stops and deletes its own file.
-    Platform::endHiddenStartsOf(Platform::pathInDirectory(applicationDirectory, CompanionFile), 2000);
-    const QString folder = Platform::toneFolder(applicationDirectory).path;
+    // Each takes SIGTERM as a close: it stops and deletes its own file.
+    companions.endEarlierRun();
+    const QString folder = Platform::toneFolder(appDir).path;
     if (folder.isEmpty())
         return;
     // Also the unfinished files of a write that was cut off (".temp.wav.XXXXXXXX").
@@ -77,14 +75,13 @@ void TonePlayback::endLeftoversOfEarlierRun(const QString& applicationDirectory)
     }
 }
 
-// A playback that goes while it plays leaves nothing playing behind it: the companions
-// it started are known by their process.
+// A playback that goes while it plays leaves nothing playing behind it; the companions
+// it started go with their CompanionProcesses.
 TonePlayback::~TonePlayback()
 {
-    if (state == State::Idle && companions.empty())
+    if (state == State::Idle)
         return;
     sound.stop();
-    closeStartedCompanions(true);
     deleteToneFiles();
 }
 
@@ -100,7 +97,7 @@ QString TonePlayback::secondTonePath() const
 
 QString TonePlayback::companionPath() const
 {
-    return Platform::pathInDirectory(appDir, CompanionFile);
+    return companions.programPath();
 }
 
 void TonePlayback::deleteToneFiles()
@@ -116,6 +113,8 @@ TonePlayback::Outcome TonePlayback::playTone(const ToneRequest& request, TonePro
     state = State::Writing;
 
     try {
+        // An earlier run's companion still closing would delete the new second tone file.
+        companions.finishEndingEarlierRun();
         deleteToneFiles();
         // Every tone of this playback is checked before any file is written, so a tone
         // that cannot be made leaves nothing behind.
@@ -140,15 +139,12 @@ TonePlayback::Outcome TonePlayback::playTone(const ToneRequest& request, TonePro
         // its tone at the same level.
         sound.play(firstTonePath(), request.moving ? Platform::LoopedSound::Headroom::ForTwoTones
                                                    : Platform::LoopedSound::Headroom::ForOneTone);
-        qint64 companionPid = 0;
-        if (request.moving && !Platform::startTiedProgram(companionPath(), Platform::ShowState::Hidden, &companionPid)) {
+        if (request.moving && !companions.start()) {
             throw ToneError(ToneError::Kind::PlayerNotStarted,
                 tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
                    "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
                     .arg(QDir::toNativeSeparators(companionPath())));
         }
-        if (companionPid > 0)
-            companions.push_back({companionPid, {}});
         return Outcome::Playing;
     } catch (const WriteAbandoned&) {
         backToIdle();
@@ -179,92 +175,22 @@ void TonePlayback::stop(bool movingMode)
     abandonWrite();
     sound.stop();
     deleteToneFiles();
-    if (movingMode)
-        Platform::postCloseByCaption(CompanionCaption);
-    closeStartedCompanions(false);
+    companions.closeAll(movingMode);
 }
 
 void TonePlayback::unload(bool movingMode)
 {
     abandonWrite();
     sound.stop();
-    if (movingMode && !displayGone)
-        Platform::postCloseByCaption(CompanionCaption);
-    closeStartedCompanions(true);
+    companions.closeAllAtProgramEnd(movingMode);
     deleteToneFiles();
 }
 
 void TonePlayback::unloadWithoutDisplay()
 {
-    displayGone = true;
-    unload(false);
+    abandonWrite();
+    sound.stop();
+    companions.closeAllWithoutDisplay();
+    deleteToneFiles();
     sound.end();
-}
-
-namespace {
-// How long a companion may take to show its window before it is ended outright.
-constexpr qint64 CompanionGraceMs = 3000;
-constexpr int FollowUpMs = 50;
-} // namespace
-
-void TonePlayback::closeStartedCompanions(bool programEnds)
-{
-    for (StartedCompanion& c : companions) {
-        if (!c.sinceClose.isValid())
-            c.sinceClose.start();
-    }
-    followCompanions();
-    if (!programEnds)
-        return; // followCompanions() goes on from its timer while any are left
-    // The program is ending: no timer will run, so follow them here, briefly.
-    QElapsedTimer waited;
-    waited.start();
-    while (!companions.empty() && waited.elapsed() < 1000) { // all are closing now
-        QThread::msleep(FollowUpMs);
-        followCompanions();
-    }
-    for (const StartedCompanion& c : companions)
-        Platform::terminateProcess(c.pid);
-    companions.clear();
-}
-
-void TonePlayback::followCompanions()
-{
-    // Those told to close are children of this process: collect each once it has ended.
-    std::erase_if(endingCompanions, [](qint64 pid) { return Platform::reapChild(pid); });
-    // Only those asked to close: the companion of a playback that runs now plays on.
-    std::erase_if(companions, [this](const StartedCompanion& c) {
-        if (!c.sinceClose.isValid())
-            return false;
-        // Without a display a companion takes SIGTERM as its close. This program ends
-        // now and collects nothing: what it leaves, the system collects.
-        if (displayGone) {
-            Platform::terminateProcess(c.pid);
-            return true;
-        }
-        if (!Platform::processRuns(c.pid)) {
-            Platform::reapChild(c.pid);
-            return true;
-        }
-        if (Platform::postCloseByCaptionOfProcess(CompanionCaption, c.pid)) {
-            endingCompanions.push_back(c.pid); // its own window has the request now
-            return true;
-        }
-        if (c.sinceClose.elapsed() > CompanionGraceMs) {
-            Platform::terminateProcess(c.pid);
-            endingCompanions.push_back(c.pid);
-            return true;
-        }
-        return false;
-    });
-    const bool closing = !endingCompanions.empty()
-        || std::any_of(companions.begin(), companions.end(),
-                       [](const StartedCompanion& c) { return c.sinceClose.isValid(); });
-    if (closing && !followUpPending) {
-        followUpPending = true;
-        QTimer::singleShot(FollowUpMs, &followUps, [this] {
-            followUpPending = false;
-            followCompanions();
-        });
-    }
 }

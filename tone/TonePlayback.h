@@ -1,12 +1,9 @@
 #pragma once
 
+#include "platform/CompanionProcesses.h"
 #include "platform/LoopedSound.h"
 
-#include <QElapsedTimer>
-#include <QObject>
 #include <QString>
-
-#include <vector>
 
 class ToneProgress;
 struct ToneRequest;
@@ -14,9 +11,9 @@ struct ToneRequest;
 // One tone playback at a time: from the play request to the stop request or the
 // closing of the main window. The first tone loops in this process; in moving mode the
 // companion "echolet.dll" loops the second from "temp2.wav" in a process of its own
-// and is closed again through its window caption. The tone files lie in the tone folder
-// (Platform::toneFolder): the application directory when the user may write there. The
-// companion is tied to this process, so it ends with it however this process ends.
+// (Platform::CompanionProcesses starts, closes and collects it). The tone files lie in
+// the tone folder (Platform::toneFolder): the application directory when the user may
+// write there.
 //
 // A playback is made from a tone request alone and knows nothing of the window that
 // asks for it: the window hands over the request at GO and its mode at STOP and close.
@@ -32,11 +29,6 @@ public:
         Absorbed,  // a playback is already under way: nothing happened
         Abandoned, // stopped, cancelled or closed while writing: back to Idle
     };
-
-    static inline const QString CompanionCaption = QStringLiteral("RodIdedivOzaruDodeZovo");
-    static inline const QString FirstToneFile = QStringLiteral("temp.wav");
-    static inline const QString SecondToneFile = QStringLiteral("temp2.wav");
-    static inline const QString CompanionFile = QStringLiteral("echolet.dll");
 
     // The first tone plays through sound, which outlives this playback.
     TonePlayback(Platform::LoopedSound& sound, const QString& applicationDirectory);
@@ -56,9 +48,10 @@ public:
     // abandoned.
     void stop(bool movingMode);
 
-    // The closing of the main window (after the settings are saved): stop the sound,
-    // close the companion in moving mode, delete the tone files. A write under way is
-    // abandoned. The flag is left as it is.
+    // The closing of the main window (after the settings are saved), after which the
+    // program ends: stop the sound, close the companion in moving mode, delete the tone
+    // files. A write under way is abandoned. The flag is left as it is. Nothing waits
+    // for a companion: each ends by itself.
     void unload(bool movingMode);
     // The same when the display has gone (the X server died) and the program ends without
     // going back to its event loop: no X call may be made any more, so the companions
@@ -70,8 +63,9 @@ public:
     void deleteToneFiles();
 
     // At start, before anything plays: ends the hidden companions of this installation
-    // that an earlier run left playing and deletes the tone files it left.
-    static void endLeftoversOfEarlierRun(const QString& applicationDirectory);
+    // that an earlier run left playing and deletes the tone files it left. Returns at
+    // once; a GO that follows before they have gone ends them outright.
+    void endLeftoversOfEarlierRun();
 
     bool isTonePlaying() const { return state == State::Writing || state == State::Playing; }
     bool isWriting() const { return state == State::Writing || state == State::Abandoning; }
@@ -91,24 +85,11 @@ private:
     class WriteFollower;
 
     void backToIdle();
-    // A companion told to close before its window existed would play on: each one this
-    // playback started is followed until its own window has taken the close request.
-    void closeStartedCompanions(bool programEnds);
-    void followCompanions();
     void abandonWrite();
 
     Platform::LoopedSound& sound;
     const QString appDir;
     QString toneDir; // where the tone files go; empty when no folder can be used
     State state = State::Idle;
-    bool displayGone = false; // nothing reaches X any more
-
-    struct StartedCompanion {
-        qint64 pid = 0;
-        QElapsedTimer sinceClose;
-    };
-    std::vector<StartedCompanion> companions; // started and not yet seen closing
-    std::vector<qint64> endingCompanions;      // closing, not yet collected
-    QObject followUps;                          // owns the pending follow-up timer
-    bool followUpPending = false;
+    Platform::CompanionProcesses companions;
 };

@@ -3,6 +3,8 @@
 // What every test of this program shares: its own settings file, its own scratch
 // folder, and a private application directory holding a copy of the companion.
 
+#include "platform/CompanionNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -45,14 +47,14 @@ public:
     explicit AppDir(bool withCompanion) : dir(scratchRoot() + QStringLiteral("/appdir-XXXXXX"))
     {
         if (withCompanion) {
-            const QString source = builtAppDir() + QStringLiteral("/echolet.dll");
+            const QString source = builtAppDir() + QLatin1Char('/') + Platform::CompanionNames::ProgramFile;
             if (!QFile::copy(source, companion()))
                 qFatal("cannot copy the companion from %s", qPrintable(source));
         }
     }
     QString path() const { return dir.path(); }
     QString file(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
-    QString companion() const { return file(QStringLiteral("echolet.dll")); }
+    QString companion() const { return file(Platform::CompanionNames::ProgramFile); }
 
 private:
     QTemporaryDir dir;

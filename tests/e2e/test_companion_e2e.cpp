@@ -3,16 +3,38 @@
 
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
+#include "platform/CompanionNames.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/WindowCaption.h"
 #include "tone/WaveWriter.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QtTest>
 
 namespace {
-const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
+
+const QString& Caption = Platform::CompanionNames::Caption;
+
+int windowsWithCaption()
+{
+    return E2e::windowsNamed(Caption, false);
 }
+
+// A window of this process that counts the close requests it receives, and stays.
+class ProbeWindow : public QWidget {
+public:
+    int closeRequests = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        ++closeRequests;
+        event->ignore();
+    }
+};
+
+} // namespace
 
 class TestCompanion : public QObject {
     Q_OBJECT
@@ -30,7 +52,7 @@ private slots:
     {
         TestEnvironment::clearSettings();
         dir = std::make_unique<TestEnvironment::AppDir>(true);
-        QCOMPARE(Platform::countWindowsWithCaption(Caption), 0);
+        QCOMPARE(windowsWithCaption(), 0);
     }
 
     void cleanup()
@@ -45,15 +67,15 @@ private slots:
     {
         WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1569, QStringLiteral("10")), tone());
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
-        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
-        QCOMPARE(E2e::windowsNamed(Caption, false), 1);
+        // The designed caption, byte for byte.
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(QStringLiteral("RodIdedivOzaruDodeZovo"), false), 1, 5000);
         QCOMPARE(E2e::windowsNamed(Caption, true), 0); // never mapped
         QCOMPARE(E2e::processesRunning(dir->companion()), 1);
 
         QVERIFY(Platform::postCloseByCaption(Caption));
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
         QVERIFY(!QFile::exists(tone()));
-        QVERIFY(!Platform::windowWithCaptionExists(Caption));
+        QCOMPARE(windowsWithCaption(), 0);
     }
 
     void startedByHandShowsItsWindow()
@@ -73,7 +95,7 @@ private slots:
     {
         QVERIFY(!QFile::exists(tone()));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
-        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(windowsWithCaption(), 1, 5000);
         QVERIFY(E2e::staysTrue([this] { return E2e::processesRunning(dir->companion()) == 1; }, 300));
         QVERIFY(Platform::postCloseByCaption(Caption));
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
@@ -84,11 +106,11 @@ private slots:
         WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1569, QStringLiteral("10")), tone());
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
-        QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(windowsWithCaption(), 2, 5000);
         QVERIFY(Platform::postCloseByCaption(Caption));
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
         QVERIFY(E2e::staysTrue([this] { return E2e::processesRunning(dir->companion()) == 1; }, 300));
-        QCOMPARE(Platform::countWindowsWithCaption(Caption), 1);
+        QCOMPARE(windowsWithCaption(), 1);
     }
 
     void closeRequestWithoutAWindowDoesNothing()
@@ -97,14 +119,23 @@ private slots:
         QVERIFY(!Platform::postCloseByCaption(QString()));
     }
 
-    // Any X client's window counts, mapped or not.
-    void findsAWindowOfThisProcessByCaption()
+    // Any X client's window counts, whatever its class; the owner it names is reported. A
+    // window never mapped is also found among the root window's own children alone.
+    void closeRequestReachesAWindowByCaption()
     {
-        QWidget window;
+        ProbeWindow window;
         window.setWindowTitle(QStringLiteral("Tinevox caption probe \u00e9"));
         window.winId();
-        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(window.windowTitle()), 2000);
-        QVERIFY(!Platform::windowWithCaptionExists(QStringLiteral("Tinevox caption probe")));
+        qint64 owner = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(Platform::postCloseByCaption(window.windowTitle(), &owner), 2000);
+        QCOMPARE(owner, QCoreApplication::applicationPid());
+        QTRY_VERIFY_WITH_TIMEOUT(window.closeRequests > 0, 2000);
+        QVERIFY(!Platform::postCloseByCaption(QStringLiteral("Tinevox caption probe")));
+
+        const qint64 self = QCoreApplication::applicationPid();
+        QVERIFY(!Platform::postCloseToHiddenWindowOf(window.windowTitle(), self + 1));
+        QVERIFY(!Platform::postCloseToHiddenWindowOf(QStringLiteral("Tinevox caption probe"), self));
+        QVERIFY(Platform::postCloseToHiddenWindowOf(window.windowTitle(), self));
     }
 };
 

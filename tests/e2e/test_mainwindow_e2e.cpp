@@ -4,6 +4,7 @@
 #include "MonitorRecorder.h"
 #include "PitchMeter.h"
 #include "e2e/TinevoxUnderTest.h"
+#include "platform/CompanionNames.h"
 #include "settings/SettingsKeys.h"
 
 #include <QtEndian>
@@ -235,7 +236,7 @@ private slots:
             return;
         clickGo();
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(QStringLiteral("RodIdedivOzaruDodeZovo"), false), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Platform::CompanionNames::Caption, false), 1, 5000);
         const std::vector<double> heard = hearTones({1569, 3139});
         QVERIFY2(qAbs(heard[0] - 1569) < 0.01 && qAbs(heard[1] - 3139) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0]).arg(heard[1])));

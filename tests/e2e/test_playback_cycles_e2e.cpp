@@ -9,7 +9,7 @@
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
-#include "platform/WindowCaption.h"
+#include "platform/CompanionNames.h"
 #include "tone/TonePlayback.h"
 
 #include <QApplication>
@@ -90,7 +90,7 @@ private slots:
             QTRY_VERIFY2_WITH_TIMEOUT(E2e::processesRunning(dir->companion()) <= 3, "companions pile up", 10000);
         }
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
-        QCOMPARE(Platform::countWindowsWithCaption(TonePlayback::CompanionCaption), 0);
+        QCOMPARE(E2e::windowsNamed(Platform::CompanionNames::Caption, false), 0);
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));
         QCOMPARE(openDescriptors(), descriptors);

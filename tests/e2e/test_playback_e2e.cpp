@@ -8,6 +8,7 @@
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
+#include "platform/CompanionNames.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/WindowCaption.h"
 #include "settings/SettingsKeys.h"
@@ -23,7 +24,7 @@ using TestSupport::MonitorRecorder;
 
 namespace {
 
-const QString Caption = QStringLiteral("RodIdedivOzaruDodeZovo");
+const QString& Caption = Platform::CompanionNames::Caption;
 
 } // namespace
 
@@ -43,7 +44,7 @@ class TestPlaybackE2e : public QObject {
         QVERIFY2(recorder.waitForSilence(300, 3000) >= 0, "the tone went on after stop");
         recorder.stop();
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
-        QVERIFY(!Platform::windowWithCaptionExists(Caption));
+        QCOMPARE(E2e::windowsNamed(Caption, false), 0);
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
     }
@@ -121,7 +122,7 @@ private slots:
         FixedInputsPlayback playback(inputs, dir->path());
         QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, false), 1, 5000);
         QCOMPARE(E2e::windowsNamed(Caption, true), 0); // the companion's window is never seen
 
         QVERIFY(recorder.start());
@@ -142,7 +143,7 @@ private slots:
         inputs.moving = true;
         FixedInputsPlayback playback(inputs, dir->path());
         QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
-        QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, false), 1, 5000);
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(500, 6000).empty());
         recorder.stop();
@@ -157,7 +158,7 @@ private slots:
         {
             FixedInputsPlayback playback(inputs, dir->path());
             QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
-            QTRY_VERIFY_WITH_TIMEOUT(Platform::windowWithCaptionExists(Caption), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, false), 1, 5000);
         }
         expectSilenceAndNothingLeft();
     }
@@ -167,7 +168,7 @@ private slots:
         WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 1569, QStringLiteral("10")), temp2());
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
         QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden));
-        QTRY_COMPARE_WITH_TIMEOUT(Platform::countWindowsWithCaption(Caption), 2, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, false), 2, 5000);
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(500, 6000).empty());
 

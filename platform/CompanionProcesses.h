@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <vector>
+
+namespace Platform {
+
+// The companion echolet from its start to its end, for this run of Tinevox: each one
+// started here, hidden and tied to this process; its close through its own window, or
+// by SIGTERM when it shows none within a grace, and SIGKILL when it has not ended a grace
+// after that; the collection of its exit status; and the hidden companions an earlier
+// run left behind. Nothing here waits: what is still to happen is followed by a timer,
+// so the GUI thread stays free.
+class CompanionProcesses : public QObject {
+    Q_OBJECT
+public:
+    explicit CompanionProcesses(const QString& programPath, QObject* parent = nullptr);
+    // Every companion started here that has not taken a close yet is sent SIGTERM, which
+    // it takes as its close: none plays on.
+    ~CompanionProcesses() override;
+
+    QString programPath() const { return path; }
+
+    // Starts one, hidden and tied to this process. False when it could not be started.
+    bool start();
+
+    // Closes every companion started here. With byCaption, first the close STOP posts in
+    // moving mode: a close request to one window with the companion's caption, whoever
+    // started it.
+    void closeAll(bool byCaption);
+
+    // The same at the program's end, after which no timer runs: a companion without a
+    // window yet is sent SIGTERM at once instead of being waited for, and what is left of
+    // an earlier run is killed. Nothing is waited for: each fades out and ends by itself,
+    // and one that hangs is sent the tie's signal when this process has ended.
+    void closeAllAtProgramEnd(bool byCaption);
+
+    // The program's end when the display has gone: no X call may be made, so each one
+    // started here that has not taken a close is sent SIGTERM.
+    void closeAllWithoutDisplay();
+
+    // At start: the hidden companions of this installation that an earlier run left are
+    // sent SIGTERM (each takes it as its close); any still running after a grace is killed.
+    void endEarlierRun();
+
+    // Before a playback writes its tone files: any companion of an earlier run that still
+    // runs is killed now, as it would delete the new second tone file when it closes.
+    void finishEndingEarlierRun();
+
+private:
+    struct Started {
+        enum class Stage {
+            Playing,
+            Closing, // asked to close, its window not found yet
+            Ending,  // its window has the close request, or it was sent SIGTERM
+            Killed,  // sent SIGKILL: only its exit status is left to collect
+        };
+        qint64 pid = 0;
+        Stage stage = Stage::Playing;
+        QElapsedTimer inStage;
+    };
+
+    void closeByCaption();
+    void enter(Started& companion, Started::Stage stage);
+    Started* find(qint64 pid);
+    void followUp();
+
+    const QString path;
+    std::vector<Started> started; // until collected
+    std::vector<qint64> earlierRun;
+    QElapsedTimer sinceEarlierRunEnded;
+    QTimer followUps;
+    bool displayGone = false;
+};
+
+} // namespace Platform
