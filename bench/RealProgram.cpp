@@ -2,7 +2,7 @@
 
 #include "bench/Measure.h"
 #include "bench/Processes.h"
-#include "platform/WindowCaption.h"
+#include "bench/WindowWatch.h"
 
 #include <QFile>
 
@@ -59,14 +59,12 @@ QString RealProgram::output()
     return QString::fromLocal8Bit(process.readAllStandardError() + process.readAllStandardOutput()).trimmed();
 }
 
-bool RealProgram::close(int timeoutMs)
+bool RealProgram::close(WindowWatch& watch, unsigned long window, int timeoutMs)
 {
     if (process.state() == QProcess::NotRunning)
         return true;
-    // One instance at a time: the window captioned "Tinevox" is its main window.
-    qint64 owner = 0;
-    if (Platform::postCloseByCaption(QStringLiteral("Tinevox"), &owner) && owner == pid()
-        && process.waitForFinished(timeoutMs))
+    watch.askToClose(window);
+    if (process.waitForFinished(timeoutMs))
         return true;
     process.kill();
     process.waitForFinished(3000);

@@ -9,6 +9,8 @@
 
 namespace Bench {
 
+class WindowWatch;
+
 // A scratch application directory with copies of both programs and the read-me.
 class AppCopy {
 public:
@@ -35,9 +37,9 @@ public:
     bool running() const { return process.state() == QProcess::Running; }
     QString output();
 
-    // Posts its window the close request the title bar's X posts, and waits for the
-    // program to end. False when it had to be ended instead.
-    bool close(int timeoutMs);
+    // Posts its window (as the watch saw it) the close request the title bar's X posts,
+    // and waits for the program to end. False when it had to be ended instead.
+    bool close(WindowWatch& watch, unsigned long window, int timeoutMs);
 
 private:
     const AppCopy& app;

@@ -77,9 +77,9 @@ Spread startTimes(const AppCopy& app, int& unclosed)
         QElapsedTimer t;
         t.start();
         program.start();
-        waitForWindow(watch, program);
+        const unsigned long window = waitForWindow(watch, program);
         times.push_back(elapsedMs(t));
-        if (!program.close(CloseTimeoutMs))
+        if (!program.close(watch, window, CloseTimeoutMs))
             ++unclosed;
     }
     return spreadOf(times);
@@ -149,7 +149,7 @@ void movingMode(Table& table, const AppCopy& app, int& unclosed)
                   .arg(secondCpu * 100, 0, 'f', 2),
               QStringLiteral("< 2 % of one core"), both < 0.02);
 
-    if (!program.close(CloseTimeoutMs))
+    if (!program.close(watch, window, CloseTimeoutMs))
         ++unclosed;
     if (!runEventsUntil([&] { return processesRunning(app.companion()).empty(); }, CloseTimeoutMs))
         table.note(QStringLiteral("the companion still ran %1 ms after tinevox closed; the bench ended it")

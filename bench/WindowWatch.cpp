@@ -126,4 +126,17 @@ unsigned long WindowWatch::waitForViewable(const QByteArray& wanted, qint64 pid,
     return 0;
 }
 
+void WindowWatch::askToClose(unsigned long window)
+{
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
 } // namespace Bench

@@ -28,6 +28,9 @@ public:
     unsigned long waitForViewable(const QByteArray& caption, qint64 pid, int timeoutMs,
                                   const std::function<bool()>& stillRunning);
 
+    // Posts the window the close request its title bar's X posts (WM_DELETE_WINDOW).
+    void askToClose(unsigned long window);
+
 private:
     bool matches(unsigned long window, const QByteArray& caption, qint64 pid);
 
