@@ -5,6 +5,7 @@
 #include "mainwindow/MainWindowSettings.h"
 #include "tone/TonePlayback.h"
 #include "tone/ToneRequest.h"
+#include "widgets/Twips.h"
 
 #include <QByteArray>
 #include <QPixmap>
@@ -30,10 +31,10 @@ class ForkWindow : public QWidget, public RestorableWindow {
     Q_OBJECT
 public:
     static constexpr int Width = 792;
-    static constexpr int MovingHeight = 443;     // 6645 twips
-    static constexpr int StationaryHeight = 286; // 4300 twips
     static constexpr int MovingHeightTwips = 6645;
     static constexpr int StationaryHeightTwips = 4300;
+    static constexpr int MovingHeight = Twips::toPixels(MovingHeightTwips);         // 443
+    static constexpr int StationaryHeight = Twips::toPixels(StationaryHeightTwips); // 286
     static constexpr int OutlineRegionSize = 2560; // bytes: header and rectangles
 
     explicit ForkWindow(const QString& applicationDirectory);
@@ -69,13 +70,13 @@ public:
     QRegion outlineInDevicePixels(qreal devicePixelRatio) const;
 
     // RestorableWindow: how the stored choices are shown and read back.
-    void selectBand(RestorableWindow::Band band) override;
+    void selectBand(Doppler::Band band) override;
     void setUnitCaptions(const QString& caption) override;
     void setMoving(bool moving) override;
     void setFirstSpeed(const QString& text) override;
     void setSecondSpeed(const QString& text) override;
     void setReadoutsVisible(bool visible) override;
-    bool bandSelected(RestorableWindow::Band band) const override;
+    bool bandSelected(Doppler::Band band) const override;
     QString firstSpeed() const override;
     QString secondSpeed() const override;
 
@@ -118,7 +119,7 @@ private:
     void followSinkVolume();
     void showSinkVolume();
     void fillOutlineRegion();
-    QRadioButton* buttonOfBand(RestorableWindow::Band band) const;
+    QRadioButton* buttonOfBand(Doppler::Band band) const;
     void createControls();
     void nameControls();
     void applyShape();

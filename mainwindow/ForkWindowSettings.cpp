@@ -21,25 +21,25 @@ std::optional<Platform::SettingsNotSaved> ForkWindow::saveSettings()
     return MainWindowSettings::save(*this);
 }
 
-QRadioButton* ForkWindow::buttonOfBand(RestorableWindow::Band band) const
+QRadioButton* ForkWindow::buttonOfBand(Doppler::Band band) const
 {
     switch (band) {
-    case RestorableWindow::Band::X: return bandX;
-    case RestorableWindow::Band::K: return bandK;
-    case RestorableWindow::Band::Ka: return bandKa;
-    case RestorableWindow::Band::Ku: return bandKu;
+    case Doppler::Band::X: return bandX;
+    case Doppler::Band::K: return bandK;
+    case Doppler::Band::Ka: return bandKa;
+    case Doppler::Band::Ku: return bandKu;
     }
     return nullptr;
 }
 
-void ForkWindow::selectBand(RestorableWindow::Band band)
+void ForkWindow::selectBand(Doppler::Band band)
 {
     // The readouts follow, as after a click on the band.
     buttonOfBand(band)->setChecked(true);
     showFrequencies();
 }
 
-bool ForkWindow::bandSelected(RestorableWindow::Band band) const
+bool ForkWindow::bandSelected(Doppler::Band band) const
 {
     return buttonOfBand(band)->isChecked();
 }
