@@ -7,7 +7,6 @@
 #include "tone/ToneRequest.h"
 #include "widgets/Twips.h"
 
-#include <QByteArray>
 #include <QPixmap>
 #include <QWidget>
 
@@ -35,7 +34,6 @@ public:
     static constexpr int StationaryHeightTwips = 4300;
     static constexpr int MovingHeight = Twips::toPixels(MovingHeightTwips);         // 443
     static constexpr int StationaryHeight = Twips::toPixels(StationaryHeightTwips); // 286
-    static constexpr int OutlineRegionSize = 2560; // bytes: header and rectangles
 
     explicit ForkWindow(const QString& applicationDirectory);
     ~ForkWindow() override;
@@ -63,8 +61,6 @@ public:
     void lockSpeedEntry();
     void unlockSpeedEntry();
 
-    // The outline's rectangle list, as the window's mask was made from it.
-    const QByteArray& outlineRegion() const { return outline; }
     // The outline in the device pixels of a screen with this device pixel ratio: the
     // mask itself at 1, the finer outline drawn for 2, and that one scaled otherwise.
     QRegion outlineInDevicePixels(qreal devicePixelRatio) const;
@@ -105,6 +101,7 @@ private slots:
     void onSinkVolumeChanged(quint32 word);
     void onSinkVolumeUnavailable();
     void onSettingsLabelClicked();
+    void onModeChosen(bool moving);
     void onModeLabelClicked(const QPoint& popupAt);
     void onHelpLabelClicked(const QPoint& popupAt);
 
@@ -118,7 +115,6 @@ private:
     std::optional<Platform::SettingsNotSaved> saveSettings();
     void followSinkVolume();
     void showSinkVolume();
-    void fillOutlineRegion();
     QRadioButton* buttonOfBand(Doppler::Band band) const;
     void createControls();
     void nameControls();
@@ -143,7 +139,6 @@ private:
     bool movingByHand = false;
     Qt::MouseButton dragButton = Qt::NoButton;
     QPoint grabOffset;
-    QByteArray outline;
 
     // The controls; each also carries its designed name as its object name.
     QFrame* bandFrame = nullptr;

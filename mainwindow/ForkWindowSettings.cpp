@@ -53,9 +53,15 @@ void ForkWindow::setUnitCaptions(const QString& caption)
 // The same check marks and height as the Mode menu gives, without storing the mode.
 void ForkWindow::setMoving(bool moving)
 {
-    menus().movingAction->setChecked(moving);
-    menus().stationaryAction->setChecked(!moving);
+    menus().showMode(moving);
     setHeightTwips(moving ? MovingHeightTwips : StationaryHeightTwips);
+}
+
+// The mode chosen from the Mode menu is the window's height, and is kept.
+void ForkWindow::onModeChosen(bool moving)
+{
+    setMoving(moving);
+    MainWindowSettings::saveMode(moving);
 }
 
 void ForkWindow::setFirstSpeed(const QString& text)

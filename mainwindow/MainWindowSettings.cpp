@@ -30,6 +30,11 @@ std::optional<Platform::SettingsNotSaved> save(const RestorableWindow& window)
     return Settings::write(Settings::Speed2, storedSpeed(window.secondSpeed()));
 }
 
+void saveMode(bool moving)
+{
+    Settings::write(Settings::Mode, moving ? QStringLiteral("Moving") : QStringLiteral("Stationary"));
+}
+
 QString storedSpeed(const QString& text)
 {
     // Never with an exponent, which no speed box would read back as the same number.

@@ -36,6 +36,9 @@ void load(RestorableWindow& window);
 // where and why when they, or a mode the store refused earlier, did not reach the disk.
 std::optional<Platform::SettingsNotSaved> save(const RestorableWindow& window);
 
+// The mode chosen from the Mode menu, kept at once.
+void saveMode(bool moving);
+
 // A speed box's text as it is stored: its leading number in plain decimal digits,
 // "007" as "7", an empty box as "0".
 QString storedSpeed(const QString& text);
