@@ -1,5 +1,7 @@
 #include "mainwindow/BackedPictureLabel.h"
 
+#include "assets/SkinColours.h"
+
 #include <QPainter>
 
 #include <cmath>
@@ -18,7 +20,7 @@ double luminance(const QColor& colour)
 
 } // namespace
 
-const QColor BackedPictureLabel::Backing(132, 132, 132);
+const QColor BackedPictureLabel::Backing(SkinColours::Face);
 
 bool BackedPictureLabel::blackStandsOutOn(const QColor& background)
 {

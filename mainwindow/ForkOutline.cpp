@@ -47,17 +47,12 @@ const std::array<Rect, RectCount> rects {{
 }};
 // clang-format on
 
-const Rect bounds {4, 4, 791, 434};
-
-bool contains(int x, int y)
+QRegion region(std::span<const Rect> outline)
 {
-    for (const Rect& r : rects) {
-        if (y < r.top)
-            return false; // rows only grow from here on
-        if (y < r.bottom)
-            return x >= r.left && x < r.right;
-    }
-    return false;
+    QRegion result;
+    for (const Rect& r : outline)
+        result += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return result;
 }
 
 } // namespace ForkOutline

@@ -4,8 +4,11 @@
 // per run of pixel rows that share the same left and right edge, top to bottom.
 // The same set of pixels is exactly the non-white part of the skin picture.
 
+#include <QRegion>
+
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace ForkOutline {
 
@@ -23,13 +26,11 @@ inline constexpr std::size_t RectCount = 158;
 // 107 to 158 the lower fork (rows 293 to 433).
 extern const std::array<Rect, RectCount> rects;
 
-// The union of all rectangles.
-extern const Rect bounds;
-
 // First rectangle of the lower fork (0-based index into rects).
 inline constexpr std::size_t LowerForkFirst = 106;
 
-// Whether the window pixel (x, y) lies inside the outline.
-bool contains(int x, int y);
+// The rectangles as one region: the window's mask, or with FineForkOutline's
+// rectangles the outline in device pixels at twice the resolution.
+QRegion region(std::span<const Rect> outline = rects);
 
 } // namespace ForkOutline

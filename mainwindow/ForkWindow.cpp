@@ -26,7 +26,7 @@
 ForkWindow::ForkWindow(const QString& applicationDirectory)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       skin(Assets::picture(Assets::Skin)),
-      mainMenus(std::make_unique<MainMenus>(*this, applicationDirectory)),
+      mainMenus(std::make_unique<MainMenus>(this, applicationDirectory)),
       playback(toneSound, applicationDirectory)
 {
     setObjectName(QStringLiteral("frmForksB"));
@@ -55,6 +55,7 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     connect(settingsLabel, &MenuLabel::activated, this, &ForkWindow::onSettingsLabelClicked);
     connect(modeLabel, &MenuLabel::activated, this, &ForkWindow::onModeLabelClicked);
     connect(helpLabel, &MenuLabel::activated, this, &ForkWindow::onHelpLabelClicked);
+    connect(mainMenus.get(), &MainMenus::modeChosen, this, &ForkWindow::onModeChosen);
 }
 
 ForkWindow::~ForkWindow() = default;

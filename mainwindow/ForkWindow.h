@@ -5,8 +5,8 @@
 #include "mainwindow/MainWindowSettings.h"
 #include "tone/TonePlayback.h"
 #include "tone/ToneRequest.h"
+#include "widgets/Twips.h"
 
-#include <QByteArray>
 #include <QPixmap>
 #include <QWidget>
 
@@ -30,11 +30,10 @@ class ForkWindow : public QWidget, public RestorableWindow {
     Q_OBJECT
 public:
     static constexpr int Width = 792;
-    static constexpr int MovingHeight = 443;     // 6645 twips
-    static constexpr int StationaryHeight = 286; // 4300 twips
     static constexpr int MovingHeightTwips = 6645;
     static constexpr int StationaryHeightTwips = 4300;
-    static constexpr int OutlineRegionSize = 2560; // bytes: header and rectangles
+    static constexpr int MovingHeight = Twips::toPixels(MovingHeightTwips);         // 443
+    static constexpr int StationaryHeight = Twips::toPixels(StationaryHeightTwips); // 286
 
     explicit ForkWindow(const QString& applicationDirectory);
     ~ForkWindow() override;
@@ -62,20 +61,18 @@ public:
     void lockSpeedEntry();
     void unlockSpeedEntry();
 
-    // The outline's rectangle list, as the window's mask was made from it.
-    const QByteArray& outlineRegion() const { return outline; }
     // The outline in the device pixels of a screen with this device pixel ratio: the
     // mask itself at 1, the finer outline drawn for 2, and that one scaled otherwise.
     QRegion outlineInDevicePixels(qreal devicePixelRatio) const;
 
     // RestorableWindow: how the stored choices are shown and read back.
-    void selectBand(RestorableWindow::Band band) override;
+    void selectBand(Doppler::Band band) override;
     void setUnitCaptions(const QString& caption) override;
     void setMoving(bool moving) override;
     void setFirstSpeed(const QString& text) override;
     void setSecondSpeed(const QString& text) override;
     void setReadoutsVisible(bool visible) override;
-    bool bandSelected(RestorableWindow::Band band) const override;
+    bool bandSelected(Doppler::Band band) const override;
     QString firstSpeed() const override;
     QString secondSpeed() const override;
 
@@ -104,6 +101,7 @@ private slots:
     void onSinkVolumeChanged(quint32 word);
     void onSinkVolumeUnavailable();
     void onSettingsLabelClicked();
+    void onModeChosen(bool moving);
     void onModeLabelClicked(const QPoint& popupAt);
     void onHelpLabelClicked(const QPoint& popupAt);
 
@@ -117,8 +115,7 @@ private:
     std::optional<Platform::SettingsNotSaved> saveSettings();
     void followSinkVolume();
     void showSinkVolume();
-    void fillOutlineRegion();
-    QRadioButton* buttonOfBand(RestorableWindow::Band band) const;
+    QRadioButton* buttonOfBand(Doppler::Band band) const;
     void createControls();
     void nameControls();
     void applyShape();
@@ -142,7 +139,6 @@ private:
     bool movingByHand = false;
     Qt::MouseButton dragButton = Qt::NoButton;
     QPoint grabOffset;
-    QByteArray outline;
 
     // The controls; each also carries its designed name as its object name.
     QFrame* bandFrame = nullptr;

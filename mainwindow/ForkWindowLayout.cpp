@@ -2,11 +2,15 @@
 // order, as designed in twips on the tuning-fork skin.
 
 #include "assets/Assets.h"
+#include "assets/SkinColours.h"
 #include "mainwindow/ForkWindow.h"
 #include "mainwindow/HeightClippedControls.h"
 #include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/VolumeSlider.h"
+#include "settings/SettingsKeys.h"
+#include "tone/DopplerModel.h"
+#include "tone/NumberText.h"
 #include "widgets/Controls.h"
 #include "widgets/Fonts.h"
 #include "widgets/Twips.h"
@@ -21,8 +25,7 @@ using Controls::make;
 
 namespace {
 
-// The skin's face grey, 0x00848484, so that labels blend into the fork.
-const QColor FaceGrey(132, 132, 132);
+const QColor FaceGrey(SkinColours::Face);
 
 void onFace(QWidget* w)
 {
@@ -104,14 +107,14 @@ void ForkWindow::createControls()
     secondSpeedUpButton = button(this, "Command8", QStringLiteral("+"), rect(4845, 5850, 780, 270), stepFont);
     secondSpeedBox = make<SpeedBox>(this, "Text2", rect(4050, 4860, 1545, 975));
     secondSpeedBox->setFont(speedFont);
-    secondSpeedBox->setText(QStringLiteral("199"));
+    secondSpeedBox->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
     closeButton = button(this, "Command5", QStringLiteral("X"), rect(11340, 315, 285, 285),
                       Fonts::designed(QStringLiteral("MS Sans Serif"), 9.75, true));
     goButton = pictureButton(this, "Command1", Assets::Go, rect(4995, 3285, 1410, 825));
     stopButton = pictureButton(this, "Command2", Assets::Stop, rect(3465, 3285, 1410, 825));
     firstSpeedBox = make<SpeedBox>(this, "Text1", rect(4005, 1575, 1545, 975));
     firstSpeedBox->setFont(speedFont);
-    firstSpeedBox->setText(QStringLiteral("199"));
+    firstSpeedBox->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
     firstSpeedUpButton = button(this, "Command3", QStringLiteral("+"), rect(4800, 2565, 780, 270), stepFont);
     firstSpeedDownButton = button(this, "Command4", QStringLiteral("-"), rect(4005, 2565, 780, 270), stepFont);
 
@@ -132,11 +135,11 @@ void ForkWindow::createControls()
     radarGunPicture = make<QLabel>(this, "Image2", rect(4230, 540, 1545, 780));
     radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
     radarGunPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    secondUnitLabel = label(this, "Label8", QStringLiteral("MPH"), rect(5670, 5040, 1050, 510), Qt::AlignLeft);
+    secondUnitLabel = label(this, "Label8", Settings::MphCaption, rect(5670, 5040, 1050, 510), Qt::AlignLeft);
     secondUnitLabel->setFont(unitFont);
     volumeLabel = label(this, "Label7", QStringLiteral("Volume"), rect(8685, 3015, 1140, 195), Qt::AlignHCenter);
     settingsLabel = label<MenuLabel>(this, "Label3", QStringLiteral("Settings"), rect(3420, 300, 780, 225), Qt::AlignHCenter);
-    firstUnitLabel = label(this, "Label5", QStringLiteral("MPH"), rect(5625, 1800, 1050, 510), Qt::AlignLeft);
+    firstUnitLabel = label(this, "Label5", Settings::MphCaption, rect(5625, 1800, 1050, 510), Qt::AlignLeft);
     firstUnitLabel->setFont(unitFont);
     titleLabel = label(this, "Label1", QStringLiteral("Tinevox"), rect(5760, 540, 3615, 735), Qt::AlignHCenter);
     titleLabel->setFont(Fonts::designed(QStringLiteral("Impact"), 30, false, true));
@@ -175,10 +178,12 @@ void ForkWindow::nameControls()
         w->setAccessibleName(spoken);
         w->setAccessibleDescription(description);
     };
-    name(firstSpeedBox, QStringLiteral("First speed"), QStringLiteral("Speed of the first tone, 1 to 199, in the unit shown beside it"));
+    const QString speedRange = QStringLiteral("%1 to %2").arg(NumberText::plainDecimal(Doppler::LowestSpeed),
+                                                              NumberText::plainDecimal(Doppler::HighestSpeed));
+    name(firstSpeedBox, QStringLiteral("First speed"), QStringLiteral("Speed of the first tone, %1, in the unit shown beside it").arg(speedRange));
     name(firstSpeedDownButton, QStringLiteral("Lower first speed"));
     name(firstSpeedUpButton, QStringLiteral("Raise first speed"));
-    name(secondSpeedBox, QStringLiteral("Second speed"), QStringLiteral("Speed of the second tone in moving mode, 1 to 199"));
+    name(secondSpeedBox, QStringLiteral("Second speed"), QStringLiteral("Speed of the second tone in moving mode, %1").arg(speedRange));
     name(secondSpeedDownButton, QStringLiteral("Lower second speed"));
     name(secondSpeedUpButton, QStringLiteral("Raise second speed"));
     name(goButton, QStringLiteral("Play tone"), QStringLiteral("Plays the tone of the band and speeds shown until Stop"));

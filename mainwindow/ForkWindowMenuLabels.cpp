@@ -20,7 +20,7 @@ void ForkWindow::onSettingsLabelClicked()
     // captions up to date from the store.
     showFrequencies();
     setReadoutsVisible(Settings::showFreqIsOn(Settings::read(Settings::ShowFreq)));
-    setUnitCaptions(Settings::unitIsMph(Settings::read(Settings::Unit)) ? QStringLiteral("MPH") : QStringLiteral("KPH"));
+    setUnitCaptions(Settings::unitCaption(Settings::read(Settings::Unit)));
 }
 
 // The menu opens where the mouse released the label, or under it for the keyboard.

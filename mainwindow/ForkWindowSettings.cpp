@@ -21,25 +21,25 @@ std::optional<Platform::SettingsNotSaved> ForkWindow::saveSettings()
     return MainWindowSettings::save(*this);
 }
 
-QRadioButton* ForkWindow::buttonOfBand(RestorableWindow::Band band) const
+QRadioButton* ForkWindow::buttonOfBand(Doppler::Band band) const
 {
     switch (band) {
-    case RestorableWindow::Band::X: return bandX;
-    case RestorableWindow::Band::K: return bandK;
-    case RestorableWindow::Band::Ka: return bandKa;
-    case RestorableWindow::Band::Ku: return bandKu;
+    case Doppler::Band::X: return bandX;
+    case Doppler::Band::K: return bandK;
+    case Doppler::Band::Ka: return bandKa;
+    case Doppler::Band::Ku: return bandKu;
     }
     return nullptr;
 }
 
-void ForkWindow::selectBand(RestorableWindow::Band band)
+void ForkWindow::selectBand(Doppler::Band band)
 {
     // The readouts follow, as after a click on the band.
     buttonOfBand(band)->setChecked(true);
     showFrequencies();
 }
 
-bool ForkWindow::bandSelected(RestorableWindow::Band band) const
+bool ForkWindow::bandSelected(Doppler::Band band) const
 {
     return buttonOfBand(band)->isChecked();
 }
@@ -53,9 +53,15 @@ void ForkWindow::setUnitCaptions(const QString& caption)
 // The same check marks and height as the Mode menu gives, without storing the mode.
 void ForkWindow::setMoving(bool moving)
 {
-    menus().movingAction->setChecked(moving);
-    menus().stationaryAction->setChecked(!moving);
+    menus().showMode(moving);
     setHeightTwips(moving ? MovingHeightTwips : StationaryHeightTwips);
+}
+
+// The mode chosen from the Mode menu is the window's height, and is kept.
+void ForkWindow::onModeChosen(bool moving)
+{
+    setMoving(moving);
+    MainWindowSettings::saveMode(moving);
 }
 
 void ForkWindow::setFirstSpeed(const QString& text)

@@ -13,82 +13,16 @@
 #include <QTransform>
 #include <QWindow>
 
-namespace {
-
-void putLong(QByteArray& buffer, qsizetype offset, qint32 value)
-{
-    const auto bits = static_cast<quint32>(value);
-    for (int i = 0; i < 4; ++i)
-        buffer[offset + i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-}
-
-qint32 getLong(const QByteArray& buffer, qsizetype offset)
-{
-    quint32 bits = 0;
-    for (int i = 0; i < 4; ++i)
-        bits |= static_cast<quint32>(static_cast<unsigned char>(buffer[offset + i])) << (8 * i);
-    return static_cast<qint32>(bits);
-}
-
-// A region from a rectangle-list buffer: header, bounding rectangle, rectangles with
-// exclusive right and bottom edges.
-QRegion regionFromData(const QByteArray& data)
-{
-    QRegion region;
-    if (data.size() < 32)
-        return region;
-    const qint32 headerSize = getLong(data, 0);
-    const qint32 count = getLong(data, 8);
-    for (qint32 i = 0; i < count; ++i) {
-        const qsizetype at = headerSize + static_cast<qsizetype>(i) * 16;
-        if (at + 16 > data.size())
-            break;
-        const qint32 left = getLong(data, at);
-        const qint32 top = getLong(data, at + 4);
-        const qint32 right = getLong(data, at + 8);
-        const qint32 bottom = getLong(data, at + 12);
-        region += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-    }
-    return region;
-}
-
-} // namespace
-
-void ForkWindow::fillOutlineRegion()
-{
-    const auto& rects = ForkOutline::rects;
-    putLong(outline, 0, 32);
-    putLong(outline, 4, 1);
-    putLong(outline, 8, static_cast<qint32>(rects.size()));
-    putLong(outline, 12, static_cast<qint32>(rects.size() * 16));
-    putLong(outline, 16, ForkOutline::bounds.left);
-    putLong(outline, 20, ForkOutline::bounds.top);
-    putLong(outline, 24, ForkOutline::bounds.right);
-    putLong(outline, 28, ForkOutline::bounds.bottom);
-    qsizetype at = 32;
-    for (const ForkOutline::Rect& r : rects) {
-        putLong(outline, at, r.left);
-        putLong(outline, at + 4, r.top);
-        putLong(outline, at + 8, r.right);
-        putLong(outline, at + 12, r.bottom);
-        at += 16;
-    }
-}
-
 void ForkWindow::applyShape()
 {
-    outline = QByteArray(OutlineRegionSize, '\0');
-    fillOutlineRegion();
-    setMask(regionFromData(outline));
+    setMask(ForkOutline::region());
 }
 
 QRegion ForkWindow::outlineInDevicePixels(qreal devicePixelRatio) const
 {
     if (devicePixelRatio == 1.0)
         return mask();
-    QRegion fine;
-    for (const ForkOutline::Rect& r : FineForkOutline::rects())
-        fine += QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+    const QRegion fine = ForkOutline::region(FineForkOutline::rects());
     const qreal scale = devicePixelRatio / FineForkOutline::Scale;
     return scale == 1.0 ? fine : QTransform::fromScale(scale, scale).map(fine);
 }

@@ -14,7 +14,7 @@ void ForkWindow::applyRangeRule(SpeedBox* box)
     if (NumberText::leadingValue(box->text()) > Doppler::HighestSpeed)
         box->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
     if (NumberText::leadingValue(box->text()) == 0)
-        box->setText(QStringLiteral("1"));
+        box->setText(NumberText::plainDecimal(Doppler::LowestSpeed));
 }
 
 void ForkWindow::step(SpeedBox* box, double delta)

@@ -14,14 +14,10 @@
 
 std::optional<Doppler::Band> ForkWindow::selectedBand() const
 {
-    if (bandX->isChecked())
-        return Doppler::Band::X;
-    if (bandK->isChecked())
-        return Doppler::Band::K;
-    if (bandKa->isChecked())
-        return Doppler::Band::Ka;
-    if (bandKu->isChecked())
-        return Doppler::Band::Ku;
+    for (Doppler::Band band : Doppler::Bands) {
+        if (buttonOfBand(band)->isChecked())
+            return band;
+    }
     return std::nullopt;
 }
 

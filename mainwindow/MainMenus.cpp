@@ -1,17 +1,15 @@
 #include "mainwindow/MainMenus.h"
 
 #include "mainwindow/AboutDialog.h"
-#include "mainwindow/ForkWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/FileSystem.h"
-#include "settings/SettingsKeys.h"
 
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 
-MainMenus::MainMenus(ForkWindow& mainWindow, const QString& applicationDirectory)
-    : QWidget(nullptr), forkWindow(mainWindow), appDir(applicationDirectory)
+MainMenus::MainMenus(QWidget* owner, const QString& applicationDirectory)
+    : QWidget(nullptr), owner(owner), appDir(applicationDirectory)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tinevox"));
@@ -41,20 +39,22 @@ MainMenus::MainMenus(ForkWindow& mainWindow, const QString& applicationDirectory
     connect(aboutAction, &QAction::triggered, this, &MainMenus::onAboutChosen);
 }
 
+void MainMenus::showMode(bool moving)
+{
+    movingAction->setChecked(moving);
+    stationaryAction->setChecked(!moving);
+}
+
 void MainMenus::onStationaryChosen()
 {
-    stationaryAction->setChecked(true);
-    movingAction->setChecked(false);
-    forkWindow.setHeightTwips(ForkWindow::StationaryHeightTwips);
-    Settings::write(Settings::Mode, QStringLiteral("Stationary"));
+    showMode(false);
+    emit modeChosen(false);
 }
 
 void MainMenus::onMovingChosen()
 {
-    movingAction->setChecked(true);
-    stationaryAction->setChecked(false);
-    forkWindow.setHeightTwips(ForkWindow::MovingHeightTwips);
-    Settings::write(Settings::Mode, QStringLiteral("Moving"));
+    showMode(true);
+    emit modeChosen(true);
 }
 
 void MainMenus::onReadMeChosen()
@@ -73,13 +73,13 @@ void MainMenus::onReadMeChosen()
 // The user asked for the read-me and would otherwise see nothing happen.
 void MainMenus::reportReadMeNotOpened(const QString& message)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), message, QMessageBox::Ok, &forkWindow);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), message, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 void MainMenus::onAboutChosen()
 {
-    AboutDialog about(&forkWindow);
+    AboutDialog about(owner);
     about.exec();
 }

@@ -4,15 +4,19 @@
 
 class QAction;
 class QMenu;
-class ForkWindow;
 
-// A hidden widget that owns the Mode and Help popup menus of the main
-// window. The mode is the main window's height; the check marks follow it.
+// A hidden widget that owns the Mode and Help popup menus of the main window. It
+// shows the mode chosen in its check marks and reports it; the window takes the
+// height of that mode and keeps the choice.
 class MainMenus : public QWidget {
     Q_OBJECT
 public:
-    // The read-me file lies in applicationDirectory.
-    MainMenus(ForkWindow& mainWindow, const QString& applicationDirectory);
+    // The read-me file lies in applicationDirectory; its messages and About belong to
+    // owner.
+    MainMenus(QWidget* owner, const QString& applicationDirectory);
+
+    // Shows the mode in the Mode menu's check marks.
+    void showMode(bool moving);
 
     QMenu* modeMenu = nullptr;
     QAction* stationaryAction = nullptr;
@@ -20,6 +24,9 @@ public:
     QMenu* helpMenu = nullptr;
     QAction* readMeAction = nullptr;
     QAction* aboutAction = nullptr;
+
+signals:
+    void modeChosen(bool moving);
 
 public slots:
     void onStationaryChosen();
@@ -30,6 +37,6 @@ public slots:
 private:
     void reportReadMeNotOpened(const QString& message);
 
-    ForkWindow& forkWindow;
+    QWidget* const owner;
     const QString appDir;
 };

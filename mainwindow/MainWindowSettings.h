@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/SettingsStore.h"
+#include "tone/RadarBands.h"
 
 #include <QString>
 
@@ -11,19 +12,17 @@
 // and the window only carries them out.
 class RestorableWindow {
 public:
-    enum class Band { X, K, Ka, Ku };
-
     virtual ~RestorableWindow() = default;
     // Selecting a band or setting a speed runs the window's ordinary handling, which
     // refreshes its frequency readout.
-    virtual void selectBand(Band band) = 0;
+    virtual void selectBand(Doppler::Band band) = 0;
     virtual void setUnitCaptions(const QString& caption) = 0;
     virtual void setMoving(bool moving) = 0;
     virtual void setFirstSpeed(const QString& text) = 0;
     virtual void setSecondSpeed(const QString& text) = 0;
     virtual void setReadoutsVisible(bool visible) = 0;
 
-    virtual bool bandSelected(Band band) const = 0;
+    virtual bool bandSelected(Doppler::Band band) const = 0;
     virtual QString firstSpeed() const = 0;
     virtual QString secondSpeed() const = 0;
 };
@@ -36,6 +35,9 @@ void load(RestorableWindow& window);
 // Band (when one is selected), then both speeds as the number their box holds. Says
 // where and why when they, or a mode the store refused earlier, did not reach the disk.
 std::optional<Platform::SettingsNotSaved> save(const RestorableWindow& window);
+
+// The mode chosen from the Mode menu, kept at once.
+void saveMode(bool moving);
 
 // A speed box's text as it is stored: its leading number in plain decimal digits,
 // "007" as "7", an empty box as "0".

@@ -6,8 +6,8 @@
 QString storedCarrier(Doppler::Band band)
 {
     switch (band) {
-    case Doppler::Band::X: return Settings::readEntry(Settings::XFreq, Settings::XCarriers);
-    case Doppler::Band::K: return Settings::readEntry(Settings::KFreq, Settings::KCarriers);
+    case Doppler::Band::X: return Settings::readEntry(Settings::XFreq, Doppler::XCarriers);
+    case Doppler::Band::K: return Settings::readEntry(Settings::KFreq, Doppler::KCarriers);
     case Doppler::Band::Ka: return Settings::read(Settings::KaFreq);
     case Doppler::Band::Ku: return NumberText::fromDouble(Doppler::KuCarrierGHz);
     }

@@ -1,5 +1,7 @@
 #include "mainwindow/ToneProgressDialog.h"
 
+#include "widgets/Twips.h"
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
@@ -11,13 +13,6 @@
 #include <cmath>
 
 namespace {
-
-// Layouts are designed in twips, 15 to the pixel.
-constexpr double TwipsPerPixel = 15.0;
-int px(double twips)
-{
-    return static_cast<int>(std::lround(twips / TwipsPerPixel));
-}
 
 constexpr int BarSteps = 10000; // 0..100 in hundredths, so every step shows
 
@@ -32,7 +27,7 @@ ToneProgressDialog::ToneProgressDialog(const QWidget* window)
 {
     setObjectName(QStringLiteral("frmProgress"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setFixedSize(px(4680), px(840));
+    setFixedSize(Twips::toPixels(4680), Twips::toPixels(840));
 
     captionLabel = new QLabel(QStringLiteral("Generating Test Tone, Please Wait..."), this);
     captionLabel->setObjectName(QStringLiteral("Label1"));
@@ -41,20 +36,20 @@ ToneProgressDialog::ToneProgressDialog(const QWidget* window)
     font.setBold(true);
     captionLabel->setFont(font);
     captionLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    captionLabel->setGeometry(px(180), px(135), px(4335), px(330));
+    captionLabel->setGeometry(Twips::rect(180, 135, 4335, 330));
 
     progressBar = new QProgressBar(this);
     progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar->setRange(0, BarSteps);
     progressBar->setValue(0);
     progressBar->setTextVisible(false);
-    progressBar->setGeometry(px(135), px(450), px(4425), px(330));
+    progressBar->setGeometry(Twips::rect(135, 450, 4425, 330));
 
     // Designed below the lower edge, so it is not seen; a click (or its mnemonic)
     // abandons the tone being written.
     cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("Command1"));
-    cancelButton->setGeometry(px(1635), px(900), px(1410), px(375));
+    cancelButton->setGeometry(Twips::rect(1635, 900, 1410, 375));
     connect(cancelButton, &QPushButton::clicked, this, &ToneProgressDialog::onCancelClicked);
 }
 
@@ -110,8 +105,9 @@ void ToneProgressDialog::placeNear(const QWidget* window)
         return;
     }
     const QRect main = window->frameGeometry();
-    const double left = (main.width() - width()) / 2.0 + main.left() + 3500.0 / TwipsPerPixel;
-    const double top = main.top() + 1800.0 / TwipsPerPixel;
+    // The offsets keep their fractions until the sum is rounded.
+    const double left = (main.width() - width()) / 2.0 + main.left() + Twips::toExactPixels(3500);
+    const double top = main.top() + Twips::toExactPixels(1800);
     move(static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)));
 }
 

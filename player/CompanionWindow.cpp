@@ -3,6 +3,7 @@
 #include "platform/AppDirectory.h"
 #include "platform/CompanionNames.h"
 #include "platform/FileSystem.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -13,8 +14,7 @@ CompanionWindow::CompanionWindow(const QString& toneFolder) : directory(toneFold
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Caption);
-    // 3300 x 930 twips at 15 twips per pixel.
-    resize(220, 62);
+    resize(Twips::toPixels(3300), Twips::toPixels(930));
 }
 
 QString CompanionWindow::tonePath() const

@@ -5,6 +5,8 @@
 #include "widgets/Twips.h"
 #include "settings/NotSavedReport.h"
 #include "tone/NumberText.h"
+#include "tone/RadarBands.h"
+#include "tone/WaveWriter.h"
 #include "settings/SettingsKeys.h"
 #include "widgets/TypedLineEdit.h"
 
@@ -102,9 +104,9 @@ void SettingsDialog::createControls()
     unitGroup->setTitle(QStringLiteral("Units"));
     unitGroup->setFont(bold);
     mphButton = make<QRadioButton>(unitGroup, "Option1", rect(900, 405, 780, 240));
-    mphButton->setText(QStringLiteral("MPH"));
+    mphButton->setText(Settings::MphCaption);
     kphButton = make<QRadioButton>(unitGroup, "Option2", rect(1890, 405, 780, 240));
-    kphButton->setText(QStringLiteral("KPH"));
+    kphButton->setText(Settings::KphCaption);
 
     bytesPerCycleGroup = make<QGroupBox>(this, "Frame2", rect(180, 4050, 3660, 960));
     bytesPerCycleLabel = label(bytesPerCycleGroup, "Label8", QStringLiteral("Bytes per Cycle"), rect(180, 360, 1545, 240), bold);
@@ -132,7 +134,9 @@ void SettingsDialog::createControls()
     bytesPerCycleLabel->setBuddy(bytesPerCycleList);
     for (QWidget* field : {static_cast<QWidget*>(bandXCarrierList), static_cast<QWidget*>(bandKCarrierList)})
         field->setAccessibleDescription(QStringLiteral("In GHz"));
-    bandKaCarrierBox->setAccessibleDescription(QStringLiteral("In GHz, from 33 to 36"));
+    bandKaCarrierBox->setAccessibleDescription(QStringLiteral("In GHz, from %1 to %2")
+                                                   .arg(NumberText::plainDecimal(Doppler::KaLowestCarrierGHz),
+                                                        NumberText::plainDecimal(Doppler::KaHighestCarrierGHz)));
 
     const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, bandKCarrierList, bandXCarrierList, bandKaCarrierBox};
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -141,9 +145,9 @@ void SettingsDialog::createControls()
 
 void SettingsDialog::load()
 {
-    showStored(bandXCarrierList, Settings::XFreq, Settings::XCarriers);
-    showStored(bandKCarrierList, Settings::KFreq, Settings::KCarriers);
-    showStored(bytesPerCycleList, Settings::Accuracy, Settings::BytesPerCycle);
+    showStored(bandXCarrierList, Settings::XFreq, Doppler::XCarriers);
+    showStored(bandKCarrierList, Settings::KFreq, Doppler::KCarriers);
+    showStored(bytesPerCycleList, Settings::Accuracy, WaveWriter::OfferedBytesPerCycle);
     bandKaCarrierBox->setText(Settings::read(Settings::KaFreq));
     const bool mph = Settings::unitIsMph(Settings::read(Settings::Unit));
     (mph ? mphButton : kphButton)->setChecked(true);
@@ -158,7 +162,7 @@ std::optional<Platform::SettingsNotSaved> SettingsDialog::saveSettings()
     Settings::write(Settings::KFreq, bandKCarrierList->currentText());
     Settings::write(Settings::KaFreq, bandKaCarrierBox->text());
     Settings::write(Settings::Accuracy, bytesPerCycleList->currentText());
-    Settings::write(Settings::Unit, mphButton->isChecked() ? QStringLiteral("MPH") : QStringLiteral("KPH"));
+    Settings::write(Settings::Unit, mphButton->isChecked() ? Settings::MphCaption : Settings::KphCaption);
     return Settings::write(Settings::ShowFreq, showFrequencyBox->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -182,10 +186,10 @@ void SettingsDialog::onCancelClicked()
 // as typed.
 void SettingsDialog::onBandKaCarrierFocusLost()
 {
-    if (NumberText::leadingValue(bandKaCarrierBox->text()) < 33)
-        bandKaCarrierBox->setText(QStringLiteral("33"));
-    if (NumberText::leadingValue(bandKaCarrierBox->text()) > 36)
-        bandKaCarrierBox->setText(QStringLiteral("36"));
+    if (NumberText::leadingValue(bandKaCarrierBox->text()) < Doppler::KaLowestCarrierGHz)
+        bandKaCarrierBox->setText(NumberText::plainDecimal(Doppler::KaLowestCarrierGHz));
+    if (NumberText::leadingValue(bandKaCarrierBox->text()) > Doppler::KaHighestCarrierGHz)
+        bandKaCarrierBox->setText(NumberText::plainDecimal(Doppler::KaHighestCarrierGHz));
 }
 
 void SettingsDialog::keyPressEvent(QKeyEvent* event)

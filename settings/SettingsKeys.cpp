@@ -22,7 +22,12 @@ std::optional<Platform::SettingsNotSaved> write(const Key& key, const QString& v
 
 bool unitIsMph(const QString& stored)
 {
-    return stored == QLatin1String("MPH");
+    return stored == MphCaption;
+}
+
+QString unitCaption(const QString& stored)
+{
+    return unitIsMph(stored) ? MphCaption : KphCaption;
 }
 
 bool modeIsStationary(const QString& stored)

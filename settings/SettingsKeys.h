@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/SettingsStore.h"
+#include "tone/RadarBands.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,27 +16,25 @@ namespace Settings {
 inline const QString Application = QStringLiteral("Tinecheck");
 inline const QString Section = QStringLiteral("Settings");
 
+// The unit captions, which are also the texts stored for the units.
+inline const QString MphCaption = QStringLiteral("MPH");
+inline const QString KphCaption = QStringLiteral("KPH");
+
 struct Key {
     QString name;
     QString defaultValue;
 };
 
-inline const Key Band {QStringLiteral("Band"), QStringLiteral("X")};
+inline const Key Band {QStringLiteral("Band"), Doppler::bandName(Doppler::Band::X)};
 inline const Key Speed {QStringLiteral("Speed"), QStringLiteral("10")};
 inline const Key Speed2 {QStringLiteral("Speed2"), QStringLiteral("10")};
 inline const Key Mode {QStringLiteral("Mode"), QStringLiteral("Stationary")};
-inline const Key Unit {QStringLiteral("MPH/KPH"), QStringLiteral("MPH")};
+inline const Key Unit {QStringLiteral("MPH/KPH"), MphCaption};
 inline const Key XFreq {QStringLiteral("XFreq"), QStringLiteral("10.525")};
 inline const Key KFreq {QStringLiteral("KFreq"), QStringLiteral("24.150")};
 inline const Key KaFreq {QStringLiteral("KaFreq"), QStringLiteral("33.8")};
 inline const Key Accuracy {QStringLiteral("Accuracy"), QStringLiteral("10")};
 inline const Key ShowFreq {QStringLiteral("ShowFreq"), QStringLiteral("0")};
-
-// The entries the settings dialog offers for the keys that are chosen from a list.
-inline const QStringList XCarriers {QStringLiteral("10.525"), QStringLiteral("9.41"), QStringLiteral("9.9")};
-inline const QStringList KCarriers {QStringLiteral("24.150"), QStringLiteral("24.125")};
-inline const QStringList BytesPerCycle {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("25"),
-                                        QStringLiteral("50"), QStringLiteral("100")};
 
 // The stored text of key, or its default when nothing is stored.
 QString read(const Key& key);
@@ -51,6 +50,8 @@ std::optional<Platform::SettingsNotSaved> write(const Key& key, const QString& v
 // Only exactly "MPH" means miles per hour; every other text, "mph" and "" included,
 // means kilometres per hour.
 bool unitIsMph(const QString& stored);
+// The caption shown for a stored unit: "MPH" for exactly "MPH", "KPH" for any other text.
+QString unitCaption(const QString& stored);
 // Only exactly "Stationary" means stationary; every other text means moving.
 bool modeIsStationary(const QString& stored);
 // "ShowFreq" read as a number: shown when it is a number other than 0. A text that is

@@ -27,37 +27,6 @@ QString DopplerConst(const QString& Frequency)
     return DopplerConst(NumberText::leadingValue(Frequency));
 }
 
-QString bandName(Band band)
-{
-    switch (band) {
-    case Band::X: return QStringLiteral("X");
-    case Band::K: return QStringLiteral("K");
-    case Band::Ka: return QStringLiteral("Ka");
-    case Band::Ku: return QStringLiteral("Ku");
-    }
-    return {};
-}
-
-std::optional<Band> bandFromName(const QString& name)
-{
-    for (Band band : {Band::X, Band::K, Band::Ka, Band::Ku}) {
-        if (name == bandName(band))
-            return band;
-    }
-    return std::nullopt;
-}
-
-double highestOfferedCarrier(Band band)
-{
-    switch (band) {
-    case Band::X: return 10.525;
-    case Band::K: return 24.150;
-    case Band::Ka: return 36.0;
-    case Band::Ku: return KuCarrierGHz;
-    }
-    return 0.0;
-}
-
 double dopplerConstant(const ToneRequest& request)
 {
     if (!request.band)

@@ -23,6 +23,13 @@ QString quotedText(const QString& text)
     return text.size() > Longest ? text.left(Longest) + QChar(0x2026) : text;
 }
 
+// What to type instead of a speed the boxes do not keep.
+QString speedRangeHint()
+{
+    return tr("Enter a speed from %1 to %2, then press GO again.")
+        .arg(NumberText::plainDecimal(Doppler::LowestSpeed), NumberText::plainDecimal(Doppler::HighestSpeed));
+}
+
 QString whichSpeed(WhichTone tone)
 {
     return tone == WhichTone::First ? tr("first") : tr("second");
@@ -39,11 +46,10 @@ QString noFrequencyMessage(const ToneRequest& request, WhichTone tone, double fr
     }
     const QString& speedText = request.speed(tone);
     if (speedText.trimmed().isEmpty())
-        return tr("The %1 speed box is empty. Enter a speed from 1 to 199, then press GO again.").arg(whichSpeed(tone));
+        return tr("The %1 speed box is empty. %2").arg(whichSpeed(tone), speedRangeHint());
     if (!(NumberText::leadingValue(speedText) > 0.0)) {
-        return tr("The %1 speed, \"%2\", gives no tone to play. Enter a speed from 1 to 199, then "
-                  "press GO again.")
-            .arg(whichSpeed(tone), quotedText(speedText));
+        return tr("The %1 speed, \"%2\", gives no tone to play. %3")
+            .arg(whichSpeed(tone), quotedText(speedText), speedRangeHint());
     }
     return tr("The %1 speed, \"%2\", gives a tone of %3 Hz, too low to play. Enter a higher "
               "speed, then press GO again.")
@@ -61,9 +67,8 @@ QString tooHighMessage(const ToneRequest& request, WhichTone tone, double freque
     }
     const QString& speedText = request.speed(tone);
     if (NumberText::leadingValue(speedText) > Doppler::HighestSpeed) {
-        return tr("The %1 speed, \"%2\", makes the tone too high to play. Enter a speed from 1 to 199, then "
-                  "press GO again.")
-            .arg(whichSpeed(tone), quotedText(speedText));
+        return tr("The %1 speed, \"%2\", makes the tone too high to play. %3")
+            .arg(whichSpeed(tone), quotedText(speedText), speedRangeHint());
     }
     // Choices the window offers, and a sound server running at a low sample rate.
     return tr("The tone of %1 Hz is higher than the sound server can play at its sample rate (up to %2 Hz). "

@@ -25,29 +25,43 @@ void putLittleEndian(QByteArray& out, std::uint32_t value, int size)
         out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+// "5, 10, 25, 50 or 100"
+QString offeredChoices()
+{
+    return QCoreApplication::translate("WaveWriter", "%1 or %2")
+        .arg(OfferedBytesPerCycle.first(OfferedBytesPerCycle.size() - 1).join(QStringLiteral(", ")),
+             OfferedBytesPerCycle.last());
+}
+
 QString accuracyMessage(const QString& accuracy)
 {
     return QCoreApplication::translate("WaveWriter",
                "The setting \"Bytes per Cycle\" holds \"%1\", which gives no usable sample "
-               "rate. Choose 5, 10, 25, 50 or 100 in Settings.")
-        .arg(accuracy);
+               "rate. Choose %2 in Settings.")
+        .arg(accuracy, offeredChoices());
 }
 
 QString noWaveMessage(const QString& accuracy)
 {
     return QCoreApplication::translate("WaveWriter",
-               "The setting \"Bytes per Cycle\" holds \"%1\": fewer than 3 bytes per cycle hold no "
-               "wave, so nothing would be heard. Choose 5, 10, 25, 50 or 100 in Settings.")
-        .arg(accuracy);
+               "The setting \"Bytes per Cycle\" holds \"%1\": fewer than %2 bytes per cycle hold no "
+               "wave, so nothing would be heard. Choose %3 in Settings.")
+        .arg(accuracy, NumberText::plainDecimal(MinBytesPerCycle), offeredChoices());
 }
 
 // The largest entry of "Bytes per Cycle" in Settings; with any entry offered there, a
 // tone too fast to play comes from its frequency, which the caller can name the cause of.
-constexpr double LargestOfferedBytesPerCycle = 100;
+double largestOfferedBytesPerCycle()
+{
+    double largest = 0.0;
+    for (const QString& entry : OfferedBytesPerCycle)
+        largest = std::max(largest, NumberText::leadingValue(entry));
+    return largest;
+}
 
 [[noreturn]] void tooHigh(const TonePlan& plan, const QString& accuracy)
 {
-    if (plan.bytesPerCycle > LargestOfferedBytesPerCycle)
+    if (plan.bytesPerCycle > largestOfferedBytesPerCycle())
         throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
     throw ToneError(ToneError::Kind::TooHigh,
         QCoreApplication::translate("WaveWriter", "A tone of %1 Hz is too high to play.")

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -45,6 +46,10 @@ struct TonePlan {
 
     WaveHeader header() const;
 };
+
+// The "Accuracy" texts the settings dialog offers, as listed and stored.
+inline const QStringList OfferedBytesPerCycle {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("25"),
+                                               QStringLiteral("50"), QStringLiteral("100")};
 
 // The fewest bytes per cycle that hold a wave: with one or two, every sample of the
 // cycle rounds to the centre value.

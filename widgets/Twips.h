@@ -9,7 +9,14 @@ namespace Twips {
 inline constexpr int PerPixel = 15;
 
 // Whole pixels, cut down: 4300 twips are 286 px.
-inline int toPixels(int twips)
+inline constexpr int toPixels(int twips)
+{
+    return twips / PerPixel;
+}
+
+// Pixels with their fraction, for offsets that are added to other lengths before the
+// sum is rounded: 3500 twips are 233.33 px.
+inline constexpr double toExactPixels(double twips)
 {
     return twips / PerPixel;
 }

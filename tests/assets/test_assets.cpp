@@ -28,7 +28,7 @@ constexpr QRgb Depth = qRgb(66, 66, 66);
 constexpr QRgb Black = qRgb(0, 0, 0);
 
 // The outline as pixels, at the window's resolution (scale 1) or at twice it; straight
-// from the rectangles, independent of ForkOutline::contains.
+// from the rectangles, independent of the region the window is cut to.
 struct OutlineMask {
     explicit OutlineMask(int scale)
         : scale(scale), width(SkinWidth * scale), height(SkinHeight * scale), cells(std::size_t(width) * height, false)
@@ -213,7 +213,7 @@ private slots:
         QVERIFY(byHeight[4].bottom - byHeight[4].top < byHeight[3].bottom - byHeight[3].top);
     }
 
-    void boundsAreTheUnionAndAreaIsTheSkinCount()
+    void unionAndAreaAreTheSkinCount()
     {
         ForkOutline::Rect u = ForkOutline::rects.front();
         long area = 0;
@@ -224,34 +224,22 @@ private slots:
             u.bottom = std::max(u.bottom, r.bottom);
             area += long(r.right - r.left) * (r.bottom - r.top);
         }
-        const auto& b = ForkOutline::bounds;
-        QCOMPARE(QList<int>({b.left, b.top, b.right, b.bottom}), QList<int>({4, 4, 791, 434}));
         QCOMPARE(QList<int>({u.left, u.top, u.right, u.bottom}), QList<int>({4, 4, 791, 434}));
         QCOMPARE(area, long(OutlinePixels));
     }
 
-    void pixelProbes()
+    // The window's mask, and its finer shape, hold exactly the rectangles' pixels: the
+    // right and bottom edges are exclusive.
+    void regionsAgreeWithTheRectanglesEverywhere()
     {
-        QVERIFY(ForkOutline::contains(4, 128));
-        QVERIFY(ForkOutline::contains(5, 127));
-        QVERIFY(ForkOutline::contains(790, 95));
-        QVERIFY(ForkOutline::contains(789, 96));
-        QVERIFY(!ForkOutline::contains(3, 128));
-        QVERIFY(!ForkOutline::contains(4, 127));
-        QVERIFY(!ForkOutline::contains(790, 96));
-        QVERIFY(!ForkOutline::contains(500, 150)); // between the upper fork's tines
-        for (int y = 285; y <= 292; ++y)
-            for (int x = 0; x < SkinWidth; ++x)
-                QVERIFY2(!ForkOutline::contains(x, y), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
-    }
-
-    void containsAgreesWithTheRectanglesEverywhere()
-    {
-        const OutlineMask mask(1);
-        for (int y = -2; y < SkinHeight + 2; ++y) {
-            for (int x = -2; x < SkinWidth + 2; ++x) {
-                if (ForkOutline::contains(x, y) != mask.at(x, y))
-                    QFAIL(qPrintable(QStringLiteral("contains(%1, %2) is wrong").arg(x).arg(y)));
+        for (int scale : {1, FineForkOutline::Scale}) {
+            const OutlineMask mask(scale);
+            const QRegion region = scale == 1 ? ForkOutline::region() : ForkOutline::region(FineForkOutline::rects());
+            for (int y = -2; y < SkinHeight * scale + 2; ++y) {
+                for (int x = -2; x < SkinWidth * scale + 2; ++x) {
+                    if (region.contains(QPoint(x, y)) != mask.at(x, y))
+                        QFAIL(qPrintable(QStringLiteral("scale %1: (%2, %3) is wrong").arg(scale).arg(x).arg(y)));
+                }
             }
         }
     }

@@ -578,6 +578,28 @@ private slots:
         QVERIFY(controls.cancelButton->geometry().top() >= dialog.height());
     }
 
+    // The offsets of 3500 and 1800 twips keep their fractions until the sum is rounded:
+    // cut down to 233 px first, a main window half a pixel off centre far to the left
+    // would put the dialog a pixel further left.
+    void placedNearTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("even width") << QRect(100, 50, 528, 443) << QPoint(441, 170);
+        QTest::newRow("odd width") << QRect(100, 50, 529, 443) << QPoint(442, 170);
+        QTest::newRow("odd width, far left") << QRect(-1001, -7, 529, 443) << QPoint(-659, 113);
+    }
+    void placedNearTheMainWindow()
+    {
+        QFETCH(QRect, main);
+        QFETCH(QPoint, placed);
+        QWidget mainWindow;
+        mainWindow.setGeometry(main);
+        ToneProgressDialog dialog(&mainWindow);
+        dialog.placeNear(&mainWindow);
+        QCOMPARE(dialog.pos(), placed);
+    }
+
     // The first cycle of a file shows the dialog near the main window, the first
     // question paints the bar, and each step of the largest file still shows as its
     // own; the file done, the dialog hides with an empty bar.

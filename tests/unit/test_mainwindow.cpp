@@ -37,17 +37,6 @@
 
 namespace {
 
-qint32 longAt(const QByteArray& data, int offset)
-{
-    return qFromLittleEndian<qint32>(data.constData() + offset);
-}
-
-QRect rectAt(const QByteArray& data, int offset)
-{
-    return QRect(QPoint(longAt(data, offset), longAt(data, offset + 4)),
-                 QPoint(longAt(data, offset + 8) - 1, longAt(data, offset + 12) - 1));
-}
-
 // A dark desktop in the extreme: every colour of every role and state inverted, so
 // that any colour the window takes from the desktop shows.
 QPalette inverted(const QPalette& source)
@@ -138,21 +127,6 @@ private slots:
         if (window)
             window->unload();
         window.reset();
-    }
-
-    void regionBytes()
-    {
-        load();
-        const QByteArray& data = window->outlineRegion();
-        QCOMPARE(data.size(), 2560);
-        QCOMPARE(longAt(data, 0), 32);
-        QCOMPARE(longAt(data, 4), 1);
-        QCOMPARE(longAt(data, 8), 158);
-        QCOMPARE(longAt(data, 12), 2528);
-        QCOMPARE(rectAt(data, 16), QRect(QPoint(4, 4), QPoint(790, 433)));
-        QCOMPARE(rectAt(data, 32), QRect(QPoint(191, 4), QPoint(790, 4)));               // the first
-        QCOMPARE(rectAt(data, 32 + 78 * 16), QRect(QPoint(163, 182), QPoint(790, 182))); // the 79th
-        QCOMPARE(rectAt(data, 32 + 157 * 16), QRect(QPoint(224, 433), QPoint(693, 433))); // the last
     }
 
     void maskIsTheOutline()

@@ -104,8 +104,11 @@ private slots:
     void comparisonRules()
     {
         QVERIFY(Settings::unitIsMph(QStringLiteral("MPH")));
-        for (const QString& kph : {QStringLiteral("KPH"), QStringLiteral("mph"), QStringLiteral(""), QStringLiteral(" MPH")})
+        QCOMPARE(Settings::unitCaption(QStringLiteral("MPH")), QStringLiteral("MPH"));
+        for (const QString& kph : {QStringLiteral("KPH"), QStringLiteral("mph"), QStringLiteral(""), QStringLiteral(" MPH")}) {
             QVERIFY2(!Settings::unitIsMph(kph), qPrintable(kph));
+            QCOMPARE(Settings::unitCaption(kph), QStringLiteral("KPH"));
+        }
 
         QVERIFY(Settings::modeIsStationary(QStringLiteral("Stationary")));
         for (const QString& moving : {QStringLiteral("Moving"), QStringLiteral("stationary"), QStringLiteral("")})

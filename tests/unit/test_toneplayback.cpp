@@ -4,6 +4,7 @@
 #include "common/RecordedProgress.h"
 #include "common/TestEnvironment.h"
 #include "platform/LoopedSound.h"
+#include "tone/PlaybackPlan.h"
 #include "tone/ToneError.h"
 #include "tone/TonePlayback.h"
 #include "tone/ToneRequest.h"
@@ -191,6 +192,68 @@ private slots:
         // And the next request, once corrected, plays.
         QCOMPARE(playback.playTone(xBandRequest()), TonePlayback::Outcome::Playing);
         playback.stop(false);
+    }
+
+    // The messages in full, with the limits they name: the speed boxes', the highest
+    // carrier of the band's list (by value: "9.9" is below "10.525") and the entries of
+    // "Bytes per Cycle". Rows at 5000 Hz stand for a sound server at a low rate.
+    void refusalMessagesInFull_data()
+    {
+        QTest::addColumn<QString>("band");
+        QTest::addColumn<QString>("carrier");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<QString>("accuracy");
+        QTest::addColumn<double>("highestReproducible");
+        QTest::addColumn<QString>("message");
+        const QString retype = QStringLiteral("Enter a speed from 1 to 199, then press GO again.");
+        const QString otherCarrier = QStringLiteral("makes the tone too high to play. Choose another carrier frequency in Settings.");
+        const QString serverRate = QStringLiteral("The tone of 6246 Hz is higher than the sound server can play at its sample rate "
+                                                  "(up to 5000 Hz). Choose a lower speed or another band, or set the sound server to "
+                                                  "44100 Hz or more.");
+        QTest::newRow("empty speed") << "X" << "10.525" << "" << "10" << 48000.0 << "The first speed box is empty. " + retype;
+        QTest::newRow("zero speed") << "X" << "10.525" << "0" << "10" << 48000.0 << "The first speed, \"0\", gives no tone to play. " + retype;
+        QTest::newRow("over the boxes' bound") << "X" << "10.525" << "200" << "10" << 5000.0
+                                               << "The first speed, \"200\", makes the tone too high to play. " + retype;
+        QTest::newRow("at the bound, the server's rate") << "X" << "10.525" << "199" << "10" << 5000.0 << serverRate;
+        QTest::newRow("above the X list") << "X" << "10.53" << "199" << "10" << 5000.0
+                                          << "The carrier frequency of the X band, \"10.53\" GHz, " + otherCarrier;
+        QTest::newRow("above the K list") << "K" << "24.16" << "199" << "10" << 5000.0
+                                          << "The carrier frequency of the K band, \"24.16\" GHz, " + otherCarrier;
+        QTest::newRow("above the Ka box's bound") << "Ka" << "36.01" << "199" << "10" << 5000.0
+                                                  << "The carrier frequency of the Ka band, \"36.01\" GHz, " + otherCarrier;
+        QTest::newRow("no sample rate") << "X" << "10.525" << "100" << "abc" << 48000.0
+                                        << "The setting \"Bytes per Cycle\" holds \"abc\", which gives no usable sample rate. "
+                                           "Choose 5, 10, 25, 50 or 100 in Settings.";
+        // Beyond the player's fastest rate (1,255,561 Hz): with an entry offered, the speed
+        // is the cause; above the largest entry, the setting is.
+        QTest::newRow("too fast at the largest entry") << "X" << "10.525" << "40000" << "100" << 1e9
+                                                       << "The first speed, \"40000\", makes the tone too high to play. " + retype;
+        QTest::newRow("too fast above the largest entry") << "X" << "10.525" << "40000" << "101" << 1e9
+                                                          << "The setting \"Bytes per Cycle\" holds \"101\", which gives no usable "
+                                                             "sample rate. Choose 5, 10, 25, 50 or 100 in Settings.";
+        QTest::newRow("no wave") << "X" << "10.525" << "100" << "2" << 48000.0
+                                 << "The setting \"Bytes per Cycle\" holds \"2\": fewer than 3 bytes per cycle hold no wave, so "
+                                    "nothing would be heard. Choose 5, 10, 25, 50 or 100 in Settings.";
+    }
+    void refusalMessagesInFull()
+    {
+        QFETCH(QString, band);
+        QFETCH(QString, carrier);
+        QFETCH(QString, speed);
+        QFETCH(QString, accuracy);
+        QFETCH(double, highestReproducible);
+        QFETCH(QString, message);
+        ToneRequest request = xBandRequest();
+        request.band = Doppler::bandFromName(band);
+        request.carrier = carrier;
+        request.firstSpeed = speed;
+        request.bytesPerCycle = accuracy;
+        try {
+            PlaybackPlan::of(request, highestReproducible);
+            QFAIL("the tone was planned");
+        } catch (const ToneError& e) {
+            QCOMPARE(e.message(), message);
+        }
     }
 
     void companionThatCannotStartIsReported()

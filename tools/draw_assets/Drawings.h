@@ -9,16 +9,10 @@
 
 namespace Drawings {
 
-// The skin's four colours.
-inline constexpr QRgb SkinWhite = 0xFFFFFFFF;
-inline constexpr QRgb SkinFace = 0xFF848484;  // 132, 132, 132
-inline constexpr QRgb SkinDepth = 0xFF424242; // 66, 66, 66
-inline constexpr QRgb SkinBlack = 0xFF000000;
-
 // The pictures are drawn at scale 1 for the window's pixels, or at scale 2, twice
 // as large, for screens with a device pixel ratio of 2 (the @2x files).
 
-// 792 x 443, 8-bit indexed, the four colours above. Its non-white pixels are
+// 792 x 443, 8-bit indexed, the four colours of SkinColours. Its non-white pixels are
 // exactly the fork outline (at scale 2, FineForkOutline).
 QImage skin(int scale = 1);
 

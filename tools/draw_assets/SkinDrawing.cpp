@@ -10,6 +10,7 @@
 
 #include "tools/draw_assets/Drawings.h"
 
+#include "assets/SkinColours.h"
 #include "mainwindow/FineForkOutline.h"
 #include "mainwindow/ForkOutline.h"
 
@@ -169,7 +170,7 @@ bool Skin::isSquareTopRightCorner(int x, int y) const
 QImage Skin::draw() const
 {
     QImage image(width, height, QImage::Format_Indexed8);
-    image.setColorTable({SkinWhite, SkinFace, SkinDepth, SkinBlack});
+    image.setColorTable({SkinColours::White, SkinColours::Face, SkinColours::Depth, SkinColours::Black});
     image.fill(White);
 
     for (int y = 0; y < height; ++y) {
