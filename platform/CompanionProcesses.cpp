@@ -117,7 +117,7 @@ void CompanionProcesses::endEarlierRun()
 void CompanionProcesses::finishEndingEarlierRun()
 {
     for (qint64 pid : earlierRun) {
-        if (processRuns(pid))
+        if (isHiddenStartOf(pid, path))
             killProcess(pid);
     }
     earlierRun.clear();
@@ -146,8 +146,9 @@ void CompanionProcesses::followUp()
         return false;
     });
 
-    // The earlier run's are no children of this process: gone is all that can be seen.
-    std::erase_if(earlierRun, [](qint64 pid) { return !processRuns(pid); });
+    // The earlier run's are no children of this process: gone is all that can be seen,
+    // and their identifiers may go to other programs then.
+    std::erase_if(earlierRun, [this](qint64 pid) { return !isHiddenStartOf(pid, path); });
     if (!earlierRun.empty() && sinceEarlierRunEnded.elapsed() > EarlierRunGraceMs)
         finishEndingEarlierRun();
 

@@ -36,6 +36,13 @@ bool startedHidden(const QString& procEntry)
     return environ.readAll().split('\0').contains(hiddenEntry);
 }
 
+bool entryIsHiddenStartOf(const QString& procEntry, const QString& canonicalPath)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(procEntry).constData(), &info) == 0 && info.st_uid == ::getuid()
+        && executableOf(procEntry) == canonicalPath && startedHidden(procEntry);
+}
+
 } // namespace
 
 std::vector<qint64> terminateHiddenStartsOf(const QString& path)
@@ -50,16 +57,18 @@ std::vector<qint64> terminateHiddenStartsOf(const QString& path)
         const qint64 candidate = name.toLongLong(&numeric);
         if (!numeric || candidate == ::getpid())
             continue;
-        const QString entry = QStringLiteral("/proc/") + name;
-        struct stat info {};
-        if (::stat(QFile::encodeName(entry).constData(), &info) != 0 || info.st_uid != ::getuid())
-            continue;
-        if (executableOf(entry) != wanted || !startedHidden(entry))
+        if (!entryIsHiddenStartOf(QStringLiteral("/proc/") + name, wanted))
             continue;
         terminateProcess(candidate);
         signalled.push_back(candidate);
     }
     return signalled;
+}
+
+bool isHiddenStartOf(qint64 pid, const QString& path)
+{
+    const QString wanted = QFileInfo(path).canonicalFilePath();
+    return !wanted.isEmpty() && processRuns(pid) && entryIsHiddenStartOf(QStringLiteral("/proc/%1").arg(pid), wanted);
 }
 
 } // namespace Platform

@@ -11,4 +11,8 @@ namespace Platform {
 // once, without waiting for them to go.
 std::vector<qint64> terminateHiddenStartsOf(const QString& path);
 
+// Whether pid is still such a process: it runs, and its identifier has not gone to
+// another program since.
+bool isHiddenStartOf(qint64 pid, const QString& path);
+
 } // namespace Platform
