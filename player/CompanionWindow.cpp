@@ -3,7 +3,6 @@
 #include "platform/AppDirectory.h"
 #include "platform/CompanionNames.h"
 #include "platform/FileSystem.h"
-#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -14,7 +13,9 @@ CompanionWindow::CompanionWindow(const QString& toneFolder) : directory(toneFold
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Caption);
-    resize(Twips::toPixels(3300), Twips::toPixels(930));
+    // 3300 x 930 twips at 15 twips per pixel: the main window's widget helpers are not
+    // this program's.
+    resize(220, 62);
 }
 
 QString CompanionWindow::tonePath() const

@@ -2,7 +2,6 @@
 
 #include <QRect>
 
-
 // Layouts are designed in twips at 15 twips per pixel (96 dots per inch).
 namespace Twips {
 
