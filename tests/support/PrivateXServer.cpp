@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <csignal>
+#include <utility>
 #include <sys/prctl.h>
 
 namespace TestSupport {
@@ -13,6 +14,25 @@ PrivateXServer::~PrivateXServer()
 }
 
 bool PrivateXServer::start()
+{
+    // A server that reported its display but does not answer there is started afresh;
+    // each such case is logged, with what a client saw.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!launch())
+            return false;
+        QProcess probe;
+        probe.setProcessChannelMode(QProcess::MergedChannels);
+        probe.start(QStringLiteral("xdpyinfo"), {QStringLiteral("-display"), display()});
+        if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+            return true;
+        qWarning("Xvfb reported %s, where a client found no server: %s", qPrintable(display()),
+                 probe.readAll().left(300).constData());
+        kill();
+    }
+    return false;
+}
+
+bool PrivateXServer::launch()
 {
     server = std::make_unique<QProcess>();
     server->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
@@ -38,13 +58,22 @@ void PrivateXServer::kill()
 {
     if (!server)
         return;
+    const qint64 pid = server->processId();
     server->kill();
     server->waitForFinished(5000);
     server.reset();
-    if (number >= 0) {
-        QFile::remove(QStringLiteral("/tmp/.X11-unix/X%1").arg(number));
-        QFile::remove(QStringLiteral("/tmp/.X%1-lock").arg(number));
-    }
+    const int killed = std::exchange(number, -1);
+    if (killed < 0)
+        return;
+    // Once it is gone another test's server may take the same display number at once:
+    // its files are left alone. The lock file holds the owner's process id.
+    const QString lock = QStringLiteral("/tmp/.X%1-lock").arg(killed);
+    QFile lockFile(lock);
+    if (!lockFile.open(QIODevice::ReadOnly) || lockFile.readAll().trimmed().toLongLong() != pid)
+        return;
+    lockFile.close();
+    QFile::remove(QStringLiteral("/tmp/.X11-unix/X%1").arg(killed));
+    QFile::remove(lock);
 }
 
 } // namespace TestSupport

@@ -21,10 +21,13 @@ public:
     bool start();
     // ":N"; empty before start().
     QString display() const { return number < 0 ? QString() : QStringLiteral(":%1").arg(number); }
-    // Kills it (SIGKILL) and removes the socket and lock file it leaves behind.
+    // Kills it (SIGKILL) and removes the socket and lock file it leaves behind, unless
+    // another server has taken its display number meanwhile.
     void kill();
 
 private:
+    bool launch();
+
     std::unique_ptr<QProcess> server;
     int number = -1;
 };
