@@ -5,6 +5,7 @@
 #include "mainwindow/StoredToneRequest.h"
 #include "mainwindow/ToneProgressDialog.h"
 #include "widgets/Twips.h"
+#include "tone/DopplerModel.h"
 #include "tone/FrequencyReadout.h"
 #include "tone/ToneError.h"
 
@@ -46,8 +47,8 @@ ToneRequest ForkWindow::toneRequest() const
 {
     ToneRequest request;
     request.band = selectedBand();
-    request.firstSpeed = firstSpeedBox->text();
-    request.secondSpeed = secondSpeedBox->text();
+    request.firstSpeed = firstSpeed();
+    request.secondSpeed = secondSpeed();
     request.moving = isMovingMode();
     return withStoredSettings(std::move(request));
 }

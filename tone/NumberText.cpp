@@ -42,6 +42,14 @@ double leadingValue(QStringView text)
     return ok && std::isfinite(value) ? value : 0.0;
 }
 
+double largestLeadingValue(const QStringList& texts)
+{
+    double largest = 0.0;
+    for (const QString& text : texts)
+        largest = std::max(largest, leadingValue(text));
+    return largest;
+}
+
 double roundHalfEven(double value)
 {
     if (!std::isfinite(value))

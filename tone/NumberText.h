@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // How numbers travel as text in this program: speeds, carriers and bytes per cycle are
@@ -13,6 +14,10 @@ namespace NumberText {
 // not begin with a number, and empty text, have the value 0. "12.5 mph" is 12.5,
 // "-3" is -3, "abc" is 0, ".5" is 0.5.
 double leadingValue(QStringView text);
+
+// The largest leading value of the texts, compared by value: "9.9" is below "10.525",
+// though it sorts after it as text. 0 for an empty list.
+double largestLeadingValue(const QStringList& texts);
 
 // Rounds to the nearest whole number, an exact half going to the even neighbour:
 // 2.5 -> 2, 3.5 -> 4, -2.5 -> -2.

@@ -2,6 +2,7 @@
 
 #include "tone/NumberText.h"
 #include "tone/DopplerModel.h"
+#include "tone/RadarBands.h"
 #include "tone/ToneError.h"
 #include "tone/ToneRequest.h"
 

@@ -2,22 +2,7 @@
 
 #include "tone/NumberText.h"
 
-#include <algorithm>
-
 namespace Doppler {
-
-namespace {
-
-// By value: "9.9" is the lower carrier, though it sorts after "10.525" as text.
-double highestOf(const QStringList& carriers)
-{
-    double highest = 0.0;
-    for (const QString& carrier : carriers)
-        highest = std::max(highest, NumberText::leadingValue(carrier));
-    return highest;
-}
-
-} // namespace
 
 QString bandName(Band band)
 {
@@ -42,8 +27,8 @@ std::optional<Band> bandFromName(const QString& name)
 double highestOfferedCarrier(Band band)
 {
     switch (band) {
-    case Band::X: return highestOf(XCarriers);
-    case Band::K: return highestOf(KCarriers);
+    case Band::X: return NumberText::largestLeadingValue(XCarriers);
+    case Band::K: return NumberText::largestLeadingValue(KCarriers);
     case Band::Ka: return KaHighestCarrierGHz;
     case Band::Ku: return KuCarrierGHz;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tone/DopplerModel.h"
+#include "tone/RadarBands.h"
 
 #include <QString>
 

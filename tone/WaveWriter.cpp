@@ -49,19 +49,11 @@ QString noWaveMessage(const QString& accuracy)
         .arg(accuracy, NumberText::plainDecimal(MinBytesPerCycle), offeredChoices());
 }
 
-// The largest entry of "Bytes per Cycle" in Settings; with any entry offered there, a
-// tone too fast to play comes from its frequency, which the caller can name the cause of.
-double largestOfferedBytesPerCycle()
-{
-    double largest = 0.0;
-    for (const QString& entry : OfferedBytesPerCycle)
-        largest = std::max(largest, NumberText::leadingValue(entry));
-    return largest;
-}
-
 [[noreturn]] void tooHigh(const TonePlan& plan, const QString& accuracy)
 {
-    if (plan.bytesPerCycle > largestOfferedBytesPerCycle())
+    // With any entry of "Bytes per Cycle" that Settings offers, a tone too fast to play
+    // comes from its frequency, which the caller can name the cause of.
+    if (plan.bytesPerCycle > NumberText::largestLeadingValue(OfferedBytesPerCycle))
         throw ToneError(ToneError::Kind::BadAccuracy, accuracyMessage(accuracy));
     throw ToneError(ToneError::Kind::TooHigh,
         QCoreApplication::translate("WaveWriter", "A tone of %1 Hz is too high to play.")
