@@ -12,7 +12,7 @@
 
 #include <memory>
 
-class QFrame;
+class BandGroup;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -141,7 +141,7 @@ private:
     QPoint grabOffset;
 
     // The controls; each also carries its designed name as its object name.
-    QFrame* bandFrame = nullptr;
+    BandGroup* bandFrame = nullptr;
     QRadioButton* bandX = nullptr;
     QRadioButton* bandK = nullptr;
     QRadioButton* bandKa = nullptr;

@@ -3,6 +3,7 @@
 
 #include "assets/Assets.h"
 #include "assets/SkinColours.h"
+#include "mainwindow/BandGroup.h"
 #include "mainwindow/ForkWindow.h"
 #include "mainwindow/HeightClippedControls.h"
 #include "mainwindow/MenuLabel.h"
@@ -92,7 +93,7 @@ void ForkWindow::createControls()
     setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
 
     // In the designed order of creation: later controls lie above earlier ones.
-    bandFrame = make<QFrame>(this, "Frame1", rect(2970, 1575, 870, 1365));
+    bandFrame = make<BandGroup>(this, "Frame1", rect(2970, 1575, 870, 1365));
     bandFrame->setFrameShape(QFrame::NoFrame);
     onFace(bandFrame);
     bandX = bandButton(bandFrame, "Option1", QStringLiteral("X "), rect(90, 45, 420, 285));
@@ -161,6 +162,8 @@ void ForkWindow::createControls()
                                  secondSpeedUpButton, secondSpeedDownButton, minimiseButton, bandKu, bandKa, bandK, bandX};
     for (QWidget* w : order)
         w->setFocusPolicy(Qt::StrongFocus);
+    // Of the bands, Tab stops at the chosen one.
+    bandFrame->setButtons({bandX, bandK, bandKa, bandKu});
     const QList<QWidget*> withLabels = order + QList<QWidget*> {modeLabel, settingsLabel, helpLabel};
     for (qsizetype i = 1; i < withLabels.size(); ++i)
         setTabOrder(withLabels[i - 1], withLabels[i]);
@@ -195,7 +198,7 @@ void ForkWindow::nameControls()
     name(bandK, QStringLiteral("K band"));
     name(bandKa, QStringLiteral("Ka band"));
     name(bandKu, QStringLiteral("Ku band"));
-    name(volumeSlider, QStringLiteral("Volume"), QStringLiteral("Volume of the sound device"));
+    name(volumeSlider, QStringLiteral("Volume"), QStringLiteral("Volume of the sound device, in percent"));
     name(radarGunPicture, QStringLiteral("Radar gun"));
     // The readouts are named by the frequency they show, which a screen reader hears
     // as it changes; the description says whose it is.

@@ -6,7 +6,7 @@
 #include "tone/NumberText.h"
 #include "tone/DopplerModel.h"
 
-#include <QFrame>
+#include "mainwindow/BandGroup.h"
 #include <QPushButton>
 
 void ForkWindow::applyRangeRule(SpeedBox* box)

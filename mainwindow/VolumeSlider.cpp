@@ -1,10 +1,17 @@
 #include "mainwindow/VolumeSlider.h"
 
+#include "mainwindow/VolumeSliderAccessible.h"
+
+#include <QAccessible>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
-VolumeSlider::VolumeSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+VolumeSlider::VolumeSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
+{
+    static const bool spoken = (QAccessible::installFactory(&VolumeSliderAccessible::factory), true);
+    Q_UNUSED(spoken);
+}
 
 QList<int> VolumeSlider::tickPositions() const
 {

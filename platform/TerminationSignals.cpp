@@ -19,6 +19,9 @@ extern "C" void onTerminationSignal(int signalNumber)
     const int savedErrno = errno;
     const char number = static_cast<char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(pipeEnds[1], &number, 1);
+    // A GUI thread that does not take the request up in time hangs: the alarm's default
+    // action ends the process then, so that no tone plays on that nobody can stop.
+    ::alarm(TerminationSignals::TakeUpSeconds);
     errno = savedErrno;
 }
 
@@ -39,6 +42,7 @@ TerminationSignals::TerminationSignals(std::initializer_list<int> furtherSignals
     action.sa_flags = SA_RESTART;
     for (int signalNumber : handled)
         ::sigaction(signalNumber, &action, nullptr);
+    ::signal(SIGALRM, SIG_DFL);
 }
 
 TerminationSignals::~TerminationSignals()
@@ -57,6 +61,7 @@ void TerminationSignals::readPipe()
 {
     char numbers[16];
     ssize_t got = 0;
+    ::alarm(0); // taken up
     while ((got = ::read(pipeEnds[0], numbers, sizeof numbers)) > 0) {
         for (ssize_t i = 0; i < got; ++i)
             emit received(numbers[i]);

@@ -15,10 +15,14 @@ namespace Platform {
 // close does. The handler only writes the signal's number into a pipe. It stays in place
 // for every signal that follows: a tied child is told of its parent's end once for each
 // of the parent's threads, and a second notice must not kill it before it has cleaned up.
+// A request that the GUI thread has not taken up within TakeUpSeconds ends the process
+// at once, as SIGKILL would: a hung window must not leave a tone playing.
 // One object at a time; destroying it restores the default actions.
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:
+    static constexpr unsigned TakeUpSeconds = 3;
+
     // SIGTERM, SIGINT and SIGHUP, and any further signals given (such as the one a tied
     // child receives when its parent ends).
     explicit TerminationSignals(std::initializer_list<int> furtherSignals = {}, QObject* parent = nullptr);

@@ -8,6 +8,7 @@
 #include "tone/RadarBands.h"
 #include "tone/WaveWriter.h"
 #include "settings/SettingsKeys.h"
+#include "widgets/ChoiceListAccessible.h"
 #include "widgets/TypedLineEdit.h"
 
 #include <QCheckBox>
@@ -66,6 +67,7 @@ SettingsDialog::SettingsDialog(QWidget* owner)
     if (owner)
         setWindowIcon(owner->windowIcon());
     setFixedSize(Twips::toPixels(4005), Twips::toPixels(5805));
+    ChoiceListAccessible::install(); // so that a screen reader hears each list's value
     createControls();
     connect(okButton, &QPushButton::clicked, this, &SettingsDialog::onOkClicked);
     connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);

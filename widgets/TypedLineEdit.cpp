@@ -1,5 +1,8 @@
 #include "widgets/TypedLineEdit.h"
 
+#include "widgets/TypedLineEditAccessible.h"
+
+#include <QAccessible>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -38,6 +41,8 @@ TypedLineEdit::TypedLineEdit(int maxTyped, QWidget* parent) : QLineEdit(parent),
 {
     setValidator(new TypedLength(maxTyped, this));
     setAcceptDrops(false); // dropped text would pass no filter
+    static const bool readable = (QAccessible::installFactory(&TypedLineEditAccessible::factory), true);
+    Q_UNUSED(readable);
 }
 
 QString TypedLineEdit::admittedPart(const QString& text) const
