@@ -9,10 +9,11 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpulse
 # pipewire, pipewire-pulse, wireplumber, dbus-daemon: a private PipeWire server to play on.
 # desktop-file-utils, lintian, appstream: check the installed desktop entry, the .deb and
 # its metainfo. dpkg-dev, file: CPack's dpkg-shlibdeps, for the package's dependencies.
-# at-spi2-core, python3-pyatspi: the accessibility tree as a screen reader reads it.
+# at-spi2-core, python3-pyatspi: the accessibility tree as a screen reader reads it; orca:
+# what a screen reader speaks.
 TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl procps desktop-file-utils clang
                libclang-rt-14-dev qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon
-               lintian appstream dpkg-dev file at-spi2-core python3-pyatspi)
+               lintian appstream dpkg-dev file at-spi2-core python3-pyatspi orca)
 
 say() { printf 'tinevox: %s\n' "$*" >&2; }
 

@@ -4,7 +4,10 @@ through the AT-SPI tree of a private session bus (run it under dbus-run-session)
 
 Every control of the main window, its menus and its dialogs has a name a person
 understands, and Tab in either mode stops only at controls that are shown on the
-window, in the designed order. Exits non-zero when a check fails."""
+window, in the designed order. Then Orca itself, speaking only into its debug log, says
+at every Tab stop of the window and of the settings dialog the name, the role and the
+value a control holds, with a tone playing too, and the keys that once froze the window
+leave it answering. Exits non-zero when a check fails."""
 
 import os
 import re
@@ -25,10 +28,11 @@ CONTROL_ROLES = {
 }
 
 # Tab from the first focus round to it again: the designed order with the band buttons
-# as one stop (the arrow keys choose among them), then the three menu labels.
+# as one stop, on the chosen band (the arrow keys choose among them), then the three
+# menu labels.
 UPPER = ["First speed", "Lower first speed", "Raise first speed", "Stop tone", "Play tone", "Close", "Volume"]
 LOWER = ["Second speed", "Raise second speed", "Lower second speed"]
-REST = ["Minimise", "Ku band", "Mode", "Settings", "Help", "First speed"]
+REST = ["Minimise", "X band", "Mode", "Settings", "Help", "First speed"]
 TAB_ROWS = [("stationary", None, UPPER + REST), ("moving", "m", UPPER + LOWER + REST)]
 
 failures = []
@@ -107,12 +111,16 @@ def showing(a):
 
 
 class Tinevox:
-    def __init__(self):
+    def __init__(self, stored=None):
         self.scratch = tempfile.mkdtemp(prefix="a11y-", dir=os.environ.get("TINEVOX_TEST_TMP"))
         built = os.environ["TINEVOX_TEST_APP_DIR"]
         for name in ("tinevox", "echolet.dll"):
             shutil.copy(os.path.join(built, name), self.scratch)
         os.chmod(self.scratch, 0o700)
+        if stored:
+            os.makedirs(os.path.join(self.scratch, "config"))
+            with open(os.path.join(self.scratch, "config", "Tinecheck.conf"), "w") as f:
+                f.write("[Settings]\n" + "".join("%s=%s\n" % row for row in stored.items()))
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=self.scratch,
                    XDG_CONFIG_HOME=os.path.join(self.scratch, "config"))
         env.pop("QT_QPA_PLATFORM", None)
@@ -220,6 +228,119 @@ def tab_stops_only_on_what_is_shown(t, row, mode_key, stops):
         check(showing(now) and inside, "%s: %r is shown on the window" % (row, expected))
 
 
+class Orca:
+    """Orca on the private session bus, its speech going only into its debug log."""
+
+    def __init__(self, scratch):
+        self.log = os.path.join(scratch, "orca.log")
+        prefs = os.path.join(scratch, "orca-prefs")
+        os.makedirs(prefs)
+        # Orca's own hook for its user: its log is written line by line, so that what
+        # it says can be waited for as it says it.
+        with open(os.path.join(prefs, "orca-customizations.py"), "w") as f:
+            f.write("import orca.debug\nif orca.debug.debugFile:\n    orca.debug.debugFile.reconfigure(line_buffering=True)\n")
+        self.process = subprocess.Popen(["orca", "--replace", "--disable", "speech", "--debug-file", self.log,
+                                         "--user-prefs", prefs], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.ready = wait_for(lambda: "Startup complete" in self._read(), 60)
+        self.heard = 0
+
+    def _read(self):
+        try:
+            with open(self.log, errors="replace") as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    def utterances(self):
+        return re.findall(r"SPEECH OUTPUT: '(.*?)' ?\{", self._read())
+
+    def after(self, keys, *expected):
+        """Presses keys and waits until Orca has said every expected text (in one
+        utterance each, in any order); returns what it said since the keys."""
+        start = len(self.utterances())
+        key(*keys)
+        said = lambda: self.utterances()[start:]
+        wait_for(lambda: all(any(e in u for u in said()) for e in expected), 10)
+        return said()
+
+    def end(self):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+def sink_percent():
+    out = subprocess.run(["pactl", "get-sink-volume", "@DEFAULT_SINK@"], capture_output=True, text=True).stdout
+    return int(re.search(r"(\d+)%", out).group(1))
+
+
+def plays(t):
+    out = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True).stdout
+    return ('application.process.id = "%d"' % t.process.pid) in out
+
+
+# Stored so that each value is one a screen reader once got wrong ("36" as "3", "35.2"
+# as "35.").
+STORED = {"Speed": "36", "Band": "K", "XFreq": "9.41", "KFreq": "24.125", "KaFreq": "35.2", "Accuracy": "25",
+          "ShowFreq": "1"}
+
+
+def tab_rows(t, playing):
+    """What Orca says at each Tab stop from the first speed: name and role, and the value."""
+    speed = ("First speed read only text" if playing else "First speed text", "%s selected" % STORED["Speed"])
+    rows = [("Lower first speed push button",), ("Raise first speed push button",), ("Stop tone push button",),
+            ("Play tone push button",), ("Close push button",), ("Volume slider %d" % sink_percent(),),
+            ("Minimise push button",), ("Band panel", "K band", "selected radio button"),
+            ("Mode push button",), ("Settings push button",), ("Help push button",), speed]
+    if playing:  # the speed's step buttons and the bands are locked
+        rows = [r for r in rows if "speed push" not in r[0] and r[0] != "Band panel"]
+    return rows
+
+
+def says(orca, keys, expected, what):
+    said = orca.after(keys, *expected)
+    return check(all(any(e in u for u in said) for e in expected), "%s: Orca says %s (it said %s)" % (what, expected, said))
+
+
+def orca_speaks_what_is_there(t, orca):
+    if not check(orca.ready, "Orca starts"):
+        return
+    check(wait_for(lambda: any("First speed text" in u for u in orca.utterances())), "Orca hears the first focus")
+    check(any(STORED["Speed"] + " selected" in u for u in orca.utterances()), "the first speed is said as it is")
+    for expected in tab_rows(t, playing=False):
+        says(orca, ["Tab"], expected, "idle, Tab")
+        if expected[0] == "Band panel":
+            says(orca, ["Down"], ("Ka band", "selected radio button"), "Down on the chosen band")
+            check(t.control("Ka band").getState().contains(pyatspi.STATE_CHECKED), "Down chooses the next band")
+            says(orca, ["Up"], ("K band", "selected radio button"), "Up")
+
+    go = t.control("Play tone").queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(go.x + go.width // 2), str(go.y + go.height // 2), "click", "1"])
+    check(wait_for(lambda: plays(t)), "GO plays a tone")
+    for _ in range(12):
+        if wait_for(lambda: t.focused() is not None and t.focused().name == "First speed", 1):
+            break
+        key("Tab")
+    for expected in tab_rows(t, playing=True):
+        says(orca, ["Tab"], expected, "playing, Tab")
+    # The keys that sent Qt's word finder into an endless loop, and the window after them.
+    says(orca, ["End", "ctrl+Left"], (STORED["Speed"],), "End, Ctrl+Left")
+    says(orca, ["Tab"], ("Stop tone push button",), "the window still answers: Tab")
+    key("space")
+    check(wait_for(lambda: not plays(t)), "STOP silences the tone")
+
+    says(orca, ["alt+s"], ("Settings dialog",), "Alt+S")
+    dialog = [("OK push button",), ("Cancel push button",), ("Bytes per Cycle combo box", STORED["Accuracy"]),
+              ("Display Frequency check box checked",), ("K Frequency combo box", STORED["KFreq"]),
+              ("X Frequency combo box", STORED["XFreq"]), ("Ka Frequency text", STORED["KaFreq"] + " selected"),
+              ("Units panel", "MPH", "selected radio button")]
+    for expected in dialog:
+        says(orca, ["Tab"], expected, "settings, Tab")
+
+
 def main():
     if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
         print("the rig's X server and a private session bus are needed", file=sys.stderr)
@@ -236,6 +357,15 @@ def main():
             tab_stops_only_on_what_is_shown(t, *row)
     finally:
         t.end()
+
+    orca = Orca(tempfile.mkdtemp(prefix="orca-", dir=os.environ.get("TINEVOX_TEST_TMP")))
+    t = Tinevox(STORED)
+    try:
+        if check(t.window is not None, "the main window is in the accessibility tree"):
+            orca_speaks_what_is_there(t, orca)
+    finally:
+        t.end()
+        orca.end()
     print("Totals: %d failed" % len(failures))
     return 1 if failures else 0
 

@@ -255,7 +255,8 @@ private slots:
 
     // Tab passes the controls in the designed order, then the three menu labels, and
     // comes back to the first speed box, which has the first focus. The band buttons are
-    // one stop, as every group of option buttons (the arrow keys choose among them). What
+    // one stop, on the chosen band, as every group of option buttons; the arrow keys
+    // choose among them, from the last back to the first. What
     // the window's height cuts off Tab passes over, also after a change of mode.
     void tabOrder_data()
     {
@@ -265,7 +266,7 @@ private slots:
         // No sound server answers here, so the volume slider is disabled and no stop.
         const QStringList upper {"Text1", "Command4", "Command3", "Command2", "Command1", "Command5"};
         const QStringList lower {"Text2", "Command8", "Command7"};
-        const QStringList rest {"Command9", "Option4", "Label4", "Label3", "Label9", "Text1"};
+        const QStringList rest {"Command9", "Option1", "Label4", "Label3", "Label9", "Text1"};
         QTest::newRow("stationary") << "Stationary" << "" << upper + rest;
         QTest::newRow("moving") << "Moving" << "" << upper + lower + rest;
         QTest::newRow("stationary chosen in moving mode") << "Moving" << "Stationary" << upper + rest;
@@ -287,6 +288,12 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QVERIFY2(QApplication::focusWidget(), qPrintable(stops[i - 1]));
             QCOMPARE(QApplication::focusWidget()->objectName(), stops[i]);
+            if (stops[i] == QLatin1String("Option1")) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+                QVERIFY(ui().bandKu->isChecked() && ui().bandKu->hasFocus());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+                QVERIFY(ui().bandX->isChecked() && ui().bandX->hasFocus());
+            }
         }
         QCOMPARE(ui().firstFrequencyLabel->focusPolicy(), Qt::NoFocus);
         // The first speed box, entered again, has its text selected for a new speed.

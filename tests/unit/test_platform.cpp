@@ -217,6 +217,30 @@ private slots:
         QVERIFY(!Platform::startProgram(dir.path(), Platform::ShowState::Hidden));
     }
 
+    // A request to end that a hung GUI thread never takes up ends the process anyway; one
+    // taken up leaves the program to end in its own time.
+    void terminationRequestEndsAHungProgram_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("killed");
+        QTest::newRow("hung") << QStringLiteral("hung") << true;
+        QTest::newRow("answering") << QStringLiteral("answering") << false;
+    }
+
+    void terminationRequestEndsAHungProgram()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, killed);
+        QProcess child;
+        child.start(QStringLiteral(TERMINATION_CHILD), {mode});
+        QVERIFY(child.waitForReadyRead(10000));
+        child.terminate();
+        QTRY_VERIFY_WITH_TIMEOUT(child.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(child.exitStatus() == QProcess::CrashExit, killed);
+        if (!killed)
+            QCOMPARE(child.exitCode(), 0);
+    }
+
     // A companion that has ended counts as gone even before anyone has reaped it.
     void endedProcessDoesNotRunEvenUnreaped()
     {
