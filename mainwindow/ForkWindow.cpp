@@ -23,6 +23,8 @@
 #include <QScreen>
 #include <QSlider>
 
+#include <algorithm>
+
 ForkWindow::ForkWindow(const QString& applicationDirectory)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       skin(Assets::picture(Assets::Skin)),
@@ -82,8 +84,19 @@ bool ForkWindow::load()
     firstSpeedBox->selectAll();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(Width / 2, height() / 2));
+        move(startPosition(screen->availableGeometry()));
     return true;
+}
+
+// Centred on the screen. On a screen narrower than the window (a small one at a scale of
+// 2) the title strip, from "Mode" to the close button, stays on it, and where even that
+// is too wide, its right end with "_" and "X"; the top never lies above the screen's.
+QPoint ForkWindow::startPosition(const QRect& available) const
+{
+    const QPoint centred = available.center() - QPoint(Width / 2, height() / 2);
+    const int stripLeft = modeLabel->x(), stripRight = closeButton->geometry().right();
+    const int x = std::min(std::max(centred.x(), available.left() - stripLeft), available.right() - stripRight);
+    return QPoint(x, std::max(centred.y(), available.top()));
 }
 
 void ForkWindow::unload(Ending ending)

@@ -120,6 +120,8 @@ private:
     void nameControls();
     void applyShape();
     void applyDeviceShape();
+    // Where the window opens on a screen of this available area.
+    QPoint startPosition(const QRect& available) const;
     void startDrag(Qt::MouseButton button, const QPointF& globalPosition);
     void endDrag();
     void step(SpeedBox* box, double delta);

@@ -23,7 +23,8 @@ using Controls::make;
 
 namespace {
 
-// The Ka carrier: digits and one decimal point, at most six characters.
+// The Ka carrier: digits and one decimal point, at most six characters. A comma typed
+// where it is the decimal point (a German keyboard's, its keypad's too) is the point.
 class CarrierBox : public TypedLineEdit {
 public:
     explicit CarrierBox(QWidget* parent) : TypedLineEdit(6, parent) {}
@@ -37,6 +38,7 @@ protected:
             return !text.contains(QLatin1Char('.')); // even if the selection holds it
         return typed >= QLatin1Char('0') && typed <= QLatin1Char('9');
     }
+    QChar translatedTyped(QChar typed) const override { return typed == QLatin1Char(',') ? QLatin1Char('.') : typed; }
 };
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect place, const QFont& font)

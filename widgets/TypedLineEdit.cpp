@@ -50,9 +50,10 @@ QString TypedLineEdit::admittedPart(const QString& text) const
     QString box = this->text();
     const qsizetype room = typedLimit - (box.size() - selectedText().size());
     QString admitted;
-    for (const QChar c : text) {
+    for (const QChar typed : text) {
         if (admitted.size() >= room)
             break;
+        const QChar c = translatedTyped(typed);
         if (c.category() == QChar::Other_Control || !admitsTyped(c, box))
             continue;
         admitted += c;
@@ -91,10 +92,12 @@ void TypedLineEdit::keyPressEvent(QKeyEvent* event)
     const bool harmless = text == QStringLiteral("\x01") || text == QStringLiteral("\x03");
     if (typesCharacter && !harmless) {
         // One key may type several characters (a compose sequence, a digit with a
-        // combining accent): each goes through the filter, as pasted text does.
-        if (text.size() > 1)
+        // combining accent), or one the box takes for another: these go through the
+        // filter as pasted text does.
+        const bool asPasted = text.size() > 1 || translatedTyped(text.front()) != text.front();
+        if (asPasted)
             insertTyped(text);
-        if (text.size() > 1 || isReadOnly() || !admitsTyped(text.front(), this->text())) {
+        if (asPasted || isReadOnly() || !admitsTyped(text.front(), this->text())) {
             event->accept();
             return;
         }

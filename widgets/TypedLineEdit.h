@@ -16,7 +16,8 @@ public:
     int maxTyped() const { return typedLimit; }
 
     // What of text would reach the box if it were typed now, character by character,
-    // in place of the selection; control characters are never pasted.
+    // in place of the selection, each as the box takes it; control characters are never
+    // pasted.
     QString admittedPart(const QString& text) const;
 
 public slots:
@@ -30,6 +31,9 @@ protected:
     // Whether a character typed into a box holding text may reach it (backspace is
     // character 8).
     virtual bool admitsTyped(QChar typed, const QString& text) const = 0;
+    // The character the box takes a typed one for, before the filter sees it (a decimal
+    // comma for its point); the typed character itself unless a box says otherwise.
+    virtual QChar translatedTyped(QChar typed) const { return typed; }
 
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;

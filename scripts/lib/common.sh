@@ -10,10 +10,11 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpulse
 # desktop-file-utils, lintian, appstream: check the installed desktop entry, the .deb and
 # its metainfo. dpkg-dev, file: CPack's dpkg-shlibdeps, for the package's dependencies.
 # at-spi2-core, python3-pyatspi: the accessibility tree as a screen reader reads it; orca:
-# what a screen reader speaks.
+# what a screen reader speaks. locales: the German locale the tests type numbers in
+# (ensure_test_locale).
 TEST_PACKAGES=(xvfb openbox pulseaudio pulseaudio-utils xdotool x11-utils wmctrl procps desktop-file-utils clang
                libclang-rt-14-dev qt6-wayland weston pipewire pipewire-pulse wireplumber dbus-daemon
-               lintian appstream dpkg-dev file at-spi2-core python3-pyatspi orca)
+               lintian appstream dpkg-dev file at-spi2-core python3-pyatspi orca locales)
 
 say() { printf 'tinevox: %s\n' "$*" >&2; }
 
@@ -34,6 +35,21 @@ ensure_packages() {
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# A German locale, whose decimal point is the comma, for the tests that type numbers as
+# its users do. Generated where it is missing, as root; otherwise it says how.
+TEST_LOCALE=de_DE.UTF-8
+ensure_test_locale() {
+    locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        say "the locale $TEST_LOCALE is missing"
+        say "generate it with:  echo '$TEST_LOCALE UTF-8' | sudo tee -a /etc/locale.gen && sudo locale-gen --keep-existing"
+        return 1
+    fi
+    say "generating the locale $TEST_LOCALE"
+    grep -qx "$TEST_LOCALE UTF-8" /etc/locale.gen 2>/dev/null || echo "$TEST_LOCALE UTF-8" >>/etc/locale.gen
+    locale-gen --keep-existing >/dev/null
 }
 
 # build <dir> <build type> [cmake options...]

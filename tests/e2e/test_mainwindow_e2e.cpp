@@ -265,6 +265,28 @@ private slots:
         clickStop();
     }
 
+    // In a German session a comma typed into the Ka carrier is its decimal point: GO plays
+    // 10 mph at 33.5 GHz (the comma dropped, "335" held to 36 GHz would play 1074 Hz).
+    void decimalCommaTypedIntoTheKaCarrier()
+    {
+        QVERIFY2(E2e::run(QStringLiteral("locale"), {QStringLiteral("-a")}).contains(QLatin1String("de_DE.utf8")), "no de_DE.UTF-8");
+        for (const QString& name : {QStringLiteral("LANG"), QStringLiteral("LC_ALL")})
+            extraEnvironment.insert(name, QStringLiteral("de_DE.UTF-8"));
+        startProgram();
+        if (QTest::currentTestFailed())
+            return;
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+s")});
+        QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}), QStringLiteral("Settings"), 5000);
+        for (const QString& keys : {QStringLiteral("key shift+Tab"), QStringLiteral("type 33,5"), QStringLiteral("key alt+o")})
+            xdotool(keys.split(QLatin1Char(' '))); // Shift+Tab from the unit reaches the Ka carrier
+        QTRY_COMPARE_WITH_TIMEOUT(Settings::read(Settings::KaFreq), QStringLiteral("33.5"), 5000);
+        clickControl(ForkWindowPlaces::BandKa);
+        clickGo();
+        QVERIFY(recorder.start());
+        const double heard = TestSupport::measurePitch(recorder.recordTone(1000, 6000), MonitorRecorder::Rate, 1).frequency();
+        QVERIFY2(qAbs(heard - 999) < 0.01, qPrintable(QString::number(heard, 'f', 4)));
+    }
+
     // The keyboard opens the menu labels on the real window: their access keys from the
     // first speed box, and Space, Return or Down once Shift+Tab has reached them. A menu
     // opens under its label, wherever the pointer is; "Settings" opens the dialog.

@@ -183,7 +183,7 @@ private slots:
         QTest::keyClick(controls.bandKaCarrierBox, '.');
         QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("34.56"));
         QTest::keyClicks(controls.bandKaCarrierBox, QStringLiteral("7")); // replaces the selection
-        QTest::keyClicks(controls.bandKaCarrierBox, QStringLiteral("4.12345"));
+        QTest::keyClicks(controls.bandKaCarrierBox, QStringLiteral("4,12345")); // a decimal comma is the point
         QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("74.123")); // six characters at most
         QTest::keyClick(controls.bandKaCarrierBox, Qt::Key_Backspace);
         QCOMPARE(controls.bandKaCarrierBox->text(), QStringLiteral("74.12"));
@@ -326,6 +326,8 @@ private slots:
         QTest::newRow("Ka: point already there") << true << "33." << false << "5.5" << "33.55";
         QTest::newRow("Ka: point in the selection") << true << "34.5" << true << "3.6" << "36";
         QTest::newRow("Ka: six at most") << true << "" << false << "35.123456" << "35.123";
+        QTest::newRow("Ka: decimal comma") << true << "" << false << "33,5" << "33.5";
+        QTest::newRow("Ka: comma after a point") << true << "3.3" << false << ",5,." << "3.35";
     }
     void pasteIsFiltered()
     {

@@ -3,9 +3,11 @@
 
 #include "common/TestEnvironment.h"
 #include "mainwindow/ForkWindow.h"
+#include "settings/SettingsDialog.h"
 #include "widgets/Fonts.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -101,6 +103,17 @@ private slots:
         const QRegion scaledMask = QTransform::fromScale(2, 2).map(window->mask());
         QVERIFY(shape.subtracted(scaledMask).isEmpty());
         QVERIFY(shape != scaledMask);
+    }
+
+    // On a screen narrower than the window (400 px at this scale) the window's close button
+    // opens on the screen; the settings lists' face is one that follows the scale.
+    void closeButtonOnScreenAndListFaceScales()
+    {
+        const QWidget* close = window->findChild<QPushButton*>(QStringLiteral("Command5"));
+        QVERIFY(window->screen()->availableGeometry().contains(QRect(close->mapToGlobal(QPoint()), close->size())));
+        const SettingsDialog dialog(window.get());
+        const QFontInfo face(dialog.findChild<QWidget*>(QStringLiteral("Combo3"))->font());
+        QVERIFY2(QFontDatabase::isSmoothlyScalable(face.family(), face.styleName()), qPrintable(face.family()));
     }
 };
 
