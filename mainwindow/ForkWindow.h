@@ -110,7 +110,8 @@ private:
     // settings as stored now. The readout is computed from the same.
     ToneRequest toneRequest() const;
     std::optional<Doppler::Band> selectedBand() const;
-    void playTone();
+    void playTone(const ToneRequest& request);
+    void showFrequenciesOf(const ToneRequest& request);
     void restoreSettings();
     std::optional<Platform::SettingsNotSaved> saveSettings();
     void followSinkVolume();

@@ -4,6 +4,7 @@
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/StoredToneRequest.h"
 #include "mainwindow/ToneProgressDialog.h"
+#include "settings/SettingsKeys.h"
 #include "widgets/Twips.h"
 #include "tone/DopplerModel.h"
 #include "tone/FrequencyReadout.h"
@@ -55,7 +56,11 @@ ToneRequest ForkWindow::toneRequest() const
 
 void ForkWindow::showFrequencies()
 {
-    const ToneRequest request = toneRequest();
+    showFrequenciesOf(toneRequest());
+}
+
+void ForkWindow::showFrequenciesOf(const ToneRequest& request)
+{
     auto show = [&request](QLabel* label, WhichTone tone) {
         const int width = label->contentsRect().width();
         label->setText(FrequencyReadout::caption(Doppler::toneFrequency(request, tone), [label, width](const QString& text) {
@@ -68,16 +73,23 @@ void ForkWindow::showFrequencies()
 
 void ForkWindow::onGoClicked()
 {
+    if (isTonePlaying())
+        return; // a second GO does nothing
+    // The settings stored now may differ from those the window last showed: the readouts
+    // and the units name the tone about to be heard.
+    const ToneRequest request = toneRequest();
+    showFrequenciesOf(request);
+    setUnitCaptions(request.milesPerHour ? Settings::MphCaption : Settings::KphCaption);
     lockSpeedEntry();
-    playTone();
+    playTone(request);
 }
 
-void ForkWindow::playTone()
+void ForkWindow::playTone(const ToneRequest& request)
 {
     if (!progressDialog)
         progressDialog = std::make_unique<ToneProgressDialog>(this);
     try {
-        if (playback.playTone(toneRequest(), progressDialog.get()) == TonePlayback::Outcome::Abandoned)
+        if (playback.playTone(request, progressDialog.get()) == TonePlayback::Outcome::Abandoned)
             unlockSpeedEntry();
     } catch (const ToneError& error) {
         // Nothing plays and no tone file is left: say what to change, and let the

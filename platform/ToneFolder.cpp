@@ -39,15 +39,12 @@ QString cacheFolder()
 
 QString refusal(const QString& applicationDirectory, const QStringList& folders, const QStringList& problems)
 {
-    const QString appDir = QDir::toNativeSeparators(applicationDirectory);
-    if (folders.size() == 1)
-        return QStringLiteral("Tinevox cannot write to its own folder \"%1\", and the folder \"%2\" cannot be "
-                              "used for the tone files: %3.")
-            .arg(appDir, QDir::toNativeSeparators(folders[0]), problems[0]);
-    return QStringLiteral("Tinevox cannot write to its own folder \"%1\", and neither the folder \"%2\" (%3) nor "
-                          "the folder \"%4\" (%5) can be used for the tone files.")
-        .arg(appDir, QDir::toNativeSeparators(folders[0]), problems[0], QDir::toNativeSeparators(folders[1]),
-             problems[1]);
+    QStringList reasons;
+    for (qsizetype i = 0; i < folders.size(); ++i)
+        reasons << QStringLiteral("\"%1\" (%2)").arg(QDir::toNativeSeparators(folders[i]), problems[i]);
+    return QStringLiteral("Tinevox cannot write to its own folder \"%1\", and none of the folders %2 can be used "
+                          "for the tone files.")
+        .arg(QDir::toNativeSeparators(applicationDirectory), reasons.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -61,6 +58,9 @@ ToneFolder toneFolder(const QString& applicationDirectory)
     if (const QString runtime = ownRuntimeFolder(); !runtime.isEmpty())
         candidates << runtime + QStringLiteral("/tinevox");
     candidates << cacheFolder() + QStringLiteral("/tinevox");
+    // The last resort of a user without a home or runtime folder (a plain useradd
+    // account): a private folder in the temporary directory, as the instance lock's.
+    candidates << QDir::tempPath() + QStringLiteral("/tinevox-%1").arg(::getuid());
     QStringList problems;
     for (const QString& own : candidates) {
         QDir().mkpath(QFileInfo(own).path());

@@ -14,7 +14,8 @@ struct ToneFolder {
 // The application directory when this user may write there (a per-user install, a build
 // tree); otherwise this user's own folder "tinevox" in $XDG_RUNTIME_DIR, or in
 // $XDG_CACHE_HOME (default ~/.cache) where there is no runtime directory of this user's
-// own or its folder cannot be made private to the user. A shared install under /usr
+// own or its folder cannot be made private to the user, or else "tinevox-<uid>" in the
+// temporary directory ($TMPDIR, default /tmp). A shared install under /usr
 // thereby works for everyone, and two users never share tone files.
 ToneFolder toneFolder(const QString& applicationDirectory);
 

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -65,8 +66,9 @@ QString noWaveMessage(const QString& accuracy)
     throw ToneError(ToneError::Kind::FileNotWritten,
         QCoreApplication::translate("WaveWriter",
             "The tone file \"%1\" cannot be written: %2.\n\nTinevox writes its tone files into "
-            "its own folder.")
-            .arg(QDir::toNativeSeparators(path), Platform::fileErrorInWords(errorNumber)));
+            "the folder \"%3\".")
+            .arg(QDir::toNativeSeparators(path), Platform::fileErrorInWords(errorNumber),
+                 QDir::toNativeSeparators(QFileInfo(path).path())));
 }
 
 } // namespace

@@ -671,7 +671,8 @@ private slots:
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
     }
 
-    // GO takes the settings as stored at that moment, whatever the readout showed.
+    // GO takes the settings as stored at that moment, whatever the readout showed, and
+    // the readout and the units then name the tone that plays.
     void goReadsTheStoreAtThatMoment()
     {
         load();
@@ -684,6 +685,8 @@ private slots:
         const QByteArray file = TestEnvironment::readAll(dir->file(QStringLiteral("temp.wav")));
         QVERIFY(file.size() > 44);
         QCOMPARE(qFromLittleEndian<quint32>(file.constData() + 24), 195100u); // 1951 Hz at 100 bytes a cycle
+        QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("1951 Hz"));
+        QCOMPARE(ui().firstUnitLabel->text(), QStringLiteral("KPH"));
         ui().stopButton->click();
     }
 

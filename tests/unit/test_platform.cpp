@@ -107,7 +107,9 @@ private slots:
         QTest::addColumn<QString>("expected"); // relative; empty: refused
         const QStringList nowhere;
         const QStringList runtimeOnly {QStringLiteral("run/tinevox")};
+        const QString lastResort = QStringLiteral("tmp/tinevox-%1").arg(::getuid());
         const QStringList both {QStringLiteral("run/tinevox"), QStringLiteral("home/.cache/tinevox")};
+        const QStringList all = both + QStringList {lastResort};
         QTest::newRow("application directory") << true << "run" << "cache" << "" << nowhere << "app";
         QTest::newRow("runtime folder") << false << "run" << "cache" << "" << nowhere << "run/tinevox";
         QTest::newRow("cache without runtime") << false << "" << "cache" << "" << nowhere << "cache/tinevox";
@@ -118,9 +120,11 @@ private slots:
         // su and sudo -u leave the calling user's runtime folder in the environment.
         QTest::newRow("runtime of another user: the cache")
             << false << "run" << "" << "foreign" << QStringList {QStringLiteral("run")} << "home/.cache/tinevox";
-        QTest::newRow("links refused") << false << "run" << "" << "link" << both << "";
-        QTest::newRow("another owner refused") << false << "run" << "" << "foreign" << both << "";
-        QTest::newRow("files refused") << false << "run" << "" << "file" << both << "";
+        // A user without a home or runtime folder of their own.
+        QTest::newRow("neither: the temporary folder") << false << "run" << "" << "file" << both << lastResort;
+        QTest::newRow("links refused") << false << "run" << "" << "link" << all << "";
+        QTest::newRow("another owner refused") << false << "run" << "" << "foreign" << all << "";
+        QTest::newRow("files refused") << false << "run" << "" << "file" << all << "";
     }
     void toneFolderRule()
     {
@@ -132,12 +136,13 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir scratch(TestEnvironment::scratchRoot() + QStringLiteral("/folders-XXXXXX"));
         const QString root = scratch.path() + QLatin1Char('/');
-        for (const char* sub : {"app", "run", "home", "elsewhere"})
+        for (const char* sub : {"app", "run", "home", "tmp", "elsewhere"})
             QVERIFY(QDir().mkpath(root + QLatin1String(sub)));
         // As root every folder is writable, so an unwritable one is one that is not there.
         const QString appDir = root + (appDirWritable ? QStringLiteral("app") : QStringLiteral("missing"));
         const QByteArray savedHome = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(root + QStringLiteral("home")));
+        qputenv("TMPDIR", QFile::encodeName(root + QStringLiteral("tmp")));
         auto setOrUnset = [&](const char* variable, const QString& value) {
             if (value.isEmpty())
                 qunsetenv(variable);
@@ -166,6 +171,7 @@ private slots:
 
         const Platform::ToneFolder folder = Platform::toneFolder(appDir);
         qputenv("HOME", savedHome);
+        qunsetenv("TMPDIR");
         qunsetenv("XDG_CACHE_HOME");
         if (expected.isEmpty()) {
             QVERIFY(folder.path.isEmpty());

@@ -13,6 +13,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
 
 quint32 sampleRateOf(const QString& path)
@@ -285,8 +287,10 @@ private slots:
         const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir->path()));
         qputenv("XDG_CACHE_HOME", QFile::encodeName(dir->file(QStringLiteral("cache"))));
+        qputenv("TMPDIR", QFile::encodeName(dir->path()));
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("cache")));
-        const QStringList blockers {dir->file(QStringLiteral("tinevox")), dir->file(QStringLiteral("cache/tinevox"))};
+        const QStringList blockers {dir->file(QStringLiteral("tinevox")), dir->file(QStringLiteral("cache/tinevox")),
+                                    dir->file(QStringLiteral("tinevox-%1").arg(::getuid()))};
         for (const QString& name : blockers) {
             QFile blocker(name);
             QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -298,12 +302,13 @@ private slots:
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
             QVERIFY2(e.message().contains(dir->file(QStringLiteral("missing"))) && e.message().contains(blockers[0])
-                         && e.message().contains(blockers[1]),
+                         && e.message().contains(blockers[1]) && e.message().contains(blockers[2]),
                      qPrintable(e.message()));
         }
         QVERIFY(!playback.isTonePlaying());
         qputenv("XDG_RUNTIME_DIR", savedRuntime);
         qunsetenv("XDG_CACHE_HOME");
+        qunsetenv("TMPDIR");
     }
 
     // A stop while the file is written, from the event loop its progress lets run: the

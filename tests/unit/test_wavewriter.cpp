@@ -269,6 +269,8 @@ private slots:
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
             QVERIFY2(e.message().contains(Platform::fileErrorInWords(EFBIG)), qPrintable(e.message()));
+            // and the folder the tone files go into
+            QVERIFY2(e.message().contains(QStringLiteral("into the folder \"%1\"").arg(dir->path())), qPrintable(e.message()));
         }
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
     }
