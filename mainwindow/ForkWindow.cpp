@@ -58,6 +58,15 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     connect(modeLabel, &MenuLabel::activated, this, &ForkWindow::onModeLabelClicked);
     connect(helpLabel, &MenuLabel::activated, this, &ForkWindow::onHelpLabelClicked);
     connect(mainMenus.get(), &MainMenus::modeChosen, this, &ForkWindow::onModeChosen);
+    // A playback that ends by itself gives back the window, and says why, without holding
+    // up whatever runs now.
+    playback.setOnEndedByItself([this](const QString& reason) {
+        unlockSpeedEntry();
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tinevox"), reason, QMessageBox::Ok, this);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
 }
 
 ForkWindow::~ForkWindow() = default;

@@ -42,6 +42,7 @@ bool CompanionProcesses::start()
     if (!startTiedProgram(path, ShowState::Hidden, &pid))
         return false;
     started.push_back({pid, Started::Stage::Playing, {}});
+    followUp();
     return true;
 }
 
@@ -126,16 +127,20 @@ void CompanionProcesses::finishEndingEarlierRun()
 void CompanionProcesses::followUp()
 {
     using Stage = Started::Stage;
-    std::erase_if(started, [this](Started& companion) {
+    bool endedWhilePlaying = false;
+    std::erase_if(started, [&](Started& companion) {
+        if (reapChild(companion.pid)) {
+            endedWhilePlaying = endedWhilePlaying || companion.stage == Stage::Playing;
+            return true;
+        }
         // The one of a playback that runs now plays on.
         if (companion.stage == Stage::Playing)
             return false;
-        if (reapChild(companion.pid))
-            return true;
         if (companion.stage == Stage::Closing) {
             if (!displayGone && postCloseToHiddenWindowOf(CompanionNames::Caption, companion.pid)) {
                 enter(companion, Stage::Ending);
-            } else if (displayGone || companion.inStage.elapsed() > WindowGraceMs) {
+            } else if (displayGone || companion.inStage.elapsed() > WindowGraceMs || !captionsReachable()) {
+                // No window will come where no X display answers: its process is closed now.
                 terminateProcess(companion.pid);
                 enter(companion, Stage::Ending);
             }
@@ -152,12 +157,12 @@ void CompanionProcesses::followUp()
     if (!earlierRun.empty() && sinceEarlierRunEnded.elapsed() > EarlierRunGraceMs)
         finishEndingEarlierRun();
 
-    const bool following = !earlierRun.empty()
-        || std::any_of(started.begin(), started.end(), [](const Started& c) { return c.stage != Stage::Playing; });
-    if (!following)
+    if (earlierRun.empty() && started.empty())
         followUps.stop();
     else if (!followUps.isActive())
         followUps.start();
+    if (endedWhilePlaying)
+        emit this->endedWhilePlaying();
 }
 
 } // namespace Platform

@@ -13,8 +13,8 @@ namespace Platform {
 // started here, hidden and tied to this process; its close through its own window, or
 // by SIGTERM when it shows none within a grace, and SIGKILL when it has not ended a grace
 // after that; the collection of its exit status; and the hidden companions an earlier
-// run left behind. Nothing here waits: what is still to happen is followed by a timer,
-// so the GUI thread stays free.
+// run left behind. Nothing here waits: what is still to happen, and the end of one that
+// plays, is followed by a timer, so the GUI thread stays free.
 class CompanionProcesses : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +50,10 @@ public:
     // Before a playback writes its tone files: any companion of an earlier run that still
     // runs is killed now, as it would delete the new second tone file when it closes.
     void finishEndingEarlierRun();
+
+signals:
+    // One started here ended (was killed, or failed) while nobody had asked it to close.
+    void endedWhilePlaying();
 
 private:
     struct Started {

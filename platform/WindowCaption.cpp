@@ -209,4 +209,9 @@ bool postCloseToHiddenWindowOf(const QString& caption, qint64 pid)
     return false;
 }
 
+bool captionsReachable()
+{
+    return DisplayConnection().display != nullptr;
+}
+
 } // namespace Platform

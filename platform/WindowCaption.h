@@ -20,4 +20,8 @@ bool postCloseByCaption(const QString& caption, qint64* ownerPid = nullptr);
 // Returns whether such a window was found.
 bool postCloseToHiddenWindowOf(const QString& caption, qint64 pid);
 
+// Whether an X display answers, so that a caption can be found at all: none does in a
+// Wayland session without XWayland.
+bool captionsReachable();
+
 } // namespace Platform

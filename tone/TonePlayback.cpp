@@ -56,6 +56,8 @@ TonePlayback::TonePlayback(Platform::LoopedSound& player, const QString& applica
     : sound(player), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path),
       companions(Platform::pathInDirectory(applicationDirectory, ProgramFile))
 {
+    QObject::connect(&companions, &Platform::CompanionProcesses::endedWhilePlaying, &companions,
+                     [this] { onCompanionEnded(); });
 }
 
 void TonePlayback::endLeftoversOfEarlierRun()
@@ -134,6 +136,8 @@ TonePlayback::Outcome TonePlayback::playTone(const ToneRequest& request, TonePro
         if (state != State::Writing)
             throw WriteAbandoned();
         state = State::Playing;
+        playing = plan;
+        companionRestarted.invalidate();
 
         // The two tones of moving mode share the sound card's range; the companion plays
         // its tone at the same level.
@@ -155,9 +159,38 @@ TonePlayback::Outcome TonePlayback::playTone(const ToneRequest& request, TonePro
     }
 }
 
+// Started once more; a second end within this time gives up.
+constexpr qint64 CompanionRetryWindowMs = 5000;
+
+void TonePlayback::onCompanionEnded()
+{
+    if (state != State::Playing || !playing || !playing->second)
+        return;
+    const bool again = companionRestarted.isValid() && companionRestarted.elapsed() < CompanionRetryWindowMs;
+    companionRestarted.start();
+    if (!again) {
+        try {
+            // A companion that closed deleted its file on the way.
+            if (!Platform::pathExists(secondTonePath()))
+                WaveWriter::writeToneFile(*playing->second, secondTonePath());
+            if (companions.start())
+                return;
+        } catch (const ToneError&) {
+        }
+    }
+    backToIdle();
+    companions.closeAll(false);
+    if (endedByItself)
+        endedByItself(tr("The second-tone player \"%1\" ended while the tones played, and again when it was "
+                         "started once more, so both tones have been stopped.\n\nRe-install Tinevox, or "
+                         "switch to stationary mode.")
+                          .arg(QDir::toNativeSeparators(companionPath())));
+}
+
 void TonePlayback::backToIdle()
 {
     state = State::Idle;
+    playing.reset();
     sound.stop();
     deleteToneFiles();
 }
@@ -172,6 +205,7 @@ void TonePlayback::stop(bool movingMode)
 {
     if (state == State::Playing)
         state = State::Idle;
+    playing.reset();
     abandonWrite();
     sound.stop();
     deleteToneFiles();

@@ -2,8 +2,13 @@
 
 #include "platform/CompanionProcesses.h"
 #include "platform/LoopedSound.h"
+#include "tone/PlaybackPlan.h"
 
+#include <QElapsedTimer>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 class ToneProgress;
 struct ToneRequest;
@@ -17,6 +22,9 @@ struct ToneRequest;
 //
 // A playback is made from a tone request alone and knows nothing of the window that
 // asks for it: the window hands over the request at GO and its mode at STOP and close.
+//
+// A companion that ends while it plays (killed, or failing) is started once more; one
+// that ends again within a few seconds ends the playback, which then reports why.
 //
 // Idle -> Writing -> Playing -> Idle. A tone that cannot be made, a stop, a cancel or a
 // close while writing all lead back to Idle with nothing playing and no tone file left.
@@ -59,6 +67,9 @@ public:
     // out before this returns.
     void unloadWithoutDisplay();
 
+    // Called when a playback has ended by itself, with the reason for the user.
+    void setOnEndedByItself(std::function<void(const QString& reason)> report) { endedByItself = std::move(report); }
+
     // Deletes "temp.wav" and then "temp2.wav", ignoring every failure.
     void deleteToneFiles();
 
@@ -86,10 +97,14 @@ private:
 
     void backToIdle();
     void abandonWrite();
+    void onCompanionEnded();
 
     Platform::LoopedSound& sound;
     const QString appDir;
     QString toneDir; // where the tone files go; empty when no folder can be used
     State state = State::Idle;
     Platform::CompanionProcesses companions;
+    std::optional<PlaybackPlan> playing; // the plan of the tones that play
+    QElapsedTimer companionRestarted;    // invalid until a companion of this playback was started again
+    std::function<void(const QString&)> endedByItself;
 };

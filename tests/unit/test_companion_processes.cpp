@@ -63,6 +63,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(collected(pid), 15000);
     }
 
+    // Where no X display answers (a Wayland session without XWayland) no window of the
+    // companion can take the close: STOP ends it through its process at once, not after
+    // the grace a window is given to appear.
+    void withoutAnXDisplayItIsClosedAtOnce()
+    {
+        const QByteArray display = qgetenv("DISPLAY");
+        qunsetenv("DISPLAY");
+        const auto restore = qScopeGuard([&] { qputenv("DISPLAY", display); });
+        Platform::CompanionProcesses companions(StandIn);
+        QVERIFY(companions.start());
+        const qint64 pid = onlyStandIn();
+        QVERIFY(pid > 0);
+        companions.closeAll(true);
+        QTRY_VERIFY_WITH_TIMEOUT(collected(pid), 1500);
+    }
+
     // However the program ends, nothing started here plays on after its owner has gone.
     void nothingOutlivesItsOwner_data()
     {
