@@ -199,17 +199,15 @@ private slots:
         for (const Case& c : {Case {"lowered elsewhere to 30 %", 19661, false, false},
                               Case {"headphones at 40 % become the default", 26214, true, false},
                               Case {"the tone moved to the other sink, at 50 %", 32768, false, true}}) {
-            const QString sink = c.moveTone ? headphones.previous
-                                 : c.switchSink ? SecondSink::Name : QStringLiteral("@DEFAULT_SINK@");
+            const QString sink = c.moveTone ? headphones.previous : c.switchSink ? SecondSink::Name : QStringLiteral("@DEFAULT_SINK@");
             setSinkVolumes(c.serverVolume, c.serverVolume, sink);
             if (c.switchSink)
                 headphones.makeDefault();
             if (c.moveTone) {
                 forkControls(window).goButton->click();
                 QTRY_COMPARE(E2e::streamsPlaying(), 1);
-                const QString stream = E2e::run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
-                                                                         QStringLiteral("sink-inputs")}).section(QLatin1Char('\t'), 0, 0);
-                E2e::run(QStringLiteral("pactl"), {QStringLiteral("move-sink-input"), stream, sink});
+                const QString streams = E2e::run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+                E2e::run(QStringLiteral("pactl"), {QStringLiteral("move-sink-input"), streams.section(QLatin1Char('\t'), 0, 0), sink});
             }
             const int shown = SinkVolume::fromServerVolume(c.serverVolume);
             QTRY_COMPARE(slider->value(), shown);
