@@ -1,6 +1,6 @@
 // The volume slider: one step of the slider is one step of the device's 16-bit volume.
-// It follows the default sink's volume live, wherever it is changed, and is disabled
-// while no sound server answers.
+// It follows live the volume of the sink the tone plays on (the default sink while none
+// plays), wherever it is changed, and is disabled while no sound server answers.
 
 #include "mainwindow/ForkWindow.h"
 

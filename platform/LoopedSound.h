@@ -50,9 +50,10 @@ public:
     // Length of the fade at a loop's start and end.
     static constexpr double FadeSeconds = 0.005;
 
-    // The highest tone the sound server reproduces at full level: below half its sample
-    // rate by the resampler's transition band. Before any server has answered, it is
-    // that of 44.1 kHz, the lowest rate desktops run at.
+    // The highest tone the sound server reproduces at full level: below half the sample
+    // rate of its default sink as it is now (followed live, never waited for) by the
+    // resampler's transition band. Before any server has answered, it is that of
+    // 44.1 kHz, the lowest rate desktops run at.
     double highestReproducibleFrequency() const;
     static double highestReproducibleFrequencyAt(std::uint32_t serverRate);
 

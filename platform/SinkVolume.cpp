@@ -5,7 +5,10 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
+#include <string>
 #include <thread>
+
+#include <unistd.h>
 
 namespace Platform {
 
@@ -16,6 +19,15 @@ constexpr auto FlushTimeout = std::chrono::milliseconds(1000);
 // much of the server's return.
 constexpr pa_usec_t RetryUsec = 500 * PA_USEC_PER_MSEC;
 const char* const DefaultSink = "@DEFAULT_SINK@";
+
+// The tone's stream is the sink input of this process: the player opens it on a
+// connection of its own, so only the process identifies it.
+bool isOwnStream(const pa_sink_input_info& info)
+{
+    static const std::string ownProcess = std::to_string(getpid());
+    const char* process = pa_proplist_gets(info.proplist, PA_PROP_APPLICATION_PROCESS_ID);
+    return process && ownProcess == process;
+}
 
 // Both channels of a stereo sink; the only channel of a mono one.
 void applyWord(pa_cvolume& volume, const pa_channel_map& map, std::uint32_t word)
@@ -50,15 +62,24 @@ std::uint32_t readWord(const pa_cvolume& volume, const pa_channel_map& map)
         | static_cast<std::uint32_t>(SinkVolume::fromServerVolume(right)) << 16;
 }
 
+// Where the tone's stream was found: its sink, and the stream itself.
+struct ToneStream {
+    std::optional<std::uint32_t> sink;
+    std::uint32_t input = 0;
+};
+
 } // namespace
 
 // All server state lives under the threaded main loop's lock; callbacks run on the
 // loop's own thread, and only there are the signals emitted.
 //
-// A read asks the server for its default sink and then for that sink's volume; every
-// sink or server event asks again (a volume changed elsewhere, a new default sink). A
-// write reads the default sink and sets its volume, then reads it back. While a write is
-// under way reads are not reported: they may show the volume from before it.
+// The sink followed is the one the tone plays on while it plays (wherever a mixer has
+// moved its stream), else the default sink. A read looks for the tone's stream, then
+// asks for its sink's volume, or for the default sink and its volume; every sink, stream
+// or server event asks again (a volume changed elsewhere, a stream moved, a new default
+// sink). A write looks for the sink the same way and sets its volume, then reads it back.
+// While a write is under way reads are not reported: they may show the volume from
+// before it.
 class SinkVolume::Impl {
 public:
     explicit Impl(SinkVolume& owner) : owner(owner), loop(pa_threaded_mainloop_new())
@@ -194,7 +215,8 @@ private:
         auto* impl = static_cast<Impl*>(self);
         const pa_context_state_t state = pa_context_get_state(c);
         if (state == PA_CONTEXT_READY) {
-            const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
+            const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SINK_INPUT
+                                                                  | PA_SUBSCRIPTION_MASK_SERVER);
             if (pa_operation* op = pa_context_subscribe(c, mask, nullptr, nullptr))
                 pa_operation_unref(op);
             impl->requestRead();
@@ -228,13 +250,39 @@ private:
             readAgain = true; // what the read in flight saw may already be old
             return;
         }
-        pa_operation* op = pa_context_get_server_info(context, &Impl::onServerInfo, this);
+        pa_operation* op = pa_context_get_sink_input_info_list(context, &Impl::onStreamForRead, this);
         if (!op)
             return;
         reading = true;
         readAgain = false;
         readResult.reset();
+        readTone = {};
         pa_operation_unref(op);
+    }
+
+    // The newest stream of this process: a stream that fades out after a STOP or a new
+    // tone goes within moments.
+    static void noteToneStream(ToneStream& found, const pa_sink_input_info* info)
+    {
+        if (info && isOwnStream(*info) && (!found.sink || info->index > found.input)) {
+            found.sink = info->sink;
+            found.input = info->index;
+        }
+    }
+
+    static void onStreamForRead(pa_context* c, const pa_sink_input_info* info, int eol, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        if (eol == 0) {
+            noteToneStream(impl->readTone, info);
+            return;
+        }
+        pa_operation* op = impl->readTone.sink ? pa_context_get_sink_info_by_index(c, *impl->readTone.sink, &Impl::onSinkRead, impl)
+                                               : pa_context_get_server_info(c, &Impl::onServerInfo, impl);
+        if (op)
+            pa_operation_unref(op);
+        else
+            impl->finishRead();
     }
 
     static void onServerInfo(pa_context* c, const pa_server_info* info, void* self)
@@ -287,11 +335,30 @@ private:
     {
         if (writing || !pending || !isReady())
             return;
-        pa_operation* op = pa_context_get_sink_info_by_name(context, DefaultSink, &Impl::onSinkForWrite, this);
+        pa_operation* op = pa_context_get_sink_input_info_list(context, &Impl::onStreamForWrite, this);
         if (!op)
             return;
         writing = true;
+        writeTone = {};
         pa_operation_unref(op);
+    }
+
+    static void onStreamForWrite(pa_context* c, const pa_sink_input_info* info, int eol, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        if (eol == 0) {
+            noteToneStream(impl->writeTone, info);
+            return;
+        }
+        pa_operation* op = impl->writeTone.sink
+            ? pa_context_get_sink_info_by_index(c, *impl->writeTone.sink, &Impl::onSinkForWrite, impl)
+            : pa_context_get_sink_info_by_name(c, DefaultSink, &Impl::onSinkForWrite, impl);
+        if (op) {
+            pa_operation_unref(op);
+            return;
+        }
+        impl->pending.reset();
+        impl->writeDone();
     }
 
     static void onSinkForWrite(pa_context* c, const pa_sink_info* info, int, void* self)
@@ -310,7 +377,7 @@ private:
             }
             return;
         }
-        // End of the list. Without a default sink there is nothing to set.
+        // End of the list. Without a sink there is nothing to set.
         if (!impl->setInFlight) {
             impl->pending.reset();
             impl->writeDone();
@@ -354,6 +421,8 @@ private:
     bool reading = false;
     bool readAgain = false;
     std::optional<std::uint32_t> readResult;
+    ToneStream readTone;
+    ToneStream writeTone;
     bool known = false; // the last report was a volume, not "unavailable"
 };
 

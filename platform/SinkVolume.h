@@ -9,13 +9,13 @@ namespace Platform {
 
 // The sound card's volume as one 32-bit word of two 16-bit channels: the
 // low half is the left channel, the high half the right; 0 is silent, 65535 full.
-// Backed by the default sink's front-left and front-right volume on the sound server,
-// mapped linearly onto 0..65535 (normal volume is 65535; louder than normal reads as
-// 65535).
+// Backed by the front-left and front-right volume of the sink this process's tone plays
+// on, or of the default sink while no tone plays, mapped linearly onto 0..65535 (normal
+// volume is 65535; louder than normal reads as 65535).
 //
 // The volume is followed live, as desktop mixers follow it: whoever changes it (volume
-// keys, the panel, another mixer) and whichever sink becomes the default, changed()
-// reports the default sink's word. Nothing here waits for the server: the connection,
+// keys, the panel, another mixer), whichever sink becomes the default and wherever a
+// mixer moves the tone, changed() reports that sink's word. Nothing here waits for the server: the connection,
 // its answers and its return after a loss all happen on a thread of its own, so a hung
 // or missing server never holds up the caller.
 class SinkVolume : public QObject {
@@ -44,8 +44,8 @@ public:
     static std::uint16_t fromServerVolume(std::uint32_t volume);
 
 signals:
-    // The default sink's volume word: when a server first answers, and after every
-    // change of the volume or of the default sink. Emitted from the sound server's
+    // The volume word of the sink followed: when a server first answers, and after every
+    // change of the volume, of the default sink or of the sink the tone plays on. Emitted from the sound server's
     // thread, so receivers in the window get it queued.
     void changed(quint32 word);
     // No server answers, or it has no sink to set: the volume is unknown until changed().

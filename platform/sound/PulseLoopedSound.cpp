@@ -109,6 +109,8 @@ private:
     void kick();
     void reconcile();
     void connect();
+    void askRate();
+    void settleRate(std::uint32_t rate);
     void openStream();
     void dropStream();
     void dropContext();
@@ -119,6 +121,7 @@ private:
     static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
     static void onRetry(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     static void onContextState(pa_context*, void* self);
+    static void onServerEvent(pa_context*, pa_subscription_event_type_t, std::uint32_t, void* self);
     static void onServerInfo(pa_context*, const pa_server_info*, void* self);
     static void onSinkInfo(pa_context*, const pa_sink_info*, int eol, void* self);
     static void onStreamState(pa_stream*, void* self);
@@ -145,9 +148,13 @@ private:
     QElapsedTimer contextAge;
     bool serverInfoPending = false;
     // The rate streams are opened at: the default sink's own rate, so that the server
-    // need not resample again, or else the server's default rate.
+    // need not resample again, or else the server's default rate. It is followed through
+    // server and sink events: another default sink may run at another rate.
     std::uint32_t serverRate = 0;
     std::uint32_t serverDefaultRate = 0;
+    std::uint32_t defaultSinkRate = 0; // of the answer under way
+    bool followingServer = false;      // subscribed to its events
+    bool rateAgain = false;            // an event came while the rate was being asked
     // The last rate a server gave, for callers on other threads; 0 until one answered.
     std::atomic<std::uint32_t> knownServerRate{0};
 
@@ -315,14 +322,13 @@ void LoopedSound::Impl::reconcile()
     if (pa_context_get_state(context) != PA_CONTEXT_READY)
         return;
     if (serverRate == 0) {
-        if (!serverInfoPending && serverDefaultRate == 0) {
-            if (pa_operation* op = pa_context_get_server_info(context, &Impl::onServerInfo, this)) {
-                serverInfoPending = true;
-                pa_operation_unref(op);
-            }
-        }
+        if (!serverInfoPending && serverDefaultRate == 0)
+            askRate();
         return;
     }
+    // A new default sink's rate is on its way: the stream opens at that one.
+    if (serverInfoPending)
+        return;
     if (wanted && !stream && attemptedGeneration != wantedGeneration)
         openStream();
 }
@@ -372,6 +378,8 @@ void LoopedSound::Impl::connect()
     serverRate = 0;
     serverDefaultRate = 0;
     serverInfoPending = false;
+    followingServer = false;
+    rateAgain = false;
     pa_context_set_state_callback(context, &Impl::onContextState, this);
     // Never spawn a server: without one the player stays silent.
     if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
@@ -551,7 +559,10 @@ void LoopedSound::Impl::dropContext()
     serverRate = 0;
     serverDefaultRate = 0;
     serverInfoPending = false;
+    followingServer = false;
+    rateAgain = false;
     pa_context_set_state_callback(c, nullptr, nullptr);
+    pa_context_set_subscribe_callback(c, nullptr, nullptr);
     pa_context_disconnect(c);
     pa_context_unref(c);
 }
@@ -585,12 +596,55 @@ void LoopedSound::Impl::onContextState(pa_context* c, void* self)
         impl->kick();
 }
 
+// Asks the server for its default sink's rate, and from the first time on follows the
+// changes of the server and its sinks; asks again after an answer when one came meanwhile.
+void LoopedSound::Impl::askRate()
+{
+    if (serverInfoPending) {
+        rateAgain = true;
+        return;
+    }
+    if (!followingServer) {
+        followingServer = true;
+        pa_context_set_subscribe_callback(context, &Impl::onServerEvent, this);
+        const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK);
+        if (pa_operation* op = pa_context_subscribe(context, mask, nullptr, nullptr))
+            pa_operation_unref(op);
+    }
+    rateAgain = false;
+    if (pa_operation* op = pa_context_get_server_info(context, &Impl::onServerInfo, this)) {
+        serverInfoPending = true;
+        pa_operation_unref(op);
+    }
+}
+
+void LoopedSound::Impl::settleRate(std::uint32_t rate)
+{
+    serverInfoPending = false;
+    // No answer keeps the rate known before.
+    if (rate > 0 || serverRate == 0) {
+        serverRate = rate;
+        knownServerRate.store(rate, std::memory_order_release);
+    }
+    if (rateAgain)
+        askRate();
+    kick();
+}
+
+void LoopedSound::Impl::onServerEvent(pa_context* c, pa_subscription_event_type_t, std::uint32_t, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    if (c == impl->context && pa_context_get_state(c) == PA_CONTEXT_READY)
+        impl->askRate();
+}
+
 void LoopedSound::Impl::onServerInfo(pa_context* c, const pa_server_info* info, void* self)
 {
     auto* impl = static_cast<Impl*>(self);
     if (c != impl->context)
         return;
     impl->serverDefaultRate = info ? info->sample_spec.rate : 0;
+    impl->defaultSinkRate = 0;
     pa_operation* op = nullptr;
     if (info && info->default_sink_name && *info->default_sink_name)
         op = pa_context_get_sink_info_by_name(c, info->default_sink_name, &Impl::onSinkInfo, self);
@@ -598,10 +652,7 @@ void LoopedSound::Impl::onServerInfo(pa_context* c, const pa_server_info* info, 
         pa_operation_unref(op);
         return;
     }
-    impl->serverInfoPending = false;
-    impl->serverRate = impl->serverDefaultRate;
-    impl->knownServerRate.store(impl->serverRate, std::memory_order_release);
-    impl->kick();
+    impl->settleRate(impl->serverDefaultRate);
 }
 
 void LoopedSound::Impl::onSinkInfo(pa_context* c, const pa_sink_info* info, int eol, void* self)
@@ -609,16 +660,13 @@ void LoopedSound::Impl::onSinkInfo(pa_context* c, const pa_sink_info* info, int 
     auto* impl = static_cast<Impl*>(self);
     if (c != impl->context || !impl->serverInfoPending)
         return;
-    if (eol == 0 && info && info->sample_spec.rate > 0)
-        impl->serverRate = info->sample_spec.rate;
-    else if (eol == 0)
+    if (eol == 0) {
+        if (info && info->sample_spec.rate > 0)
+            impl->defaultSinkRate = info->sample_spec.rate;
         return;
-    else if (impl->serverRate == 0)
-        impl->serverRate = impl->serverDefaultRate;
-    // The first entry settles it; the end-of-list call that follows finds nothing pending.
-    impl->serverInfoPending = false;
-    impl->knownServerRate.store(impl->serverRate, std::memory_order_release);
-    impl->kick();
+    }
+    // The end of the answer, or an error (the sink went meanwhile).
+    impl->settleRate(impl->defaultSinkRate > 0 ? impl->defaultSinkRate : impl->serverDefaultRate);
 }
 
 void LoopedSound::Impl::onStreamState(pa_stream* s, void* self)

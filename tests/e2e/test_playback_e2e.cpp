@@ -12,6 +12,7 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/WindowCaption.h"
 #include "settings/SettingsKeys.h"
+#include "tone/ToneError.h"
 #include "tone/TonePlayback.h"
 #include "tone/WaveWriter.h"
 
@@ -114,6 +115,44 @@ private slots:
 
         playback.stop();
         expectSilenceAndNothingLeft();
+    }
+
+    // GO takes the default sink's rate as it is then: a 12 kHz tone, too high for 22,050 Hz, plays
+    // at 48,000 Hz once the default went from a 22,050 Hz sink to the rig's, and is refused once back.
+    void goTakesTheRateOfTheDefaultSinkNow()
+    {
+        const auto pactl = [](const QStringList& args) { return E2e::run(QStringLiteral("pactl"), args); };
+        const QString rig = pactl({QStringLiteral("get-default-sink")}), low = QStringLiteral("tinevox_22050");
+        const QString module = pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                                      QStringLiteral("sink_name=") + low, QStringLiteral("rate=22050")});
+        const auto restore = qScopeGuard([&] { pactl({QStringLiteral("unload-module"), module}); }); // the rig's is default again
+        const auto streamAt = [&](const char* rate) {
+            return pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")}).contains(QLatin1String(rate));
+        };
+        pactl({QStringLiteral("set-default-sink"), low});
+        FixedInputsPlayback playback(inputs, dir->path());
+        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QTRY_VERIFY(streamAt("22050Hz")); // the player knows the rate its stream runs at
+        playback.stop();
+        inputs.band = Doppler::Band::Ka;
+        inputs.speed1 = QStringLiteral("120"); // 12096 Hz
+        // Tried until GO does what the new sink allows: the player hears of it soon after.
+        const auto goAsAllowed = [&](bool allowed) {
+            try {
+                if (playback.playTone() == TonePlayback::Outcome::Playing && allowed)
+                    return true;
+                playback.stop();
+                return false;
+            } catch (const ToneError& e) {
+                return !allowed && e.kind() == ToneError::Kind::TooHigh;
+            }
+        };
+        pactl({QStringLiteral("set-default-sink"), rig});
+        QTRY_VERIFY(goAsAllowed(true));
+        QTRY_VERIFY(streamAt("48000Hz"));
+        playback.stop();
+        pactl({QStringLiteral("set-default-sink"), low});
+        QTRY_VERIFY(goAsAllowed(false));
     }
 
     void movingModePlaysBothTonesFromTwoProcesses()

@@ -169,7 +169,8 @@ private slots:
     }
 
     // The window's slider on the rig: disabled until the server answers, then showing and
-    // following the default sink, and a wheel notch down always lowers the sink it shows.
+    // following the default sink, or the sink a mixer moved the tone to, and a wheel notch
+    // down always lowers the sink it shows.
     void sliderFollowsTheDesktop()
     {
         TestEnvironment::AppDir dir(true);
@@ -192,14 +193,22 @@ private slots:
             const char* what;
             quint32 serverVolume;
             bool switchSink;
+            bool moveTone;
         };
         SecondSink headphones;
-        for (const Case& c : {Case {"lowered elsewhere to 30 %", 19661, false},
-                              Case {"headphones at 40 % become the default", 26214, true}}) {
-            const QString sink = c.switchSink ? SecondSink::Name : QStringLiteral("@DEFAULT_SINK@");
+        for (const Case& c : {Case {"lowered elsewhere to 30 %", 19661, false, false},
+                              Case {"headphones at 40 % become the default", 26214, true, false},
+                              Case {"the tone moved to the other sink, at 50 %", 32768, false, true}}) {
+            const QString sink = c.moveTone ? headphones.previous : c.switchSink ? SecondSink::Name : QStringLiteral("@DEFAULT_SINK@");
             setSinkVolumes(c.serverVolume, c.serverVolume, sink);
             if (c.switchSink)
                 headphones.makeDefault();
+            if (c.moveTone) {
+                forkControls(window).goButton->click();
+                QTRY_COMPARE(E2e::streamsPlaying(), 1);
+                const QString streams = E2e::run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+                E2e::run(QStringLiteral("pactl"), {QStringLiteral("move-sink-input"), streams.section(QLatin1Char('\t'), 0, 0), sink});
+            }
             const int shown = SinkVolume::fromServerVolume(c.serverVolume);
             QTRY_COMPARE(slider->value(), shown);
             notchDown();
