@@ -32,9 +32,11 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Platform {
@@ -165,6 +167,7 @@ private:
     std::uint64_t attemptedGeneration = 0;
     std::unique_ptr<Sound::StreamFeed> feed;
     std::size_t frameBytes = 0;
+    std::optional<std::chrono::steady_clock::time_point> lastWrite; // the stream's last request
     std::vector<std::unique_ptr<Fading>> fading;
 
     std::atomic<bool> streaming{false};
@@ -411,6 +414,7 @@ void LoopedSound::Impl::openStream()
     streamGeneration = wantedGeneration;
     pa_stream_set_state_callback(stream, &Impl::onStreamState, this);
     pa_stream_set_write_callback(stream, &Impl::onStreamWrite, this);
+    lastWrite.reset();
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
@@ -683,6 +687,13 @@ void LoopedSound::Impl::onStreamWrite(pa_stream* s, std::size_t bytes, void* sel
     auto* impl = static_cast<Impl*>(self);
     if (s != impl->stream || !impl->feed)
         return;
+    // Asked again only after longer than the server holds: it ran dry meanwhile (this
+    // process was stopped, or the machine stalled), and what follows the gap rises from
+    // silence. The server's own underflow notice comes after the requests made before it.
+    const auto now = std::chrono::steady_clock::now();
+    if (impl->lastWrite && now - *impl->lastWrite > std::chrono::microseconds(TargetLatencyUsec))
+        impl->feed->riseAgain();
+    impl->lastWrite = now;
     impl->write(s, bytes);
 }
 

@@ -34,7 +34,7 @@ void StreamFeed::render(float* out, std::size_t frames)
     loop->render(out, frames);
     for (std::size_t f = 0; f < frames; ++f) {
         const auto position = static_cast<std::size_t>(given) + f;
-        const double level = gain * rampUp(position, fade);
+        const double level = gain * rampUp(position - static_cast<std::size_t>(riseFrom), fade);
         float* slot = remembered.data() + (position % ringFrames) * ch;
         for (std::size_t c = 0; c < ch; ++c) {
             out[f * ch + c] = static_cast<float>(out[f * ch + c] * level);

@@ -28,6 +28,10 @@ public:
 
     // Writes the next frames (channels interleaved) to out, and remembers them.
     void render(float* out, std::size_t frames);
+    // The frames from now on rise from silence again, as at the start: after the server
+    // ran dry (the program was stopped, the machine stalled), the loop would otherwise
+    // come back in mid-wave, with a click.
+    void riseAgain() { riseFrom = given; }
     // Frames given so far: the stream position of the next one.
     std::int64_t framesGiven() const { return given; }
 
@@ -45,6 +49,7 @@ private:
     std::vector<float> remembered; // a ring of the last frames given, by stream position
     std::size_t ringFrames;
     std::int64_t given = 0;
+    std::int64_t riseFrom = 0; // where the last rise from silence began
 };
 
 // Raised-cosine ramps over length frames: up(i) rises from near 0 to near 1, and
