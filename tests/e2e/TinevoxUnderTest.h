@@ -152,19 +152,33 @@ protected:
         };
         moveTo(origin);
         xdotool({QStringLiteral("mousedown"), button});
-        const QPoint first = origin + QPoint(by.x() / steps, by.y() / steps);
-        bool nudge = false;
+        // The move starts where the pointer is when the window manager takes it, which on
+        // a busy machine may be after a first step: the pointer only wavers by a pixel
+        // until the window follows, so the drag is by its whole distance, give or take it.
+        bool nudge = true;
         const bool followed = QTest::qWaitFor([&] {
-            moveTo(first + QPoint(nudge ? 1 : 0, 0)); // a pointer that does not move sends nothing
+            moveTo(origin + QPoint(nudge ? 1 : 0, 0)); // a pointer that does not move sends nothing
             nudge = !nudge;
             const Geometry now = geometry();
             return now.x != start.x || now.y != start.y;
         }, 5000);
         if (!followed)
-            qWarning("the window did not follow the first step of the drag");
-        for (int step = 2; step <= steps; ++step)
+            qWarning("the window did not follow the start of the drag");
+        for (int step = 1; step <= steps; ++step)
             moveTo(origin + QPoint(by.x() * step / steps, by.y() * step / steps));
+        // Released once the window has followed the last step: on a busy machine the
+        // release may otherwise overtake the last motion.
+        if (!QTest::qWaitFor([&] { return draggedBy(start, by); }, 3000))
+            qWarning("the window did not follow the whole drag");
         xdotool({QStringLiteral("mouseup"), button});
+    }
+
+    // Whether the window lies the drag distance from where it was, to the pixel by which
+    // the pointer wavered at the start of the drag.
+    bool draggedBy(const Geometry& before, QPoint by) const
+    {
+        const QPoint moved = movedFrom(before);
+        return qAbs(moved.x() - by.x()) <= 1 && moved.y() == by.y();
     }
 
     // How far the window lies from where it was.

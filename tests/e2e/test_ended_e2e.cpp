@@ -94,7 +94,7 @@ private slots:
         if (displayDies)
             clickControl(ForkWindowPlaces::BandX);
         clickGo();
-        QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 10000);
         expectBothTones(1569, 3767);
         if (QTest::currentTestFailed())
             return;
@@ -133,7 +133,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         clickGo();
-        QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(companions(), 1, 10000);
         expectBothTones(1569, closesAsUsual ? 3767 : 3139);
         clickStop();
         expectNothingLeft();

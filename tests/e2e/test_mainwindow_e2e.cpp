@@ -81,7 +81,7 @@ private slots:
             return;
         const Geometry before = geometry();
         dragSkin(QStringLiteral("1"), QPoint(240, 70), QPoint(120, 50));
-        QTRY_COMPARE_WITH_TIMEOUT(movedFrom(before), QPoint(120, 50), 3000);
+        QTRY_VERIFY2_WITH_TIMEOUT(draggedBy(before, QPoint(120, 50)), qPrintable(QStringLiteral("moved by %1,%2").arg(movedFrom(before).x()).arg(movedFrom(before).y())), 3000);
     }
 
     // A speed typed straight after start reaches the first speed box. A drag with the
@@ -96,7 +96,7 @@ private slots:
         for (const char* button : {"3", "2"}) {
             const Geometry before = geometry();
             dragSkin(QLatin1String(button), QPoint(240, 70), QPoint(60, 40));
-            QTRY_COMPARE_WITH_TIMEOUT(movedFrom(before), QPoint(60, 40), 3000);
+            QTRY_VERIFY2_WITH_TIMEOUT(draggedBy(before, QPoint(60, 40)), button, 3000);
             const Geometry released = geometry();
             const int x = before.x + 240 + 60, y = before.y + 70 + 40;
             for (int step = 1; step <= 5; ++step) // the pointer moves on, the window stays
