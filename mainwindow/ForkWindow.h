@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/ForkWindowPlaces.h"
 #include "mainwindow/VolumeSlider.h"
 #include "platform/SinkVolume.h"
 #include "mainwindow/MainWindowSettings.h"
@@ -29,7 +30,7 @@ class ToneProgressDialog;
 class ForkWindow : public QWidget, public RestorableWindow {
     Q_OBJECT
 public:
-    static constexpr int Width = 792;
+    static constexpr int Width = ForkWindowPlaces::WindowWidth;
     static constexpr int MovingHeightTwips = 6645;
     static constexpr int StationaryHeightTwips = 4300;
     static constexpr int MovingHeight = Twips::toPixels(MovingHeightTwips);         // 443

@@ -1,10 +1,11 @@
-// The main window's controls: kind, name, caption, place, size, font, colour and tab
-// order, as designed in twips on the tuning-fork skin.
+// The main window's controls: kind, caption, font, colour and tab order, each at its
+// designed name and place (ForkWindowPlaces).
 
 #include "assets/Assets.h"
 #include "assets/SkinColours.h"
 #include "mainwindow/BandGroup.h"
 #include "mainwindow/ForkWindow.h"
+#include "mainwindow/ForkWindowPlaces.h"
 #include "mainwindow/HeightClippedControls.h"
 #include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
@@ -22,9 +23,15 @@
 #include <QRadioButton>
 #include <QSlider>
 
-using Controls::make;
-
 namespace {
+
+using ForkWindowPlaces::Place;
+
+template <typename T>
+T* make(QWidget* parent, const Place& place)
+{
+    return Controls::make<T>(parent, place.name, place.pixels());
+}
 
 const QColor FaceGrey(SkinColours::Face);
 
@@ -37,9 +44,9 @@ void onFace(QWidget* w)
 }
 
 template <typename Label = QLabel>
-Label* label(QWidget* parent, const char* name, const QString& caption, QRect place, Qt::Alignment align)
+Label* label(QWidget* parent, const Place& place, const QString& caption, Qt::Alignment align)
 {
-    auto* l = make<Label>(parent, name, place);
+    auto* l = make<Label>(parent, place);
     l->setText(caption);
     l->setAlignment(align | Qt::AlignTop);
     l->setTextFormat(Qt::PlainText);
@@ -47,18 +54,18 @@ Label* label(QWidget* parent, const char* name, const QString& caption, QRect pl
     return l;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect place, const QFont& font)
+QPushButton* button(QWidget* parent, const Place& place, const QString& caption, const QFont& font)
 {
-    auto* b = make<QPushButton>(parent, name, place);
+    auto* b = make<QPushButton>(parent, place);
     b->setText(caption);
     b->setFont(font);
     b->setAutoDefault(false);
     return b;
 }
 
-QRadioButton* bandButton(QWidget* frame, const char* name, const QString& caption, QRect place)
+QRadioButton* bandButton(QWidget* frame, const Place& place, const QString& caption)
 {
-    auto* o = make<QRadioButton>(frame, name, place);
+    auto* o = make<QRadioButton>(frame, place);
     o->setText(caption);
     o->setFont(Fonts::designed(QStringLiteral("Arial"), 9.75, true));
     // A button fills with the button colour; unfilled, it shows the frame's face grey.
@@ -68,9 +75,9 @@ QRadioButton* bandButton(QWidget* frame, const char* name, const QString& captio
     return o;
 }
 
-QPushButton* pictureButton(QWidget* parent, const char* name, const QString& picture, QRect place)
+QPushButton* pictureButton(QWidget* parent, const Place& place, const QString& picture)
 {
-    auto* b = make<QPushButton>(parent, name, place);
+    auto* b = make<QPushButton>(parent, place);
     const QPixmap pixmap = Assets::picture(picture);
     b->setIcon(pixmap);
     b->setIconSize(pixmap.deviceIndependentSize().toSize());
@@ -82,7 +89,7 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QString& pic
 
 void ForkWindow::createControls()
 {
-    using Twips::rect;
+    namespace P = ForkWindowPlaces;
     const QFont stepFont = Fonts::designed(QStringLiteral("Arial"), 14.25, true);
     const QFont speedFont = Fonts::designed(QStringLiteral("Arial"), 39.75, true);
     QFont unitFont = Fonts::designed(QStringLiteral("Arial"), 24, true);
@@ -93,56 +100,54 @@ void ForkWindow::createControls()
     setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
 
     // In the designed order of creation: later controls lie above earlier ones.
-    bandFrame = make<BandGroup>(this, "Frame1", rect(2970, 1575, 870, 1365));
+    bandFrame = make<BandGroup>(this, P::BandFrame);
     bandFrame->setFrameShape(QFrame::NoFrame);
     onFace(bandFrame);
-    bandX = bandButton(bandFrame, "Option1", QStringLiteral("X "), rect(90, 45, 420, 285));
-    bandK = bandButton(bandFrame, "Option2", QStringLiteral("K"), rect(90, 360, 420, 285));
-    bandKa = bandButton(bandFrame, "Option3", QStringLiteral("Ka"), rect(90, 675, 555, 285));
-    bandKu = bandButton(bandFrame, "Option4", QStringLiteral("Ku"), rect(90, 990, 555, 285));
+    bandX = bandButton(bandFrame, P::BandX, QStringLiteral("X "));
+    bandK = bandButton(bandFrame, P::BandK, QStringLiteral("K"));
+    bandKa = bandButton(bandFrame, P::BandKa, QStringLiteral("Ka"));
+    bandKu = bandButton(bandFrame, P::BandKu, QStringLiteral("Ku"));
     bandX->setChecked(true);
 
-    minimiseButton = button(this, "Command9", QStringLiteral("_"), rect(11025, 315, 285, 285),
-                      Fonts::designed(QStringLiteral("Fixedsys"), 9, true));
-    secondSpeedDownButton = button(this, "Command7", QStringLiteral("-"), rect(4050, 5850, 780, 270), stepFont);
-    secondSpeedUpButton = button(this, "Command8", QStringLiteral("+"), rect(4845, 5850, 780, 270), stepFont);
-    secondSpeedBox = make<SpeedBox>(this, "Text2", rect(4050, 4860, 1545, 975));
+    minimiseButton = button(this, P::MinimiseButton, QStringLiteral("_"), Fonts::designed(QStringLiteral("Fixedsys"), 9, true));
+    secondSpeedDownButton = button(this, P::SecondSpeedDownButton, QStringLiteral("-"), stepFont);
+    secondSpeedUpButton = button(this, P::SecondSpeedUpButton, QStringLiteral("+"), stepFont);
+    secondSpeedBox = make<SpeedBox>(this, P::SecondSpeedBox);
     secondSpeedBox->setFont(speedFont);
     secondSpeedBox->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
-    closeButton = button(this, "Command5", QStringLiteral("X"), rect(11340, 315, 285, 285),
-                      Fonts::designed(QStringLiteral("MS Sans Serif"), 9.75, true));
-    goButton = pictureButton(this, "Command1", Assets::Go, rect(4995, 3285, 1410, 825));
-    stopButton = pictureButton(this, "Command2", Assets::Stop, rect(3465, 3285, 1410, 825));
-    firstSpeedBox = make<SpeedBox>(this, "Text1", rect(4005, 1575, 1545, 975));
+    closeButton = button(this, P::CloseButton, QStringLiteral("X"), Fonts::designed(QStringLiteral("MS Sans Serif"), 9.75, true));
+    goButton = pictureButton(this, P::GoButton, Assets::Go);
+    stopButton = pictureButton(this, P::StopButton, Assets::Stop);
+    firstSpeedBox = make<SpeedBox>(this, P::FirstSpeedBox);
     firstSpeedBox->setFont(speedFont);
     firstSpeedBox->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
-    firstSpeedUpButton = button(this, "Command3", QStringLiteral("+"), rect(4800, 2565, 780, 270), stepFont);
-    firstSpeedDownButton = button(this, "Command4", QStringLiteral("-"), rect(4005, 2565, 780, 270), stepFont);
+    firstSpeedUpButton = button(this, P::FirstSpeedUpButton, QStringLiteral("+"), stepFont);
+    firstSpeedDownButton = button(this, P::FirstSpeedDownButton, QStringLiteral("-"), stepFont);
 
-    volumeSlider = make<VolumeSlider>(this, "Slider1", rect(7515, 3240, 3570, 630));
+    volumeSlider = make<VolumeSlider>(this, P::VolumeSlider);
     volumeSlider->setRange(0, 65535);
     volumeSlider->setSingleStep(1);
     volumeSlider->setPageStep(5);
     volumeSlider->setTickInterval(5000);
     volumeSlider->setTickPosition(QSlider::TicksBelow);
 
-    helpLabel = label<MenuLabel>(this, "Label9", QStringLiteral("Help"), rect(4230, 300, 555, 225), Qt::AlignHCenter);
-    secondFrequencyLabel = label(this, "Label11", QString(), rect(4005, 6165, 1680, 240), Qt::AlignHCenter);
+    helpLabel = label<MenuLabel>(this, P::HelpLabel, QStringLiteral("Help"), Qt::AlignHCenter);
+    secondFrequencyLabel = label(this, P::SecondFrequencyLabel, QString(), Qt::AlignHCenter);
     secondFrequencyLabel->setFont(readoutFont);
-    firstFrequencyLabel = label(this, "Label6", QString(), rect(3960, 2880, 1680, 240), Qt::AlignHCenter);
+    firstFrequencyLabel = label(this, P::FirstFrequencyLabel, QString(), Qt::AlignHCenter);
     firstFrequencyLabel->setFont(readoutFont);
-    modeLabel = label<MenuLabel>(this, "Label4", QStringLiteral("Mode"), rect(2745, 300, 645, 225), Qt::AlignHCenter);
-    creditLabel = label(this, "Label2", QStringLiteral("by Tinevox"), rect(9315, 1215, 1140, 240), Qt::AlignLeft);
-    radarGunPicture = make<QLabel>(this, "Image2", rect(4230, 540, 1545, 780));
+    modeLabel = label<MenuLabel>(this, P::ModeLabel, QStringLiteral("Mode"), Qt::AlignHCenter);
+    creditLabel = label(this, P::CreditLabel, QStringLiteral("by Tinevox"), Qt::AlignLeft);
+    radarGunPicture = make<QLabel>(this, P::RadarGunPicture);
     radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
     radarGunPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    secondUnitLabel = label(this, "Label8", Settings::MphCaption, rect(5670, 5040, 1050, 510), Qt::AlignLeft);
+    secondUnitLabel = label(this, P::SecondUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     secondUnitLabel->setFont(unitFont);
-    volumeLabel = label(this, "Label7", QStringLiteral("Volume"), rect(8685, 3015, 1140, 195), Qt::AlignHCenter);
-    settingsLabel = label<MenuLabel>(this, "Label3", QStringLiteral("Settings"), rect(3420, 300, 780, 225), Qt::AlignHCenter);
-    firstUnitLabel = label(this, "Label5", Settings::MphCaption, rect(5625, 1800, 1050, 510), Qt::AlignLeft);
+    volumeLabel = label(this, P::VolumeLabel, QStringLiteral("Volume"), Qt::AlignHCenter);
+    settingsLabel = label<MenuLabel>(this, P::SettingsLabel, QStringLiteral("Settings"), Qt::AlignHCenter);
+    firstUnitLabel = label(this, P::FirstUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     firstUnitLabel->setFont(unitFont);
-    titleLabel = label(this, "Label1", QStringLiteral("Tinevox"), rect(5760, 540, 3615, 735), Qt::AlignHCenter);
+    titleLabel = label(this, P::TitleLabel, QStringLiteral("Tinevox"), Qt::AlignHCenter);
     titleLabel->setFont(Fonts::designed(QStringLiteral("Impact"), 30, false, true));
     // The title overlaps the credit line's first letters; unfilled, it hides none of
     // them and shows the same face grey of the skin beneath.

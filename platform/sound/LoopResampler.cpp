@@ -20,7 +20,7 @@ constexpr std::size_t DecimatorWarmFrames = 1 << 16;
 
 // wideBand: keep the band up to LoopResampler::PassbandEnd; otherwise soxr's usual band,
 // which a decimator needs no more than (its output stays above 2.2 times the final rate).
-soxr_t createSoxr(double inputRate, double outputRate, int channels, bool wideBand)
+soxr_t createSoxr(double inputRate, double outputRate, bool wideBand)
 {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
@@ -28,7 +28,7 @@ soxr_t createSoxr(double inputRate, double outputRate, int channels, bool wideBa
         quality.passband_end = LoopResampler::PassbandEnd;
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     soxr_error_t error = nullptr;
-    soxr_t s = soxr_create(inputRate, outputRate, static_cast<unsigned>(channels), &error, &io, &quality, &runtime);
+    soxr_t s = soxr_create(inputRate, outputRate, 1, &error, &io, &quality, &runtime);
     if (error && s) {
         soxr_delete(s);
         s = nullptr;
@@ -53,7 +53,7 @@ unsigned decimationFactor(std::size_t frames, double rate, double minRate)
 
 std::unique_ptr<LoopResampler> LoopResampler::create(std::shared_ptr<const WavData> wav, double outputRate)
 {
-    if (!wav || wav->channels < 1 || wav->sampleRate < 1 || !(outputRate >= 1.0))
+    if (!wav || wav->sampleRate < 1 || !(outputRate >= 1.0))
         return nullptr;
     std::unique_ptr<LoopResampler> r(new LoopResampler(std::move(wav), outputRate));
     if (r->periodFrames > 0 && !r->resampler)
@@ -62,13 +62,12 @@ std::unique_ptr<LoopResampler> LoopResampler::create(std::shared_ptr<const WavDa
 }
 
 LoopResampler::LoopResampler(std::shared_ptr<const WavData> data, double outputRate)
-    : wav(std::move(data)), channelCount(wav->channels), rate(outputRate)
+    : wav(std::move(data)), rate(outputRate)
 {
-    const std::size_t frames = wav->frameCount();
+    const std::size_t frames = wav->samples.size();
     if (frames == 0)
         return;
 
-    const auto ch = static_cast<std::size_t>(channelCount);
     period = wav->samples.data();
     periodFrames = frames;
     const unsigned by = decimationFactor(frames, static_cast<double>(wav->sampleRate), MinDecimatedRatio * rate);
@@ -78,9 +77,9 @@ LoopResampler::LoopResampler(std::shared_ptr<const WavData> data, double outputR
     if (periodFrames < MinPeriodFrames) {
         const std::size_t copies = (MinPeriodFrames + periodFrames - 1) / periodFrames;
         std::vector<float> copy;
-        copy.reserve(copies * periodFrames * ch);
+        copy.reserve(copies * periodFrames);
         for (std::size_t i = 0; i < copies; ++i)
-            copy.insert(copy.end(), period, period + periodFrames * ch);
+            copy.insert(copy.end(), period, period + periodFrames);
         repeated = std::move(copy);
         period = repeated.data();
         periodFrames = copies * periodFrames;
@@ -88,7 +87,7 @@ LoopResampler::LoopResampler(std::shared_ptr<const WavData> data, double outputR
 
     // The ratio as the file's rate over factor times the output rate: for a decimated loop
     // the intermediate rate need not be a whole number.
-    resampler = createSoxr(static_cast<double>(wav->sampleRate), rate * factor, channelCount, true);
+    resampler = createSoxr(static_cast<double>(wav->sampleRate), rate * factor, true);
 }
 
 bool LoopResampler::decimate(unsigned by)
@@ -96,25 +95,24 @@ bool LoopResampler::decimate(unsigned by)
     // Run the loop round and round through an exact by:1 decimator until its output is
     // steady, then keep one period: frames / by outputs, which continue seamlessly into
     // themselves because by divides the loop.
-    soxr_t s = createSoxr(static_cast<double>(by), 1.0, channelCount, false);
+    soxr_t s = createSoxr(static_cast<double>(by), 1.0, false);
     if (!s)
         return false;
-    const auto ch = static_cast<std::size_t>(channelCount);
     const std::size_t frames = periodFrames;
     const std::size_t out = frames / by;
     const std::size_t warmPeriods = (DecimatorWarmFrames + frames - 1) / frames;
     const std::size_t wanted = (warmPeriods + 1) * out;
-    std::vector<float> result(out * ch);
-    std::vector<float> buffer(std::min<std::size_t>(wanted, 8192) * ch);
+    std::vector<float> result(out);
+    std::vector<float> buffer(std::min<std::size_t>(wanted, 8192));
     std::size_t made = 0;
     std::size_t pos = 0;
     int idle = 0;
     while (made < wanted) {
         const std::size_t feed = std::min(frames - pos, MaxFeedFrames);
-        const std::size_t room = std::min(wanted - made, buffer.size() / ch);
+        const std::size_t room = std::min(wanted - made, buffer.size());
         std::size_t used = 0;
         std::size_t got = 0;
-        if (soxr_process(s, period + pos * ch, feed, &used, buffer.data(), room, &got)) {
+        if (soxr_process(s, period + pos, feed, &used, buffer.data(), room, &got)) {
             soxr_delete(s);
             return false;
         }
@@ -123,7 +121,7 @@ bool LoopResampler::decimate(unsigned by)
         for (std::size_t i = 0; i < got; ++i) {
             const std::size_t j = made + i;
             if (j >= wanted - out)
-                std::copy_n(buffer.data() + i * ch, ch, result.data() + (j % out) * ch);
+                result[j % out] = buffer[i];
         }
         made += got;
         idle = (used == 0 && got == 0) ? idle + 1 : 0;
@@ -148,7 +146,6 @@ LoopResampler::~LoopResampler()
 
 void LoopResampler::render(float* out, std::size_t frames)
 {
-    const auto ch = static_cast<std::size_t>(channelCount);
     std::size_t done = 0;
     int idle = 0;
     while (resampler && done < frames) {
@@ -156,7 +153,7 @@ void LoopResampler::render(float* out, std::size_t frames)
         std::size_t used = 0;
         std::size_t made = 0;
         const soxr_error_t error
-            = soxr_process(resampler, period + position * ch, feed, &used, out + done * ch, frames - done, &made);
+            = soxr_process(resampler, period + position, feed, &used, out + done, frames - done, &made);
         if (error)
             break;
         position += used;
@@ -169,7 +166,7 @@ void LoopResampler::render(float* out, std::size_t frames)
             break;
     }
     if (done < frames)
-        std::memset(out + done * ch, 0, (frames - done) * ch * sizeof(float));
+        std::memset(out + done, 0, (frames - done) * sizeof(float));
 }
 
 } // namespace Platform::Sound

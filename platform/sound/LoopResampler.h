@@ -37,12 +37,13 @@ public:
     LoopResampler(const LoopResampler&) = delete;
     LoopResampler& operator=(const LoopResampler&) = delete;
 
-    int channels() const { return channelCount; }
+    // Tone files have one channel, and so has the loop.
+    int channels() const { return 1; }
     double outputRate() const { return rate; }
     // The decimation factor applied up front (1: none).
     unsigned decimation() const { return factor; }
 
-    // Writes exactly frames frames (channels interleaved) to out.
+    // Writes exactly frames frames to out.
     void render(float* out, std::size_t frames);
 
 private:
@@ -50,7 +51,6 @@ private:
     bool decimate(unsigned by);
 
     std::shared_ptr<const WavData> wav;
-    int channelCount = 1;
     double rate = 0;
     soxr* resampler = nullptr;
     // One period of input fed round and round: the file's samples themselves, or for a

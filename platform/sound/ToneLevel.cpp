@@ -1,7 +1,5 @@
 #include "ToneLevel.h"
 
-#include <vector>
-
 namespace Platform::Sound {
 
 float gainFor(LoopedSound::Headroom headroom)
@@ -11,17 +9,14 @@ float gainFor(LoopedSound::Headroom headroom)
 
 void removeLoopDc(WavData& wav)
 {
-    const std::size_t frames = wav.frameCount();
-    if (frames == 0)
+    if (wav.samples.empty())
         return;
-    const auto channels = static_cast<std::size_t>(wav.channels);
-    std::vector<double> mean(channels, 0.0);
-    for (std::size_t i = 0; i < frames * channels; ++i)
-        mean[i % channels] += wav.samples[i];
-    for (double& m : mean)
-        m /= static_cast<double>(frames);
-    for (std::size_t i = 0; i < frames * channels; ++i)
-        wav.samples[i] = static_cast<float>(wav.samples[i] - mean[i % channels]);
+    double mean = 0.0;
+    for (float s : wav.samples)
+        mean += s;
+    mean /= static_cast<double>(wav.samples.size());
+    for (float& s : wav.samples)
+        s = static_cast<float>(s - mean);
 }
 
 } // namespace Platform::Sound

@@ -15,7 +15,7 @@ inline constexpr float TwoTonesGain = OneToneGain / 2;
 
 float gainFor(LoopedSound::Headroom headroom);
 
-// Takes each channel's mean over the whole loop out of it. 8-bit tone files centre on
+// Takes the mean over the whole loop out of it. 8-bit tone files centre on
 // 127 where the format's centre is 128: left in, that offset pins the troughs at full
 // scale and steps at every start and stop.
 void removeLoopDc(WavData& wav);

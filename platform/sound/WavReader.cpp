@@ -4,19 +4,11 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace Platform::Sound {
 
 namespace {
-
-constexpr std::uint16_t FormatPcm = 1;
-constexpr std::uint16_t FormatExtensible = 0xFFFE;
-
-// KSDATAFORMAT_SUBTYPE_PCM without its first two bytes (which hold the format tag).
-constexpr std::array<unsigned char, 14> PcmGuidTail = {
-    0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // All reads go through this view, which checks every offset against the size.
 class Bytes {
@@ -34,8 +26,7 @@ public:
     }
     std::uint32_t u32(std::uint64_t offset) const
     {
-        return static_cast<std::uint32_t>(data[offset]) | (static_cast<std::uint32_t>(data[offset + 1]) << 8)
-            | (static_cast<std::uint32_t>(data[offset + 2]) << 16) | (static_cast<std::uint32_t>(data[offset + 3]) << 24);
+        return static_cast<std::uint32_t>(u16(offset)) | (static_cast<std::uint32_t>(u16(offset + 2)) << 16);
     }
     bool tagIs(std::uint64_t offset, const char (&tag)[5]) const
     {
@@ -48,68 +39,16 @@ private:
     std::uint64_t size;
 };
 
-struct Format {
-    int channels = 0;
-    std::uint32_t rate = 0;
-    int blockAlign = 0;
-    int bits = 0;
-};
-
-std::optional<Format> parseFormat(const Bytes& b, std::uint64_t body, std::uint32_t size)
+// The sample rate of a format chunk of the tone writer's kind: PCM, one channel of 8
+// bits, one byte a frame.
+std::optional<std::uint32_t> toneFormatRate(const Bytes& b, std::uint64_t body, std::uint32_t size)
 {
-    if (size < 16)
+    if (size < 16 || b.u16(body) != 1 || b.u16(body + 2) != 1 || b.u16(body + 12) != 1 || b.u16(body + 14) != 8)
         return std::nullopt;
-    const std::uint16_t tag = b.u16(body);
-    Format f;
-    f.channels = b.u16(body + 2);
-    f.rate = b.u32(body + 4);
-    f.blockAlign = b.u16(body + 12);
-    f.bits = b.u16(body + 14);
-
-    if (tag == FormatExtensible) {
-        // cbSize (2), valid bits (2), channel mask (4), subformat GUID (16).
-        if (size < 40 || b.u16(body + 16) < 22)
-            return std::nullopt;
-        const std::uint16_t validBits = b.u16(body + 18);
-        if (validBits != 0 && validBits != f.bits)
-            return std::nullopt;
-        if (b.u16(body + 24) != FormatPcm
-            || std::memcmp(b.at(body + 26), PcmGuidTail.data(), PcmGuidTail.size()) != 0)
-            return std::nullopt;
-    } else if (tag != FormatPcm) {
+    const std::uint32_t rate = b.u32(body + 4);
+    if (rate < 1 || rate > MaxWavSampleRate)
         return std::nullopt;
-    }
-
-    if (f.channels < 1 || f.channels > 2)
-        return std::nullopt;
-    if (f.rate < 1 || f.rate > MaxWavSampleRate)
-        return std::nullopt;
-    if (f.bits != 8 && f.bits != 16)
-        return std::nullopt;
-    if (f.blockAlign != f.channels * (f.bits / 8))
-        return std::nullopt;
-    return f;
-}
-
-WavData convert(const Format& f, const unsigned char* data, std::uint64_t bytes)
-{
-    WavData wav;
-    wav.sampleRate = f.rate;
-    wav.channels = f.channels;
-    wav.bitsPerSample = f.bits;
-    const std::uint64_t frames = bytes / static_cast<std::uint64_t>(f.blockAlign);
-    const std::size_t count = static_cast<std::size_t>(frames) * static_cast<std::size_t>(f.channels);
-    wav.samples.resize(count);
-    if (f.bits == 8) {
-        for (std::size_t i = 0; i < count; ++i)
-            wav.samples[i] = (static_cast<float>(data[i]) - 128.0f) / 128.0f;
-    } else {
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<std::int16_t>(static_cast<std::uint16_t>(data[2 * i] | (data[2 * i + 1] << 8)));
-            wav.samples[i] = static_cast<float>(v) / 32768.0f;
-        }
-    }
-    return wav;
+    return rate;
 }
 
 } // namespace
@@ -122,22 +61,28 @@ std::optional<WavData> parseWav(QByteArrayView view)
 
     // The RIFF size is not trusted: writers that stream often leave it wrong. Chunks
     // are walked over the bytes actually present.
-    std::optional<Format> format;
+    std::optional<std::uint32_t> rate;
     std::uint64_t pos = 12;
     while (b.has(pos, 8)) {
         const std::uint32_t size = b.u32(pos + 4);
         const std::uint64_t body = pos + 8;
         if (b.tagIs(pos, "fmt ")) {
-            if (format || !b.has(body, size))
+            if (rate || !b.has(body, size))
                 return std::nullopt;
-            format = parseFormat(b, body, size);
-            if (!format)
+            rate = toneFormatRate(b, body, size);
+            if (!rate)
                 return std::nullopt;
         } else if (b.tagIs(pos, "data")) {
-            if (!format)
+            if (!rate)
                 return std::nullopt;
-            const std::uint64_t present = std::min<std::uint64_t>(size, b.length() - body);
-            return convert(*format, b.at(body), present);
+            WavData wav;
+            wav.sampleRate = *rate;
+            // Unsigned 8-bit: 128 is zero.
+            const unsigned char* data = b.at(body);
+            wav.samples.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, b.length() - body)));
+            for (std::size_t i = 0; i < wav.samples.size(); ++i)
+                wav.samples[i] = (static_cast<float>(data[i]) - 128.0f) / 128.0f;
+            return wav;
         }
         // 64-bit arithmetic: body + size + pad cannot overflow.
         pos = body + size + (size & 1u);

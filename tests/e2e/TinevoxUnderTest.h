@@ -114,19 +114,19 @@ protected:
                  QStringLiteral("click"), QStringLiteral("1")});
     }
 
-    // The centre of a control of the main window on the screen, by its designed name, at
+    // The centre of a control of the main window on the screen, by its designed place, at
     // the scale the window is drawn at.
-    QPoint centreOf(const char* name) const
+    QPoint centreOf(const ForkWindowPlaces::Place& place) const
     {
         const Geometry g = geometry();
-        const QPointF at = ForkWindowPlaces::centre(name) * (double(g.width) / ForkWindowPlaces::WindowWidth);
+        const QPointF at = ForkWindowPlaces::centre(place) * (double(g.width) / ForkWindowPlaces::WindowWidth);
         return QPoint(g.x + qRound(at.x()), g.y + qRound(at.y()));
     }
 
     // Clicks a button of the mouse (the wheel's are 4 and 5) on a control, at its centre.
-    void clickControl(const char* name, const QString& button = QStringLiteral("1"))
+    void clickControl(const ForkWindowPlaces::Place& place, const QString& button = QStringLiteral("1"))
     {
-        const QPoint at = centreOf(name);
+        const QPoint at = centreOf(place);
         xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"), button});
     }
 

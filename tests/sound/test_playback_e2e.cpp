@@ -114,7 +114,7 @@ private slots:
         QTest::newRow("missing file") << QByteArray();
         QTest::newRow("garbage") << QByteArray(5000, '\x5A');
         QTest::newRow("truncated header") << TestSupport::toneWav(31390, 10, 100).left(30);
-        QTest::newRow("24-bit file") << TestSupport::wavBytes(48000, QByteArray(3000, '\x40'), 1, 16).replace(34, 1, "\x18");
+        QTest::newRow("24-bit file") << TestSupport::wavBytes(48000, QByteArray(3000, '\x40')).replace(34, 1, "\x18");
     }
     void unplayableFilesGiveSilence()
     {

@@ -23,9 +23,8 @@ void putU32(QByteArray& b, quint32 v)
 
 } // namespace
 
-QByteArray wavBytes(quint32 rate, const QByteArray& samples, int channels, int bits)
+QByteArray wavBytes(quint32 rate, const QByteArray& samples)
 {
-    const auto blockAlign = quint32(channels * bits / 8);
     QByteArray b;
     b.append("RIFF");
     putU32(b, quint32(36 + samples.size()));
@@ -33,11 +32,11 @@ QByteArray wavBytes(quint32 rate, const QByteArray& samples, int channels, int b
     b.append("fmt ");
     putU32(b, 16);
     putU16(b, 1);
-    putU16(b, quint32(channels));
+    putU16(b, 1); // channels
     putU32(b, rate);
-    putU32(b, rate * blockAlign);
-    putU16(b, blockAlign);
-    putU16(b, quint32(bits));
+    putU32(b, rate); // bytes per second
+    putU16(b, 1);    // bytes per frame
+    putU16(b, 8);    // bits
     b.append("data");
     putU32(b, quint32(samples.size()));
     b.append(samples);

@@ -5,8 +5,8 @@
 
 namespace TestSupport {
 
-// A canonical 44-byte-header PCM WAV file around the given sample bytes.
-QByteArray wavBytes(quint32 rate, const QByteArray& samples, int channels = 1, int bits = 8);
+// A canonical 44-byte-header 8-bit mono PCM WAV file around the given sample bytes.
+QByteArray wavBytes(quint32 rate, const QByteArray& samples);
 
 // One cycle of an 8-bit tone of n samples, centred at 127 (values 0..254), as the tone
 // writer makes it: 127 + 127 sin(2 pi (i + 1) / n), rounded.
