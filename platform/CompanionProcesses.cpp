@@ -1,12 +1,20 @@
 #include "platform/CompanionProcesses.h"
 
 #include "platform/CompanionNames.h"
-#include "platform/HiddenStarts.h"
 #include "platform/ProgramLauncher.h"
-#include "platform/TiedProgram.h"
 #include "platform/WindowCaption.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
 #include <algorithm>
+#include <csignal>
+
+#include <linux/close_range.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace Platform {
 
@@ -17,88 +25,86 @@ constexpr qint64 WindowGraceMs = 3000;
 constexpr qint64 EndGraceMs = 5000;
 // How long an earlier run's companion may take over SIGTERM.
 constexpr qint64 EarlierRunGraceMs = 2000;
+// How often a companion's window is looked for while the graces run.
 constexpr int FollowUpMs = 50;
 } // namespace
+
+class CompanionProcesses::Companion : public QProcess {
+public:
+    using QProcess::QProcess;
+    // Left to end by itself, not killed and waited for as a running QProcess would be:
+    // it has its close, or at the latest the tie's signal once this process has ended.
+    ~Companion() override { setProcessState(NotRunning); }
+
+    void enter(Stage next)
+    {
+        stage = next;
+        inStage.start();
+    }
+
+    Stage stage = Stage::Playing;
+    QElapsedTimer inStage;
+};
 
 CompanionProcesses::CompanionProcesses(const QString& programPath, QObject* parent)
     : QObject(parent), path(programPath)
 {
-    followUps.setInterval(FollowUpMs);
-    connect(&followUps, &QTimer::timeout, this, &CompanionProcesses::followUp);
+    graces.setInterval(FollowUpMs);
+    connect(&graces, &QTimer::timeout, this, [this] { followUp(); });
 }
 
 CompanionProcesses::~CompanionProcesses()
 {
-    for (const Started& companion : started) {
-        if (companion.stage == Started::Stage::Playing || companion.stage == Started::Stage::Closing)
-            terminateProcess(companion.pid);
+    for (Companion* companion : started) {
+        if (companion->stage < Stage::Ending)
+            companion->terminate();
     }
     finishEndingEarlierRun();
 }
 
 bool CompanionProcesses::start()
 {
-    qint64 pid = 0;
-    if (!startTiedProgram(path, ShowState::Hidden, &pid))
+    auto* companion = new Companion(this);
+    prepareStart(*companion, path, ShowState::Hidden);
+    const pid_t parent = ::getpid();
+    // In the child, between fork and exec: async-signal-safe calls only.
+    companion->setChildProcessModifier([parent] {
+        // A signal when this process ends; if it ended before this line, end now.
+        ::prctl(PR_SET_PDEATHSIG, ParentEndedSignal);
+        if (::getppid() != parent)
+            ::_exit(127);
+        // Nothing of this process's own (sockets, files) reaches the program.
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    });
+    connect(companion, &QProcess::finished, this, [this, companion] { ended(companion); });
+    companion->start();
+    if (!companion->waitForStarted()) {
+        delete companion;
         return false;
-    started.push_back({pid, Started::Stage::Playing, {}});
-    followUp();
+    }
+    started.push_back(companion);
     return true;
 }
 
-void CompanionProcesses::enter(Started& companion, Started::Stage stage)
+void CompanionProcesses::ended(Companion* companion)
 {
-    companion.stage = stage;
-    companion.inStage.start();
-}
-
-CompanionProcesses::Started* CompanionProcesses::find(qint64 pid)
-{
-    const auto it = std::find_if(started.begin(), started.end(), [pid](const Started& c) { return c.pid == pid; });
-    return it == started.end() ? nullptr : &*it;
-}
-
-void CompanionProcesses::closeByCaption()
-{
-    qint64 owner = 0;
-    if (!postCloseByCaption(CompanionNames::Caption, &owner))
-        return;
-    // When the window was one of ours, that one has its close now.
-    Started* companion = find(owner);
-    if (companion && companion->stage < Started::Stage::Ending)
-        enter(*companion, Started::Stage::Ending);
+    const bool whilePlaying = companion->stage == Stage::Playing;
+    std::erase(started, companion);
+    companion->deleteLater();
+    followUp();
+    if (whilePlaying)
+        emit endedWhilePlaying();
 }
 
 void CompanionProcesses::closeAll(bool byCaption)
 {
-    if (byCaption && !displayGone)
-        closeByCaption();
-    for (Started& companion : started) {
-        if (companion.stage == Started::Stage::Playing)
-            enter(companion, Started::Stage::Closing);
-    }
-    // One with a window has its close request before this returns.
-    followUp();
+    close(byCaption, false);
 }
 
 void CompanionProcesses::closeAllAtProgramEnd(bool byCaption)
 {
-    if (byCaption && !displayGone)
-        closeByCaption();
-    std::erase_if(started, [this](Started& companion) {
-        if (reapChild(companion.pid))
-            return true;
-        if (companion.stage >= Started::Stage::Ending)
-            return false;
-        if (displayGone || !postCloseToHiddenWindowOf(CompanionNames::Caption, companion.pid))
-            terminateProcess(companion.pid);
-        enter(companion, Started::Stage::Ending);
-        return false;
-    });
+    close(byCaption, true);
     finishEndingEarlierRun();
-    // Should the event loop still run, the rest is collected as usual.
-    if (!displayGone)
-        followUp();
 }
 
 void CompanionProcesses::closeAllWithoutDisplay()
@@ -107,10 +113,65 @@ void CompanionProcesses::closeAllWithoutDisplay()
     closeAllAtProgramEnd(false);
 }
 
+void CompanionProcesses::close(bool byCaption, bool withoutGrace)
+{
+    qint64 owner = 0;
+    if (byCaption && !displayGone && postCloseByCaption(CompanionNames::Caption, &owner)) {
+        // When the window was one of ours, that one has its close now.
+        for (Companion* companion : started) {
+            if (companion->processId() == owner && companion->stage < Stage::Ending)
+                companion->enter(Stage::Ending);
+        }
+    }
+    for (Companion* companion : started) {
+        if (companion->stage == Stage::Playing)
+            companion->enter(Stage::Closing);
+    }
+    // One with a window has its close request before this returns.
+    followUp(withoutGrace);
+}
+
+void CompanionProcesses::followUp(bool withoutGrace)
+{
+    bool pending = false;
+    for (Companion* companion : started) {
+        if (companion->stage == Stage::Closing) {
+            if (!displayGone && postCloseToHiddenWindowOf(CompanionNames::Caption, companion->processId())) {
+                companion->enter(Stage::Ending);
+            } else if (withoutGrace || displayGone || companion->inStage.elapsed() > WindowGraceMs
+                       || !captionsReachable()) {
+                // No window will come where no X display answers: its process is closed now.
+                companion->terminate();
+                companion->enter(Stage::Ending);
+            }
+        } else if (companion->stage == Stage::Ending && companion->inStage.elapsed() > EndGraceMs) {
+            companion->kill();
+            companion->enter(Stage::Killed);
+        }
+        pending = pending || companion->stage == Stage::Closing || companion->stage == Stage::Ending;
+    }
+
+    // The earlier run's are no children of this process: gone is all that can be seen,
+    // and their identifiers may go to other programs then.
+    std::erase_if(earlierRun, [this](qint64 pid) { return !isHiddenStart(pid); });
+    if (!earlierRun.empty() && sinceEarlierRunEnded.elapsed() > EarlierRunGraceMs)
+        finishEndingEarlierRun();
+
+    if (!pending && earlierRun.empty())
+        graces.stop();
+    else if (!graces.isActive())
+        graces.start();
+}
+
 void CompanionProcesses::endEarlierRun()
 {
-    const std::vector<qint64> signalled = terminateHiddenStartsOf(path);
-    earlierRun.insert(earlierRun.end(), signalled.begin(), signalled.end());
+    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const qint64 pid = name.toLongLong();
+        if (pid > 0 && isHiddenStart(pid)) {
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+            earlierRun.push_back(pid);
+        }
+    }
     sinceEarlierRunEnded.start();
     followUp();
 }
@@ -118,51 +179,26 @@ void CompanionProcesses::endEarlierRun()
 void CompanionProcesses::finishEndingEarlierRun()
 {
     for (qint64 pid : earlierRun) {
-        if (isHiddenStartOf(pid, path))
-            killProcess(pid);
+        if (isHiddenStart(pid))
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
     earlierRun.clear();
 }
 
-void CompanionProcesses::followUp()
+// A process of this user that runs this program (a replaced file keeps its old name) and
+// was started hidden: the environment it started with says so, whatever it has changed
+// since. One that has ended names no program any more.
+bool CompanionProcesses::isHiddenStart(qint64 pid) const
 {
-    using Stage = Started::Stage;
-    bool endedWhilePlaying = false;
-    std::erase_if(started, [&](Started& companion) {
-        if (reapChild(companion.pid)) {
-            endedWhilePlaying = endedWhilePlaying || companion.stage == Stage::Playing;
-            return true;
-        }
-        // The one of a playback that runs now plays on.
-        if (companion.stage == Stage::Playing)
-            return false;
-        if (companion.stage == Stage::Closing) {
-            if (!displayGone && postCloseToHiddenWindowOf(CompanionNames::Caption, companion.pid)) {
-                enter(companion, Stage::Ending);
-            } else if (displayGone || companion.inStage.elapsed() > WindowGraceMs || !captionsReachable()) {
-                // No window will come where no X display answers: its process is closed now.
-                terminateProcess(companion.pid);
-                enter(companion, Stage::Ending);
-            }
-        } else if (companion.stage == Stage::Ending && companion.inStage.elapsed() > EndGraceMs) {
-            killProcess(companion.pid);
-            enter(companion, Stage::Killed);
-        }
-        return false;
-    });
-
-    // The earlier run's are no children of this process: gone is all that can be seen,
-    // and their identifiers may go to other programs then.
-    std::erase_if(earlierRun, [this](qint64 pid) { return !isHiddenStartOf(pid, path); });
-    if (!earlierRun.empty() && sinceEarlierRunEnded.elapsed() > EarlierRunGraceMs)
-        finishEndingEarlierRun();
-
-    if (earlierRun.empty() && started.empty())
-        followUps.stop();
-    else if (!followUps.isActive())
-        followUps.start();
-    if (endedWhilePlaying)
-        emit this->endedWhilePlaying();
+    const QString entry = QStringLiteral("/proc/%1").arg(pid);
+    QString program = QFile::symLinkTarget(entry + QStringLiteral("/exe"));
+    const QString deleted = QStringLiteral(" (deleted)");
+    if (program.endsWith(deleted))
+        program.chop(deleted.size());
+    QFile environment(entry + QStringLiteral("/environ"));
+    return QFileInfo(entry).ownerId() == ::getuid() && !program.isEmpty()
+        && program == QFileInfo(path).canonicalFilePath() && environment.open(QIODevice::ReadOnly)
+        && environment.readAll().split('\0').contains(QByteArray(ShowStateVariable) + "=0");
 }
 
 } // namespace Platform

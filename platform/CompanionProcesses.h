@@ -12,9 +12,9 @@ namespace Platform {
 // The companion echolet from its start to its end, for this run of Tinevox: each one
 // started here, hidden and tied to this process; its close through its own window, or
 // by SIGTERM when it shows none within a grace, and SIGKILL when it has not ended a grace
-// after that; the collection of its exit status; and the hidden companions an earlier
-// run left behind. Nothing here waits: what is still to happen, and the end of one that
-// plays, is followed by a timer, so the GUI thread stays free.
+// after that; and the hidden companions an earlier run left behind. Nothing here waits:
+// the end of each is noticed as it comes, and the graces run on one timer, so the GUI
+// thread stays free.
 class CompanionProcesses : public QObject {
     Q_OBJECT
 public:
@@ -33,10 +33,10 @@ public:
     // started it.
     void closeAll(bool byCaption);
 
-    // The same at the program's end, after which no timer runs: a companion without a
-    // window yet is sent SIGTERM at once instead of being waited for, and what is left of
-    // an earlier run is killed. Nothing is waited for: each fades out and ends by itself,
-    // and one that hangs is sent the tie's signal when this process has ended.
+    // The same at the program's end: a companion without a window yet is sent SIGTERM at
+    // once instead of being waited for, and what is left of an earlier run is killed.
+    // Nothing is waited for: each fades out and ends by itself, and one that hangs is
+    // sent the tie's signal when this process has ended.
     void closeAllAtProgramEnd(bool byCaption);
 
     // The program's end when the display has gone: no X call may be made, so each one
@@ -56,28 +56,24 @@ signals:
     void endedWhilePlaying();
 
 private:
-    struct Started {
-        enum class Stage {
-            Playing,
-            Closing, // asked to close, its window not found yet
-            Ending,  // its window has the close request, or it was sent SIGTERM
-            Killed,  // sent SIGKILL: only its exit status is left to collect
-        };
-        qint64 pid = 0;
-        Stage stage = Stage::Playing;
-        QElapsedTimer inStage;
+    enum class Stage {
+        Playing,
+        Closing, // asked to close, its window not found yet
+        Ending,  // its window has the close request, or it was sent SIGTERM
+        Killed,  // sent SIGKILL: only its end is left to notice
     };
+    class Companion;
 
-    void closeByCaption();
-    void enter(Started& companion, Started::Stage stage);
-    Started* find(qint64 pid);
-    void followUp();
+    void close(bool byCaption, bool withoutGrace);
+    void followUp(bool withoutGrace = false);
+    void ended(Companion* companion);
+    bool isHiddenStart(qint64 pid) const;
 
     const QString path;
-    std::vector<Started> started; // until collected
+    std::vector<Companion*> started; // until they end; children of this object
     std::vector<qint64> earlierRun;
     QElapsedTimer sinceEarlierRunEnded;
-    QTimer followUps;
+    QTimer graces;
     bool displayGone = false;
 };
 

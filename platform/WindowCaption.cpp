@@ -7,7 +7,6 @@
 #include <X11/Xutil.h>
 
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include <sys/stat.h>
@@ -107,24 +106,6 @@ std::vector<Window> childrenOf(Display* display, Window window)
     return list;
 }
 
-std::vector<Window> rootChildren(Display* display)
-{
-    return childrenOf(display, DefaultRootWindow(display));
-}
-
-// Depth-first over the whole tree: under a reparenting window manager the program's
-// own window is a child of the manager's frame, not of the root.
-void walk(Display* display, Window window, const std::function<bool(Window)>& visit, int depth = 0)
-{
-    if (depth > 8)
-        return;
-    for (Window child : childrenOf(display, window)) {
-        if (!visit(child))
-            return;
-        walk(display, child, visit, depth + 1);
-    }
-}
-
 long windowPid(Display* display, Window window)
 {
     const QByteArray pid = property(display, window, "_NET_WM_PID", XA_CARDINAL, 32);
@@ -157,20 +138,18 @@ void postClose(Display* display, Window window)
     XFlush(display);
 }
 
-// The first window in the tree with exactly this caption; 0 when there is none.
-Window firstWindowWithCaption(Display* display, const QString& caption)
+// The first window under window, depth-first, with exactly this caption; 0 when there is
+// none. Under a reparenting window manager the program's own window is a child of the
+// manager's frame, not of the root.
+Window findInTree(Display* display, Window window, const QByteArray& caption, int depth = 0)
 {
-    const QByteArray wanted = caption.toUtf8();
-    Window found = 0;
-    if (wanted.isEmpty())
-        return found;
-    // A visit that answers false ends only its own level of the walk: the first find stays.
-    walk(display, DefaultRootWindow(display), [&](Window w) {
-        if (!found && hasCaption(display, w, wanted) && !belongsToAnotherUser(display, w))
-            found = w;
-        return !found;
-    });
-    return found;
+    for (Window child : childrenOf(display, window)) {
+        if (hasCaption(display, child, caption) && !belongsToAnotherUser(display, child))
+            return child;
+        if (const Window found = depth < 8 ? findInTree(display, child, caption, depth + 1) : 0)
+            return found;
+    }
+    return 0;
 }
 
 } // namespace
@@ -182,7 +161,7 @@ bool postCloseByCaption(const QString& caption, qint64* ownerPid)
     DisplayConnection x;
     if (!x.display)
         return false;
-    const Window found = firstWindowWithCaption(x.display, caption);
+    const Window found = findInTree(x.display, DefaultRootWindow(x.display), caption.toUtf8());
     if (!found)
         return false;
     postClose(x.display, found);
@@ -199,7 +178,7 @@ bool postCloseToHiddenWindowOf(const QString& caption, qint64 pid)
     DisplayConnection x;
     if (!x.display)
         return false;
-    for (Window w : rootChildren(x.display)) {
+    for (Window w : childrenOf(x.display, DefaultRootWindow(x.display))) {
         // The process first: one property of each window rather than two.
         if (windowPid(x.display, w) == pid && hasCaption(x.display, w, wanted)) {
             postClose(x.display, w);

@@ -6,7 +6,6 @@
 #include "platform/DisplayLoss.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/TerminationSignals.h"
-#include "platform/TiedProgram.h"
 #include "platform/ToneFolder.h"
 #include "platform/WindowSystem.h"
 #include "player/CompanionWindow.h"

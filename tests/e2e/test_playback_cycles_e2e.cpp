@@ -26,6 +26,20 @@ int openDescriptors()
     return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
 
+// Children of this process that have ended and whose end it has not taken up yet: until
+// it has, each still holds a descriptor here.
+int uncollectedChildren()
+{
+    int count = 0;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        count += fields.size() > 1 && fields[0] == "Z" && fields[1].toLongLong() == QCoreApplication::applicationPid();
+    }
+    return count;
+}
+
 long residentKiB()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
@@ -81,6 +95,7 @@ private slots:
         for (int i = 0; i < 50; ++i)
             cycle();
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(uncollectedChildren(), 0, 5000);
         const int descriptors = openDescriptors();
         const long resident = residentKiB();
         for (int i = 0; i < 250; ++i) {
@@ -90,6 +105,7 @@ private slots:
             QTRY_VERIFY2_WITH_TIMEOUT(E2e::processesRunning(dir->companion()) <= 3, "companions pile up", 10000);
         }
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(uncollectedChildren(), 0, 5000);
         QCOMPARE(E2e::windowsNamed(Platform::CompanionNames::Caption, false), 0);
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
         QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp2.wav"))));

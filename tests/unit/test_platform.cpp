@@ -247,22 +247,6 @@ private slots:
             QCOMPARE(child.exitCode(), 0);
     }
 
-    // A companion that has ended counts as gone even before anyone has reaped it.
-    void endedProcessDoesNotRunEvenUnreaped()
-    {
-        const pid_t child = ::fork();
-        QVERIFY(child >= 0);
-        if (child == 0)
-            ::_exit(0);
-        QTRY_VERIFY_WITH_TIMEOUT(!Platform::processRuns(child), 5000);
-        QVERIFY(::kill(child, 0) == 0); // still there, as a zombie
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(!Platform::processRuns(child));
-        QVERIFY(Platform::processRuns(::getpid()));
-        QVERIFY(!Platform::processRuns(0));
-    }
-
     void showStateIsTakenOnce()
     {
         qputenv(Platform::ShowStateVariable, "0");
