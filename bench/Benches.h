@@ -18,6 +18,8 @@ void benchMovingMix(Table& table, const QString& builtAppDir);
 void benchGoAndStop(Table& table, const QString& builtAppDir);
 // A killed sound server's return to the loop streaming again, without a new play().
 void benchServerReturn(Table& table);
+// The sound server's CPU while the loop plays, beside paplay's, on PulseAudio and PipeWire.
+void benchServerCpu(Table& table);
 // The real program: start to window shown, then memory (and CPU) while moving mode plays.
 void benchRealProgram(Table& table, const QString& builtAppDir);
 

@@ -80,4 +80,11 @@ void Playback::stop()
         throw Failure(QStringLiteral("the companion still runs 5 s after STOP"));
 }
 
+double Playback::stopHeardAfterMs()
+{
+    if (!runEventsUntil([this] { return sound.lastFadeHeardAfterMs() >= 0; }, 1000))
+        throw Failure(QStringLiteral("STOP wrote no fade within a second"));
+    return sound.lastFadeHeardAfterMs();
+}
+
 } // namespace Bench

@@ -30,6 +30,9 @@ public:
     qint64 waitForCompanion(int timeoutMs);
     // STOP, and the companion followed until it has gone; throws Failure when it stays.
     void stop();
+    // After stop(): how long after it the server plays the end of the first tone's fade,
+    // by its own account; throws Failure when no fade was written within a second.
+    double stopHeardAfterMs();
 
     QString companionPath() const;
 

@@ -53,6 +53,7 @@ int main(int argc, char* argv[])
         requireRig();
         Bench::benchWriter(table);
         Bench::benchSoundCpu(table, builtAppDir);
+        Bench::benchServerCpu(table);
         Bench::benchFirstBuffer(table, builtAppDir);
         Bench::benchMovingMix(table, builtAppDir);
         Bench::benchGoAndStop(table, builtAppDir);

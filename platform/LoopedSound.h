@@ -65,6 +65,9 @@ public:
     // For tests and benchmarks: true once the sound server has accepted the stream of
     // the current play() and asked for its first audio.
     bool isStreaming() const;
+    // For benchmarks: how long after the last stop() the server plays the end of its
+    // fade, by the server's own account of where it plays; negative before any fade.
+    double lastFadeHeardAfterMs() const;
 
 private:
     class Impl;

@@ -34,6 +34,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -43,19 +44,37 @@ namespace Platform {
 
 namespace {
 
-// Requested buffering of the stream: enough to ride out a busy machine (40 ms gave
-// dropouts with both cores saturated, 200 ms none). Most of it waits in the stream's own
-// queue, which a fade at stop overwrites; what the server has already taken for its
-// device is a few milliseconds.
-constexpr pa_usec_t TargetLatencyUsec = 200 * PA_USEC_PER_MSEC;
-// The server asks for audio once this much of the buffer has played. The server sets its
-// device's latency to half of what the buffer leaves beyond two such requests: 5 ms
-// here (about 50 ms with the server's own choice), so that a fade at stop is played
-// within a few milliseconds, while the buffer never runs below about 100 ms.
-constexpr pa_usec_t MinRequestUsec = 95 * PA_USEC_PER_MSEC;
-// How far beyond the server's read position a fade-out starts: the server goes on
-// reading while the request travels, a whole device period at a time, so the guard is
-// that period (the device's configured latency) and this much more.
+// Requested buffering of a stream: the whole buffer (tlength) and how much of it plays
+// before the server asks for more (minreq). A server sets a sink that follows its
+// streams to half of what the buffer leaves beyond two requests, and wakes once per such
+// period: the shorter it is, the more the server costs the desktop, a laptop's battery
+// among it.
+struct Buffering {
+    pa_usec_t targetUsec;
+    pa_usec_t minRequestUsec;
+    constexpr pa_usec_t sinkUsec() const { return (targetUsec - 2 * minRequestUsec) / 2; }
+};
+// PulseAudio: a 200 ms period, as long as a media player's, and 400 ms more in the
+// stream's queue to ride out a stalled machine. A fade-out on a sink that took that
+// period is written where the sink plays now (see onFadeTiming), and the sink rewinds
+// what it rendered beyond.
+constexpr Buffering PulseAudioBuffering {600 * PA_USEC_PER_MSEC, 100 * PA_USEC_PER_MSEC};
+// PipeWire takes the period as the quantum of its whole graph (a power of two in frames,
+// rounded down) and rewinds nothing: 25 ms gives the graph's own default quantum, 1024
+// frames, so that a fade is heard within it and no other program is woken more often
+// than it would be anyway (20 ms gave 512 frames and twice the server's CPU); the rest
+// of the buffer rides out a stalled machine.
+constexpr Buffering PipeWireBuffering {300 * PA_USEC_PER_MSEC, 125 * PA_USEC_PER_MSEC};
+// A sink that does not take PulseAudio's period (one that keeps a period of its own, one
+// that may not rewind and caps it) is asked for a short one instead: a fade can only be
+// heard after what the sink has rendered, and the period is then its own choice anyway.
+constexpr Buffering ShortPeriodBuffering {200 * PA_USEC_PER_MSEC, 95 * PA_USEC_PER_MSEC};
+// A fade-out on a sink that rewinds starts this long after what the sink plays now: the
+// request's way there and the sink's own rewind guard fit within it.
+constexpr pa_usec_t RewindGuardUsec = 10 * PA_USEC_PER_MSEC;
+// On any other sink the fade starts beyond what the server has read, after the period
+// the server reads at a time (the device's latency) and this much more: the server goes
+// on reading while the request travels.
 constexpr pa_usec_t FadeGuardUsec = 2 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t LongestDevicePeriodUsec = 50 * PA_USEC_PER_MSEC;
 // After this a fading stream goes whatever the server said (a server that stopped
@@ -88,6 +107,7 @@ public:
     void stop();
     bool isStreaming() const { return streaming.load(std::memory_order_acquire); }
     std::uint32_t rateOfServer() const { return knownServerRate.load(std::memory_order_acquire); }
+    double fadeHeardAfterMs() const { return lastFadeHeardAfterMs.load(std::memory_order_acquire); }
 
 private:
     // A stream on its way out: fed no more, its last frames rewritten to fall to silence.
@@ -99,6 +119,8 @@ private:
         pa_operation* timing = nullptr; // the question where the server reads
         pa_time_event* end = nullptr;
         bool over = false;              // to be dropped at the next reconcile()
+        std::chrono::steady_clock::time_point since; // stop()
+        pa_usec_t askedSinkUsec = 0;                 // the period its stream asked for
     };
 
     // All below run with the mainloop lock held.
@@ -128,6 +150,7 @@ private:
     static void onSinkInfo(pa_context*, const pa_sink_info*, int eol, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
+    static void onStreamTiming(pa_stream*, int success, void* self);
     static void onFadeTiming(pa_stream*, int success, void* fading);
     static void onFadeState(pa_stream*, void* fading);
     static void onFadeEnd(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* fading);
@@ -159,6 +182,13 @@ private:
     bool rateAgain = false;            // an event came while the rate was being asked
     // The last rate a server gave, for callers on other threads; 0 until one answered.
     std::atomic<std::uint32_t> knownServerRate{0};
+    bool onPipeWire = false;  // the server's name says so
+    bool shortPeriod = false; // the stream's sink did not take PulseAudio's period
+    const Buffering& buffering() const
+    {
+        return onPipeWire ? PipeWireBuffering : shortPeriod ? ShortPeriodBuffering : PulseAudioBuffering;
+    }
+    std::atomic<double> lastFadeHeardAfterMs{-1};
 
     pa_stream* stream = nullptr;
     std::uint64_t streamGeneration = 0;
@@ -415,12 +445,16 @@ void LoopedSound::Impl::openStream()
     pa_stream_set_state_callback(stream, &Impl::onStreamState, this);
     pa_stream_set_write_callback(stream, &Impl::onStreamWrite, this);
     lastWrite.reset();
+    shortPeriod = false;
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(TargetLatencyUsec, &sampleSpec));
-    attr.prebuf = static_cast<std::uint32_t>(-1);
-    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(MinRequestUsec, &sampleSpec));
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().targetUsec, &sampleSpec));
+    // Played once the first request is in: the server's own choice (the buffer less one
+    // request) can be more than its first request, when it counts the sink's period
+    // against the buffer, and the stream would wait for a sink that renders seconds ahead.
+    attr.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().minRequestUsec, &sampleSpec));
+    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().minRequestUsec, &sampleSpec));
     attr.fragsize = static_cast<std::uint32_t>(-1);
     if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
         dropStream();
@@ -453,6 +487,9 @@ void LoopedSound::Impl::fadeOutStream()
     f->stream = stream;
     f->feed = std::move(feed);
     f->frameBytes = frameBytes;
+    f->since = std::chrono::steady_clock::now();
+    f->askedSinkUsec = onPipeWire ? 0 : buffering().sinkUsec(); // PipeWire never rewinds
+    lastFadeHeardAfterMs.store(-1, std::memory_order_release);
     stream = nullptr;
     Fading* raw = f.get();
     fading.push_back(std::move(f));
@@ -481,12 +518,23 @@ void LoopedSound::Impl::onFadeTiming(pa_stream* s, int success, void* data)
     }
     Impl* impl = f->owner;
     const double rate = f->feed->rate();
-    // The server has read on since it answered, for as long as this thread took to get
-    // to its answer: on a busy machine that may be longer than a device period.
+    const auto framesIn = [rate](pa_usec_t usec) {
+        return static_cast<std::int64_t>(rate * static_cast<double>(usec) / PA_USEC_PER_SEC);
+    };
+    // The server has read and played on since it answered, for as long as this thread
+    // took to get to its answer: on a busy machine that may be longer than a period.
     const pa_usec_t answerAge = std::min(pa_timeval_age(&info->timestamp), FadeGiveUpUsec);
-    const pa_usec_t guardUsec = std::min(info->configured_sink_usec, LongestDevicePeriodUsec) + FadeGuardUsec + answerAge;
-    const auto guard = static_cast<std::int64_t>(rate * static_cast<double>(guardUsec) / PA_USEC_PER_SEC);
-    const std::int64_t from = info->read_index / static_cast<std::int64_t>(f->frameBytes) + guard;
+    const std::int64_t readAt = info->read_index / static_cast<std::int64_t>(f->frameBytes);
+    const std::int64_t playedAt = readAt - framesIn(info->sink_usec) + framesIn(answerAge);
+    // A sink that took the period asked for follows its streams' latencies, as the sinks
+    // that rewind do (a sound card's, a null sink's); one that keeps a period of its own,
+    // or that another stream holds at a shorter one, may not rewind. PipeWire's never do.
+    const pa_usec_t asked = f->askedSinkUsec;
+    const bool rewinds = asked > LongestDevicePeriodUsec && info->configured_sink_usec + PA_USEC_PER_MSEC > asked
+                         && info->configured_sink_usec < asked + PA_USEC_PER_MSEC;
+    const std::int64_t from = rewinds ? playedAt + framesIn(RewindGuardUsec)
+                                      : readAt + framesIn(std::min(info->configured_sink_usec, LongestDevicePeriodUsec)
+                                                          + FadeGuardUsec + answerAge);
     std::int64_t startsAt = from;
     const std::vector<float> frames = f->feed->fadeOutFrom(from, startsAt);
     const std::size_t bytes = frames.size() * sizeof(float);
@@ -495,12 +543,15 @@ void LoopedSound::Impl::onFadeTiming(pa_stream* s, int success, void* data)
         impl->dropFading(f);
         return;
     }
-    // Dropped once the server has played the fade: what it has taken for its device
-    // (sink_usec) and the guard come first. Dropping earlier would let the server take
-    // back the fade it had not yet played.
+    // Dropped once the server has played the fade: dropping earlier would let the server
+    // take back the fade it had not yet played.
     const pa_usec_t fadeUsec = static_cast<pa_usec_t>(LoopedSound::FadeSeconds * PA_USEC_PER_SEC);
-    impl->endFadeAfter(f, std::min<pa_usec_t>(info->sink_usec + info->transport_usec, FadeGiveUpUsec) + guardUsec
-                              + fadeUsec + FadeSlackUsec);
+    const double aheadUsec = static_cast<double>(startsAt - playedAt) * PA_USEC_PER_SEC / rate;
+    const pa_usec_t untilFade = aheadUsec > 0 ? static_cast<pa_usec_t>(aheadUsec) : 0;
+    impl->endFadeAfter(f, std::min<pa_usec_t>(untilFade + info->transport_usec, FadeGiveUpUsec) + fadeUsec + FadeSlackUsec);
+    const double sinceStopMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - f->since).count();
+    impl->lastFadeHeardAfterMs.store(sinceStopMs + static_cast<double>(untilFade + fadeUsec) / PA_USEC_PER_MSEC,
+                                     std::memory_order_release);
 }
 
 void LoopedSound::Impl::endFadeAfter(Fading* f, pa_usec_t delay)
@@ -648,6 +699,7 @@ void LoopedSound::Impl::onServerInfo(pa_context* c, const pa_server_info* info, 
     if (c != impl->context)
         return;
     impl->serverDefaultRate = info ? info->sample_spec.rate : 0;
+    impl->onPipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
     impl->defaultSinkRate = 0;
     pa_operation* op = nullptr;
     if (info && info->default_sink_name && *info->default_sink_name)
@@ -678,8 +730,34 @@ void LoopedSound::Impl::onStreamState(pa_stream* s, void* self)
     auto* impl = static_cast<Impl*>(self);
     if (s != impl->stream)
         return;
-    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
+    const pa_stream_state_t state = pa_stream_get_state(s);
+    if (state == PA_STREAM_READY && !impl->onPipeWire && !impl->shortPeriod) {
+        if (pa_operation* op = pa_stream_update_timing_info(s, &Impl::onStreamTiming, impl))
+            pa_operation_unref(op);
+    }
+    if (!PA_STREAM_IS_GOOD(state))
         impl->kick();
+}
+
+// Whether the sink took the period asked for (see shortPeriod).
+void LoopedSound::Impl::onStreamTiming(pa_stream* s, int success, void* self)
+{
+    auto* impl = static_cast<Impl*>(self);
+    const pa_timing_info* info = success ? pa_stream_get_timing_info(s) : nullptr;
+    if (s != impl->stream || !info || impl->shortPeriod)
+        return;
+    const pa_usec_t asked = impl->buffering().sinkUsec();
+    if (info->configured_sink_usec + PA_USEC_PER_MSEC > asked)
+        return;
+    impl->shortPeriod = true;
+    pa_buffer_attr attr;
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(ShortPeriodBuffering.targetUsec, pa_stream_get_sample_spec(s)));
+    attr.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(ShortPeriodBuffering.minRequestUsec, pa_stream_get_sample_spec(s)));
+    attr.minreq = attr.prebuf;
+    attr.fragsize = static_cast<std::uint32_t>(-1);
+    if (pa_operation* op = pa_stream_set_buffer_attr(s, &attr, nullptr, nullptr))
+        pa_operation_unref(op);
 }
 
 void LoopedSound::Impl::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)
@@ -691,7 +769,7 @@ void LoopedSound::Impl::onStreamWrite(pa_stream* s, std::size_t bytes, void* sel
     // process was stopped, or the machine stalled), and what follows the gap rises from
     // silence. The server's own underflow notice comes after the requests made before it.
     const auto now = std::chrono::steady_clock::now();
-    if (impl->lastWrite && now - *impl->lastWrite > std::chrono::microseconds(TargetLatencyUsec))
+    if (impl->lastWrite && now - *impl->lastWrite > std::chrono::microseconds(impl->buffering().targetUsec))
         impl->feed->riseAgain();
     impl->lastWrite = now;
     impl->write(s, bytes);
@@ -719,6 +797,11 @@ void LoopedSound::end()
 bool LoopedSound::isStreaming() const
 {
     return impl->isStreaming();
+}
+
+double LoopedSound::lastFadeHeardAfterMs() const
+{
+    return impl->fadeHeardAfterMs();
 }
 
 double LoopedSound::highestReproducibleFrequencyAt(std::uint32_t serverRate)

@@ -87,6 +87,7 @@ start_rig() {
         --load="module-null-sink sink_name=tvnull rate=48000" \
         --load=module-native-protocol-unix >"$RIG_DIR/pulse.log" 2>&1 &
     RIG_PIDS+=($!)
+    RIG_SOUND_SERVER_PID=$!
     for i in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
     pactl info >/dev/null 2>&1 || { say "the sound server did not start"; cat "$RIG_DIR/pulse.log" >&2; return 1; }
     pactl set-default-sink tvnull

@@ -42,6 +42,14 @@ public:
     bool isRunning() const;
     // The process the clients talk to.
     qint64 processId() const { return processes.empty() ? 0 : processes.back()->processId(); }
+    // Every process of the server (PipeWire's graph, session manager and pulse server).
+    std::vector<qint64> processIds() const
+    {
+        std::vector<qint64> ids;
+        for (const auto& p : processes)
+            ids.push_back(p->processId());
+        return ids;
+    }
 
     // Runs pactl against this server, quietly; true when it succeeded.
     bool pactl(const QStringList& args) const;
