@@ -13,7 +13,6 @@
 #include "bench/Playback.h"
 #include "bench/Tones.h"
 
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
@@ -130,10 +129,8 @@ void goAndStop(Table& table, const QString& builtAppDir, CleanSink& sink, const 
               QStringLiteral("<= 20 ms, every run"), silence.max <= 20);
 }
 
-// STOP on a private server where the stream sets the sink's period: a PulseAudio null
-// sink that rewinds (its monitor records what the sink rendered first, not what a rewind
-// put in its place, so the server's own account of where it plays is taken; the rows
-// above show that account beside what was heard), and PipeWire.
+// STOP on a private PipeWire where the stream sets the graph's quantum, by the server's
+// own account of where it plays (the rows above show that account beside what was heard).
 void stopOnIdleServer(Table& table, const QString& builtAppDir, TestSupport::PrivateSoundServer::Kind kind,
                       const QString& what)
 {
@@ -146,24 +143,6 @@ void stopOnIdleServer(Table& table, const QString& builtAppDir, TestSupport::Pri
     const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
     if (!server.start())
         throw Failure(QStringLiteral("the private sound server for %1 did not start").arg(what));
-    // A null sink that nobody holds renders 2 s ahead and rewinds no more than its new
-    // period when a stream comes: a silent stream holding the period that Tinevox asks
-    // for keeps it rendering in such steps, as a sound card does.
-    QProcess holder;
-    if (kind == TestSupport::PrivateSoundServer::Kind::PulseAudio) {
-        holder.start(QStringLiteral("pacat"), {QStringLiteral("--playback"), QStringLiteral("--raw"),
-                                               QStringLiteral("--rate=48000"), QStringLiteral("--channels=1"),
-                                               QStringLiteral("--format=float32le"), QStringLiteral("--latency=115200"),
-                                               QStringLiteral("--process-time=19200"), QStringLiteral("/dev/zero")});
-        if (!holder.waitForStarted(5000) || holder.waitForFinished(500))
-            throw Failure(QStringLiteral("pacat did not hold the private server's sink"));
-        QThread::sleep(2); // until what the idle sink had rendered ahead has played
-
-    }
-    const auto endHolder = qScopeGuard([&] {
-        holder.kill();
-        holder.waitForFinished(2000);
-    });
     std::vector<double> after;
     {
         Playback playback(builtAppDir, TypicalTone, false);
@@ -192,8 +171,6 @@ void benchGoAndStop(Table& table, const QString& builtAppDir)
     CleanSink sink;
     goAndStop(table, builtAppDir, sink, TypicalTone);
     goAndStop(table, builtAppDir, sink, LowTone);
-    stopOnIdleServer(table, builtAppDir, TestSupport::PrivateSoundServer::Kind::PulseAudio,
-                     QStringLiteral("PulseAudio's null sink, which rewinds, at a 200 ms period"));
     stopOnIdleServer(table, builtAppDir, TestSupport::PrivateSoundServer::Kind::PipeWire,
                      QStringLiteral("PipeWire's null sink, nothing else connected"));
     table.note(QStringLiteral("GO and STOP as heard: the sink's clock from parec's deliveries (each arrives as its first "

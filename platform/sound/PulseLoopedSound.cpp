@@ -52,29 +52,21 @@ namespace {
 struct Buffering {
     pa_usec_t targetUsec;
     pa_usec_t minRequestUsec;
-    constexpr pa_usec_t sinkUsec() const { return (targetUsec - 2 * minRequestUsec) / 2; }
 };
-// PulseAudio: a 200 ms period, as long as a media player's, and 400 ms more in the
-// stream's queue to ride out a stalled machine. A fade-out on a sink that took that
-// period is written where the sink plays now (see onFadeTiming), and the sink rewinds
-// what it rendered beyond.
-constexpr Buffering PulseAudioBuffering {600 * PA_USEC_PER_MSEC, 100 * PA_USEC_PER_MSEC};
+// PulseAudio: a 5 ms period, so that a fade at stop is played within a few milliseconds
+// on any sink, while the buffer never runs below about 100 ms. (A 200 ms period with the
+// fade written where the sink plays, for the sink to rewind, costs the server a tenth of
+// the CPU; it is not used until a rewound fade has been heard on a sound card.)
+constexpr Buffering PulseAudioBuffering {200 * PA_USEC_PER_MSEC, 95 * PA_USEC_PER_MSEC};
 // PipeWire takes the period as the quantum of its whole graph (a power of two in frames,
 // rounded down) and rewinds nothing: 25 ms gives the graph's own default quantum, 1024
 // frames, so that a fade is heard within it and no other program is woken more often
 // than it would be anyway (20 ms gave 512 frames and twice the server's CPU); the rest
 // of the buffer rides out a stalled machine.
 constexpr Buffering PipeWireBuffering {300 * PA_USEC_PER_MSEC, 125 * PA_USEC_PER_MSEC};
-// A sink that does not take PulseAudio's period (one that keeps a period of its own, one
-// that may not rewind and caps it) is asked for a short one instead: a fade can only be
-// heard after what the sink has rendered, and the period is then its own choice anyway.
-constexpr Buffering ShortPeriodBuffering {200 * PA_USEC_PER_MSEC, 95 * PA_USEC_PER_MSEC};
-// A fade-out on a sink that rewinds starts this long after what the sink plays now: the
-// request's way there and the sink's own rewind guard fit within it.
-constexpr pa_usec_t RewindGuardUsec = 10 * PA_USEC_PER_MSEC;
-// On any other sink the fade starts beyond what the server has read, after the period
-// the server reads at a time (the device's latency) and this much more: the server goes
-// on reading while the request travels.
+// The fade starts beyond what the server has read, after the period the server reads at
+// a time (the device's latency) and this much more: the server goes on reading while the
+// request travels.
 constexpr pa_usec_t FadeGuardUsec = 2 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t LongestDevicePeriodUsec = 50 * PA_USEC_PER_MSEC;
 // After this a fading stream goes whatever the server said (a server that stopped
@@ -120,7 +112,6 @@ private:
         pa_time_event* end = nullptr;
         bool over = false;              // to be dropped at the next reconcile()
         std::chrono::steady_clock::time_point since; // stop()
-        pa_usec_t askedSinkUsec = 0;                 // the period its stream asked for
     };
 
     // All below run with the mainloop lock held.
@@ -150,7 +141,6 @@ private:
     static void onSinkInfo(pa_context*, const pa_sink_info*, int eol, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
-    static void onStreamTiming(pa_stream*, int success, void* self);
     static void onFadeTiming(pa_stream*, int success, void* fading);
     static void onFadeState(pa_stream*, void* fading);
     static void onFadeEnd(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* fading);
@@ -183,10 +173,9 @@ private:
     // The last rate a server gave, for callers on other threads; 0 until one answered.
     std::atomic<std::uint32_t> knownServerRate{0};
     bool onPipeWire = false;  // the server's name says so
-    bool shortPeriod = false; // the stream's sink did not take PulseAudio's period
     const Buffering& buffering() const
     {
-        return onPipeWire ? PipeWireBuffering : shortPeriod ? ShortPeriodBuffering : PulseAudioBuffering;
+        return onPipeWire ? PipeWireBuffering : PulseAudioBuffering;
     }
     std::atomic<double> lastFadeHeardAfterMs{-1};
 
@@ -445,15 +434,11 @@ void LoopedSound::Impl::openStream()
     pa_stream_set_state_callback(stream, &Impl::onStreamState, this);
     pa_stream_set_write_callback(stream, &Impl::onStreamWrite, this);
     lastWrite.reset();
-    shortPeriod = false;
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().targetUsec, &sampleSpec));
-    // Played once the first request is in: the server's own choice (the buffer less one
-    // request) can be more than its first request, when it counts the sink's period
-    // against the buffer, and the stream would wait for a sink that renders seconds ahead.
-    attr.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().minRequestUsec, &sampleSpec));
+    attr.prebuf = static_cast<std::uint32_t>(-1);
     attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().minRequestUsec, &sampleSpec));
     attr.fragsize = static_cast<std::uint32_t>(-1);
     if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
@@ -488,7 +473,6 @@ void LoopedSound::Impl::fadeOutStream()
     f->feed = std::move(feed);
     f->frameBytes = frameBytes;
     f->since = std::chrono::steady_clock::now();
-    f->askedSinkUsec = onPipeWire ? 0 : buffering().sinkUsec(); // PipeWire never rewinds
     lastFadeHeardAfterMs.store(-1, std::memory_order_release);
     stream = nullptr;
     Fading* raw = f.get();
@@ -526,15 +510,8 @@ void LoopedSound::Impl::onFadeTiming(pa_stream* s, int success, void* data)
     const pa_usec_t answerAge = std::min(pa_timeval_age(&info->timestamp), FadeGiveUpUsec);
     const std::int64_t readAt = info->read_index / static_cast<std::int64_t>(f->frameBytes);
     const std::int64_t playedAt = readAt - framesIn(info->sink_usec) + framesIn(answerAge);
-    // A sink that took the period asked for follows its streams' latencies, as the sinks
-    // that rewind do (a sound card's, a null sink's); one that keeps a period of its own,
-    // or that another stream holds at a shorter one, may not rewind. PipeWire's never do.
-    const pa_usec_t asked = f->askedSinkUsec;
-    const bool rewinds = asked > LongestDevicePeriodUsec && info->configured_sink_usec + PA_USEC_PER_MSEC > asked
-                         && info->configured_sink_usec < asked + PA_USEC_PER_MSEC;
-    const std::int64_t from = rewinds ? playedAt + framesIn(RewindGuardUsec)
-                                      : readAt + framesIn(std::min(info->configured_sink_usec, LongestDevicePeriodUsec)
-                                                          + FadeGuardUsec + answerAge);
+    const std::int64_t from = readAt + framesIn(std::min(info->configured_sink_usec, LongestDevicePeriodUsec)
+                                                 + FadeGuardUsec + answerAge);
     std::int64_t startsAt = from;
     const std::vector<float> frames = f->feed->fadeOutFrom(from, startsAt);
     const std::size_t bytes = frames.size() * sizeof(float);
@@ -731,33 +708,8 @@ void LoopedSound::Impl::onStreamState(pa_stream* s, void* self)
     if (s != impl->stream)
         return;
     const pa_stream_state_t state = pa_stream_get_state(s);
-    if (state == PA_STREAM_READY && !impl->onPipeWire && !impl->shortPeriod) {
-        if (pa_operation* op = pa_stream_update_timing_info(s, &Impl::onStreamTiming, impl))
-            pa_operation_unref(op);
-    }
     if (!PA_STREAM_IS_GOOD(state))
         impl->kick();
-}
-
-// Whether the sink took the period asked for (see shortPeriod).
-void LoopedSound::Impl::onStreamTiming(pa_stream* s, int success, void* self)
-{
-    auto* impl = static_cast<Impl*>(self);
-    const pa_timing_info* info = success ? pa_stream_get_timing_info(s) : nullptr;
-    if (s != impl->stream || !info || impl->shortPeriod)
-        return;
-    const pa_usec_t asked = impl->buffering().sinkUsec();
-    if (info->configured_sink_usec + PA_USEC_PER_MSEC > asked)
-        return;
-    impl->shortPeriod = true;
-    pa_buffer_attr attr;
-    attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(ShortPeriodBuffering.targetUsec, pa_stream_get_sample_spec(s)));
-    attr.prebuf = static_cast<std::uint32_t>(pa_usec_to_bytes(ShortPeriodBuffering.minRequestUsec, pa_stream_get_sample_spec(s)));
-    attr.minreq = attr.prebuf;
-    attr.fragsize = static_cast<std::uint32_t>(-1);
-    if (pa_operation* op = pa_stream_set_buffer_attr(s, &attr, nullptr, nullptr))
-        pa_operation_unref(op);
 }
 
 void LoopedSound::Impl::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)

@@ -11,12 +11,15 @@
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
+#include "platform/ProgramLauncher.h"
 #include "settings/SettingsKeys.h"
 #include "tone/TonePlayback.h"
+#include "tone/WaveWriter.h"
 
 #include <QApplication>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 using TestSupport::MonitorRecorder;
@@ -99,6 +102,29 @@ private slots:
         QVERIFY2(spur <= -60, qPrintable(QStringLiteral("a component that is neither tone nor harmonic at %1 dBFS").arg(spur)));
         QVERIFY2(qAbs(heard[0] - 1256) < 0.01 && qAbs(heard[1] - 2040) < 0.01,
                  qPrintable(QStringLiteral("heard %1 and %2 Hz").arg(heard[0], 0, 'f', 4).arg(heard[1], 0, 'f', 4)));
+    }
+
+    // A player stopped (SIGSTOP, a frozen machine) for longer than the server holds of
+    // its stream, then resumed: the tone comes back rising from silence, not mid-wave.
+    void resumedPlayerRisesAgain()
+    {
+        WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 2040, QStringLiteral("10")), dir->file(QStringLiteral("temp2.wav")));
+        qint64 pid = 0;
+        QVERIFY(Platform::startProgram(dir->companion(), Platform::ShowState::Hidden, &pid));
+        QTRY_VERIFY_WITH_TIMEOUT(!TestSupport::measurePitch(recorder->record(250), Rate, 1).tones.empty(), 10000);
+        ::kill(static_cast<pid_t>(pid), SIGSTOP);
+        recorder->record(700);
+        const std::size_t stopped = recorder->samples().size();
+        ::kill(static_cast<pid_t>(pid), SIGCONT);
+        recorder->record(600);
+        const auto back = TestSupport::findBurst(recorder->samples(), stopped, recorder->samples().size());
+        QVERIFY2(back, "the tone did not come back");
+        QVERIFY2(back->first > stopped, qPrintable(QStringLiteral("the tone did not stop with its player: heard %1 ms after SIGSTOP")
+                                                       .arg(static_cast<double>(back->first) * 1000 / Rate)));
+        const double click = TestSupport::onsetClickDbfs(recorder->samples(), *back, Rate, {{2040}, 10200});
+        QVERIFY2(click <= -60, qPrintable(QStringLiteral("the tone comes back with a click at %1 dBFS").arg(click, 0, 'f', 1)));
+        ::kill(static_cast<pid_t>(pid), SIGTERM); // its close: it fades out and goes before the next case
+        QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 0, 5000);
     }
 
     // An everyday tone, and a low one whose harmonics all lie below 250 Hz, so that any
