@@ -4,17 +4,15 @@
 // middle of each tone, the samples at full scale; and on the steady clock, the time from
 // each call to the first sound and to silence.
 
-#include "PrivateSoundServer.h"
 #include "SoundQualityMeter.h"
 #include "ToneBursts.h"
 #include "bench/Benches.h"
 #include "bench/CleanSink.h"
 #include "bench/Measure.h"
 #include "bench/Playback.h"
+#include "bench/PrivateServer.h"
 #include "bench/Tones.h"
 
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -131,18 +129,10 @@ void goAndStop(Table& table, const QString& builtAppDir, CleanSink& sink, const 
 
 // STOP on a private PipeWire where the stream sets the graph's quantum, by the server's
 // own account of where it plays (the rows above show that account beside what was heard).
-void stopOnIdleServer(Table& table, const QString& builtAppDir, TestSupport::PrivateSoundServer::Kind kind,
-                      const QString& what)
+void stopOnPipeWire(Table& table, const QString& builtAppDir)
 {
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        throw Failure(QStringLiteral("no scratch folder for the private sound server"));
-    TestSupport::PrivateSoundServer server(scratch.path(), kind);
-    const QByteArray rigServer = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", server.address().toLocal8Bit());
-    const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
-    if (!server.start())
-        throw Failure(QStringLiteral("the private sound server for %1 did not start").arg(what));
+    const QString what = QStringLiteral("PipeWire's null sink, nothing else connected");
+    PrivateServer server(TestSupport::PrivateSoundServer::Kind::PipeWire);
     std::vector<double> after;
     {
         Playback playback(builtAppDir, TypicalTone, false);
@@ -171,8 +161,7 @@ void benchGoAndStop(Table& table, const QString& builtAppDir)
     CleanSink sink;
     goAndStop(table, builtAppDir, sink, TypicalTone);
     goAndStop(table, builtAppDir, sink, LowTone);
-    stopOnIdleServer(table, builtAppDir, TestSupport::PrivateSoundServer::Kind::PipeWire,
-                     QStringLiteral("PipeWire's null sink, nothing else connected"));
+    stopOnPipeWire(table, builtAppDir);
     table.note(QStringLiteral("GO and STOP as heard: the sink's clock from parec's deliveries (each arrives as its first "
                               "sample falls due; their 10th percentile taken); the median delivery came %1 ms later")
                    .arg(sink.recorder().medianDeliveryLagMs(), 0, 'f', 2));

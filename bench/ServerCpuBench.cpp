@@ -6,15 +6,13 @@
 
 #include "bench/Benches.h"
 #include "bench/Measure.h"
+#include "bench/PrivateServer.h"
 #include "bench/Processes.h"
 #include "bench/Tones.h"
 #include "platform/LoopedSound.h"
 #include "tone/WaveWriter.h"
-#include "PrivateSoundServer.h"
 
 #include <QProcess>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -75,26 +73,17 @@ double paplays(const TestSupport::PrivateSoundServer& server, const QString& ton
 
 void besidePaplay(Table& table, TestSupport::PrivateSoundServer::Kind kind, const QString& name)
 {
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        throw Failure(QStringLiteral("no scratch folder for the private sound server"));
-    TestSupport::PrivateSoundServer server(scratch.path(), kind);
-    const QByteArray rigServer = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", server.address().toLocal8Bit());
-    const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
-    if (!server.start())
-        throw Failure(QStringLiteral("the private %1 server did not start").arg(name));
-
+    PrivateServer server(kind);
     // The typical tone, long enough for paplay to play through a window.
     const WaveWriter::TonePlan plan = planFor(TypicalTone);
-    const QString tone = scratch.filePath(QStringLiteral("temp.wav"));
+    const QString tone = server.filePath(QStringLiteral("temp.wav"));
     WaveWriter::writeToneFile(WaveWriter::planTone(WindowSeconds + SettleMs / 1000.0 + 2, plan.frequency,
                                                    QString::number(plan.bytesPerCycle)),
                               tone);
     std::vector<double> loop, file;
     for (int round = 0; round < Rounds; ++round) {
-        loop.push_back(ours(server, tone));
-        file.push_back(paplays(server, tone));
+        loop.push_back(ours(*server, tone));
+        file.push_back(paplays(*server, tone));
     }
     const double a = spreadOf(loop).median, b = spreadOf(file).median;
     table.add(QStringLiteral("%1 server's CPU while the loop plays %2, beside paplay of the same file (median of %3 "

@@ -3,14 +3,12 @@
 // playing loop and started again after downtimes that meet the back-off at different
 // points; the clock starts when the new server answers.
 
-#include "PrivateSoundServer.h"
+#include "bench/PrivateServer.h"
 #include "bench/Benches.h"
 #include "bench/Measure.h"
 #include "platform/LoopedSound.h"
 #include "tone/WaveWriter.h"
 
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QThread>
 
 namespace Bench {
@@ -35,17 +33,8 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs)
 
 void benchServerReturn(Table& table)
 {
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        throw Failure(QStringLiteral("no scratch folder for the private sound server"));
-    TestSupport::PrivateSoundServer server(scratch.path());
-    const QByteArray rigServer = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", server.address().toLocal8Bit());
-    const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
-    if (!server.start())
-        throw Failure(QStringLiteral("the private sound server did not start"));
-
-    const QString tone = scratch.filePath(QStringLiteral("temp.wav"));
+    PrivateServer server;
+    const QString tone = server.filePath(QStringLiteral("temp.wav"));
     WaveWriter::writeToneFile(WaveWriter::planTone(0.5, 3139, QStringLiteral("10")), tone);
     Platform::LoopedSound sound;
     sound.play(tone);
@@ -54,11 +43,11 @@ void benchServerReturn(Table& table)
 
     std::vector<double> back;
     for (int down : DownMs) {
-        server.end(false);
+        server->end(false);
         if (!waitFor([&] { return !sound.isStreaming(); }, 3000))
             throw Failure(QStringLiteral("the sound service did not notice the server's loss"));
         QThread::msleep(static_cast<unsigned long>(down));
-        if (!server.start())
+        if (!server->start())
             throw Failure(QStringLiteral("the private sound server did not start again"));
         QElapsedTimer t;
         t.start();
