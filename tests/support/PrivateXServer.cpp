@@ -38,8 +38,11 @@ bool PrivateXServer::launch()
     server->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     server->setStandardErrorFile(QProcess::nullDevice());
     // With -displayfd it takes the first free display and writes its number once it
-    // takes clients.
-    server->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+    // takes clients. Without -noreset it resets whenever its last client leaves (the
+    // probe below, each program of a test), and a client connecting during a reset is
+    // refused: "could not connect to display".
+    server->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                                           QStringLiteral("-screen"),
                                            QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
                                            QStringLiteral("tcp")});
     if (!server->waitForStarted(5000))
