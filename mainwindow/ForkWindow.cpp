@@ -3,10 +3,12 @@
 #include "mainwindow/ForkWindow.h"
 
 #include "assets/Assets.h"
+#include "mainwindow/BandGroup.h"
 #include "mainwindow/ForkPalette.h"
 #include "mainwindow/MainMenus.h"
 #include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
+#include "mainwindow/SpeedEntry.h"
 #include "mainwindow/ToneProgressDialog.h"
 #include "platform/AppDirectory.h"
 #include "platform/FileSystem.h"
@@ -42,14 +44,8 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     // A band or a speed changed: the readouts follow.
     for (QRadioButton* band : {bandX, bandK, bandKa, bandKu})
         connect(band, &QRadioButton::clicked, this, &ForkWindow::showFrequencies);
-    connect(firstSpeedBox, &QLineEdit::textChanged, this, &ForkWindow::showFrequencies);
-    connect(secondSpeedBox, &QLineEdit::textChanged, this, &ForkWindow::showFrequencies);
-    connect(firstSpeedUpButton, &QPushButton::clicked, this, &ForkWindow::onFirstSpeedUpClicked);
-    connect(firstSpeedDownButton, &QPushButton::clicked, this, &ForkWindow::onFirstSpeedDownClicked);
-    connect(secondSpeedUpButton, &QPushButton::clicked, this, &ForkWindow::onSecondSpeedUpClicked);
-    connect(secondSpeedDownButton, &QPushButton::clicked, this, &ForkWindow::onSecondSpeedDownClicked);
-    connect(firstSpeedBox, &TypedLineEdit::focusLost, this, &ForkWindow::onFirstSpeedFocusLost);
-    connect(secondSpeedBox, &TypedLineEdit::focusLost, this, &ForkWindow::onSecondSpeedFocusLost);
+    for (SpeedEntry* entry : {firstEntry, secondEntry})
+        connect(entry, &SpeedEntry::textChanged, this, &ForkWindow::showFrequencies);
     connect(goButton, &QPushButton::clicked, this, &ForkWindow::onGoClicked);
     connect(stopButton, &QPushButton::clicked, this, &ForkWindow::onStopClicked);
     connect(closeButton, &QPushButton::clicked, this, &ForkWindow::onCloseClicked);
@@ -89,8 +85,8 @@ bool ForkWindow::load()
     restoreSettings();
     // The first speed box has the first focus, its text selected: a speed typed
     // straight away replaces the restored one.
-    firstSpeedBox->setFocus();
-    firstSpeedBox->selectAll();
+    firstEntry->box()->setFocus();
+    firstEntry->box()->selectAll();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(startPosition(screen->availableGeometry()));
@@ -146,4 +142,18 @@ void ForkWindow::closeEvent(QCloseEvent* event)
     unload();
     event->accept();
     QCoreApplication::quit();
+}
+
+void ForkWindow::lockSpeedEntry()
+{
+    for (SpeedEntry* entry : {firstEntry, secondEntry})
+        entry->setLocked(true);
+    bandFrame->setEnabled(false);
+}
+
+void ForkWindow::unlockSpeedEntry()
+{
+    for (SpeedEntry* entry : {firstEntry, secondEntry})
+        entry->setLocked(false);
+    bandFrame->setEnabled(true);
 }

@@ -19,7 +19,7 @@ class QPushButton;
 class QRadioButton;
 class MainMenus;
 class MenuLabel;
-class SpeedBox;
+class SpeedEntry;
 class ToneProgressDialog;
 
 // The main window: two grey tuning forks cut to their outline, with every control on
@@ -90,12 +90,6 @@ protected:
 private slots:
     void onGoClicked();
     void onStopClicked();
-    void onFirstSpeedUpClicked();
-    void onFirstSpeedDownClicked();
-    void onSecondSpeedUpClicked();
-    void onSecondSpeedDownClicked();
-    void onFirstSpeedFocusLost();
-    void onSecondSpeedFocusLost();
     void onCloseClicked();
     void onMinimiseClicked();
     void onVolumeSliderChanged();
@@ -119,15 +113,12 @@ private:
     void showSinkVolume();
     QRadioButton* buttonOfBand(Doppler::Band band) const;
     void createControls();
-    void nameControls();
     void applyShape();
     void applyDeviceShape();
     // Where the window opens on a screen of this available area.
     QPoint startPosition(const QRect& available) const;
     void startDrag(Qt::MouseButton button, const QPointF& globalPosition);
     void endDrag();
-    void step(SpeedBox* box, double delta);
-    static void applyRangeRule(SpeedBox* box);
 
     QPixmap skin;
     std::unique_ptr<MainMenus> mainMenus;
@@ -150,12 +141,8 @@ private:
     QRadioButton* bandK = nullptr;
     QRadioButton* bandKa = nullptr;
     QRadioButton* bandKu = nullptr;
-    SpeedBox* firstSpeedBox = nullptr;
-    QPushButton* firstSpeedUpButton = nullptr;
-    QPushButton* firstSpeedDownButton = nullptr;
-    SpeedBox* secondSpeedBox = nullptr;
-    QPushButton* secondSpeedUpButton = nullptr;
-    QPushButton* secondSpeedDownButton = nullptr;
+    SpeedEntry* firstEntry = nullptr;
+    SpeedEntry* secondEntry = nullptr; // of the second tone, in moving mode
     QPushButton* goButton = nullptr;
     QPushButton* stopButton = nullptr;
     QPushButton* closeButton = nullptr;
@@ -167,9 +154,5 @@ private:
     MenuLabel* modeLabel = nullptr;
     MenuLabel* settingsLabel = nullptr;
     MenuLabel* helpLabel = nullptr;
-    QLabel* firstUnitLabel = nullptr;
-    QLabel* secondUnitLabel = nullptr;
-    QLabel* firstFrequencyLabel = nullptr;
-    QLabel* secondFrequencyLabel = nullptr;
     QLabel* volumeLabel = nullptr;
 };

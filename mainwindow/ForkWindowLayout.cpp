@@ -9,6 +9,7 @@
 #include "mainwindow/HeightClippedControls.h"
 #include "mainwindow/MenuLabel.h"
 #include "mainwindow/SpeedBox.h"
+#include "mainwindow/SpeedEntry.h"
 #include "mainwindow/VolumeSlider.h"
 #include "settings/SettingsKeys.h"
 #include "tone/DopplerModel.h"
@@ -110,19 +111,19 @@ void ForkWindow::createControls()
     bandX->setChecked(true);
 
     minimiseButton = button(this, P::MinimiseButton, QStringLiteral("_"), Fonts::designed(QStringLiteral("Fixedsys"), 9, true));
-    secondSpeedDownButton = button(this, P::SecondSpeedDownButton, QStringLiteral("-"), stepFont);
-    secondSpeedUpButton = button(this, P::SecondSpeedUpButton, QStringLiteral("+"), stepFont);
-    secondSpeedBox = make<SpeedBox>(this, P::SecondSpeedBox);
+    auto* secondSpeedDownButton = button(this, P::SecondSpeedDownButton, QStringLiteral("-"), stepFont);
+    auto* secondSpeedUpButton = button(this, P::SecondSpeedUpButton, QStringLiteral("+"), stepFont);
+    auto* secondSpeedBox = make<SpeedBox>(this, P::SecondSpeedBox);
     secondSpeedBox->setFont(speedFont);
     secondSpeedBox->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
     closeButton = button(this, P::CloseButton, QStringLiteral("X"), Fonts::designed(QStringLiteral("MS Sans Serif"), 9.75, true));
     goButton = pictureButton(this, P::GoButton, Assets::Go);
     stopButton = pictureButton(this, P::StopButton, Assets::Stop);
-    firstSpeedBox = make<SpeedBox>(this, P::FirstSpeedBox);
+    auto* firstSpeedBox = make<SpeedBox>(this, P::FirstSpeedBox);
     firstSpeedBox->setFont(speedFont);
     firstSpeedBox->setText(NumberText::plainDecimal(Doppler::HighestSpeed));
-    firstSpeedUpButton = button(this, P::FirstSpeedUpButton, QStringLiteral("+"), stepFont);
-    firstSpeedDownButton = button(this, P::FirstSpeedDownButton, QStringLiteral("-"), stepFont);
+    auto* firstSpeedUpButton = button(this, P::FirstSpeedUpButton, QStringLiteral("+"), stepFont);
+    auto* firstSpeedDownButton = button(this, P::FirstSpeedDownButton, QStringLiteral("-"), stepFont);
 
     volumeSlider = make<VolumeSlider>(this, P::VolumeSlider);
     volumeSlider->setRange(0, 65535);
@@ -132,20 +133,20 @@ void ForkWindow::createControls()
     volumeSlider->setTickPosition(QSlider::TicksBelow);
 
     helpLabel = label<MenuLabel>(this, P::HelpLabel, QStringLiteral("Help"), Qt::AlignHCenter);
-    secondFrequencyLabel = label(this, P::SecondFrequencyLabel, QString(), Qt::AlignHCenter);
+    auto* secondFrequencyLabel = label(this, P::SecondFrequencyLabel, QString(), Qt::AlignHCenter);
     secondFrequencyLabel->setFont(readoutFont);
-    firstFrequencyLabel = label(this, P::FirstFrequencyLabel, QString(), Qt::AlignHCenter);
+    auto* firstFrequencyLabel = label(this, P::FirstFrequencyLabel, QString(), Qt::AlignHCenter);
     firstFrequencyLabel->setFont(readoutFont);
     modeLabel = label<MenuLabel>(this, P::ModeLabel, QStringLiteral("Mode"), Qt::AlignHCenter);
     creditLabel = label(this, P::CreditLabel, QStringLiteral("by Tinevox"), Qt::AlignLeft);
     radarGunPicture = make<QLabel>(this, P::RadarGunPicture);
     radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
     radarGunPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    secondUnitLabel = label(this, P::SecondUnitLabel, Settings::MphCaption, Qt::AlignLeft);
+    auto* secondUnitLabel = label(this, P::SecondUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     secondUnitLabel->setFont(unitFont);
     volumeLabel = label(this, P::VolumeLabel, QStringLiteral("Volume"), Qt::AlignHCenter);
     settingsLabel = label<MenuLabel>(this, P::SettingsLabel, QStringLiteral("Settings"), Qt::AlignHCenter);
-    firstUnitLabel = label(this, P::FirstUnitLabel, Settings::MphCaption, Qt::AlignLeft);
+    auto* firstUnitLabel = label(this, P::FirstUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     firstUnitLabel->setFont(unitFont);
     titleLabel = label(this, P::TitleLabel, QStringLiteral("Tinevox"), Qt::AlignHCenter);
     titleLabel->setFont(Fonts::designed(QStringLiteral("Impact"), 30, false, true));
@@ -175,13 +176,11 @@ void ForkWindow::createControls()
     // What the stationary height cuts off, Tab and the keys cannot reach either.
     new HeightClippedControls(this, order, [this] { return Twips::toPixels(heightTwips); });
 
-    nameControls();
-}
+    firstEntry = new SpeedEntry({firstSpeedBox, firstSpeedDownButton, firstSpeedUpButton, firstUnitLabel, firstFrequencyLabel}, this);
+    secondEntry = new SpeedEntry({secondSpeedBox, secondSpeedDownButton, secondSpeedUpButton, secondUnitLabel, secondFrequencyLabel}, this);
 
-// What a screen reader says for each control, where the caption says too little (a
-// picture, a glyph, a bare letter) or nothing; the captions stay as designed.
-void ForkWindow::nameControls()
-{
+    // What a screen reader says for each control, where the caption says too little (a
+    // picture, a glyph, a bare letter) or nothing; the captions stay as designed.
     auto name = [](QWidget* w, const QString& spoken, const QString& description = QString()) {
         w->setAccessibleName(spoken);
         w->setAccessibleDescription(description);

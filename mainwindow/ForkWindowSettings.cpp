@@ -2,7 +2,7 @@
 
 #include "mainwindow/ForkWindow.h"
 #include "mainwindow/MainMenus.h"
-#include "mainwindow/SpeedBox.h"
+#include "mainwindow/SpeedEntry.h"
 
 #include <QAction>
 #include <QLabel>
@@ -46,8 +46,8 @@ bool ForkWindow::bandSelected(Doppler::Band band) const
 
 void ForkWindow::setUnitCaptions(const QString& caption)
 {
-    firstUnitLabel->setText(caption);
-    secondUnitLabel->setText(caption);
+    firstEntry->setUnitCaption(caption);
+    secondEntry->setUnitCaption(caption);
 }
 
 // The same check marks and height as the Mode menu gives, without storing the mode.
@@ -66,16 +66,16 @@ void ForkWindow::onModeChosen(bool moving)
 
 void ForkWindow::setFirstSpeed(const QString& text)
 {
-    firstSpeedBox->setText(text);
+    firstEntry->setText(text);
 }
 
 void ForkWindow::setSecondSpeed(const QString& text)
 {
-    secondSpeedBox->setText(text);
+    secondEntry->setText(text);
 }
 
 void ForkWindow::setReadoutsVisible(bool visible)
 {
-    firstFrequencyLabel->setVisible(visible);
-    secondFrequencyLabel->setVisible(visible);
+    firstEntry->setReadoutVisible(visible);
+    secondEntry->setReadoutVisible(visible);
 }

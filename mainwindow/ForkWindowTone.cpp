@@ -1,16 +1,14 @@
 // Band, GO and STOP, the mode as the window's height, and the frequency readout.
 
 #include "mainwindow/ForkWindow.h"
-#include "mainwindow/SpeedBox.h"
+#include "mainwindow/SpeedEntry.h"
 #include "mainwindow/StoredToneRequest.h"
 #include "mainwindow/ToneProgressDialog.h"
 #include "settings/SettingsKeys.h"
 #include "widgets/Twips.h"
 #include "tone/DopplerModel.h"
-#include "tone/FrequencyReadout.h"
 #include "tone/ToneError.h"
 
-#include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
 
@@ -25,12 +23,12 @@ std::optional<Doppler::Band> ForkWindow::selectedBand() const
 
 QString ForkWindow::firstSpeed() const
 {
-    return firstSpeedBox->text();
+    return firstEntry->text();
 }
 
 QString ForkWindow::secondSpeed() const
 {
-    return secondSpeedBox->text();
+    return secondEntry->text();
 }
 
 bool ForkWindow::isMovingMode() const
@@ -61,14 +59,8 @@ void ForkWindow::showFrequencies()
 
 void ForkWindow::showFrequenciesOf(const ToneRequest& request)
 {
-    auto show = [&request](QLabel* label, WhichTone tone) {
-        const int width = label->contentsRect().width();
-        label->setText(FrequencyReadout::caption(Doppler::toneFrequency(request, tone), [label, width](const QString& text) {
-            return label->fontMetrics().horizontalAdvance(text) <= width;
-        }));
-    };
-    show(firstFrequencyLabel, WhichTone::First);
-    show(secondFrequencyLabel, WhichTone::Second);
+    firstEntry->showFrequency(Doppler::toneFrequency(request, WhichTone::First));
+    secondEntry->showFrequency(Doppler::toneFrequency(request, WhichTone::Second));
 }
 
 void ForkWindow::onGoClicked()
