@@ -8,6 +8,8 @@
 
 namespace Platform {
 
+class SoundServerConnection;
+
 // Loops one WAV file through the sound card until stopped, like a tuning fork that
 // rings until it is touched. Every call returns at once; the sound runs on a thread of
 // its own that never touches a widget.
@@ -26,7 +28,10 @@ namespace Platform {
 // Each program owns one player; two players (in one process or two) play at once.
 class LoopedSound {
 public:
+    // On a connection of its own, for a program with nothing else on the sound server.
     LoopedSound();
+    // On the process's connection, which outlives it.
+    explicit LoopedSound(SoundServerConnection& server);
     ~LoopedSound();
     LoopedSound(const LoopedSound&) = delete;
     LoopedSound& operator=(const LoopedSound&) = delete;
@@ -71,6 +76,7 @@ public:
 
 private:
     class Impl;
+    std::unique_ptr<SoundServerConnection> ownServer;
     std::unique_ptr<Impl> impl;
 };
 
