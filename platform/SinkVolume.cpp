@@ -4,6 +4,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -16,50 +17,24 @@ namespace {
 
 constexpr auto FlushTimeout = std::chrono::milliseconds(1000);
 
-// Both channels of a stereo sink; the only channel of a mono one.
-void applyWord(pa_cvolume& volume, const pa_channel_map& map, std::uint32_t word)
+// The front left (right) channel by the sink's map, else its first (second); a mono
+// sink's only channel for both.
+unsigned channelOf(const pa_channel_map& map, pa_channel_position_t position, unsigned otherwise)
 {
-    const pa_volume_t left = SinkVolume::toServerVolume(static_cast<std::uint16_t>(word & 0xFFFF));
-    const pa_volume_t right = SinkVolume::toServerVolume(static_cast<std::uint16_t>(word >> 16));
-    if (volume.channels == 1) {
-        volume.values[0] = left;
-        return;
-    }
-    if (pa_channel_map_has_position(&map, PA_CHANNEL_POSITION_FRONT_LEFT))
-        pa_cvolume_set_position(&volume, &map, PA_CHANNEL_POSITION_FRONT_LEFT, left);
-    else
-        volume.values[0] = left;
-    if (pa_channel_map_has_position(&map, PA_CHANNEL_POSITION_FRONT_RIGHT))
-        pa_cvolume_set_position(&volume, &map, PA_CHANNEL_POSITION_FRONT_RIGHT, right);
-    else
-        volume.values[1] = right;
-}
-
-std::uint32_t readWord(const pa_cvolume& volume, const pa_channel_map& map)
-{
-    if (volume.channels == 0)
-        return 0;
-    pa_volume_t left = volume.values[0];
-    pa_volume_t right = volume.channels > 1 ? volume.values[1] : volume.values[0];
-    if (pa_channel_map_has_position(&map, PA_CHANNEL_POSITION_FRONT_LEFT))
-        left = pa_cvolume_get_position(&volume, &map, PA_CHANNEL_POSITION_FRONT_LEFT);
-    if (pa_channel_map_has_position(&map, PA_CHANNEL_POSITION_FRONT_RIGHT))
-        right = pa_cvolume_get_position(&volume, &map, PA_CHANNEL_POSITION_FRONT_RIGHT);
-    return static_cast<std::uint32_t>(SinkVolume::fromServerVolume(left))
-        | static_cast<std::uint32_t>(SinkVolume::fromServerVolume(right)) << 16;
+    const auto* found = std::find(map.map, map.map + map.channels, position);
+    return found != map.map + map.channels ? static_cast<unsigned>(found - map.map) : std::min(otherwise, map.channels - 1u);
 }
 
 } // namespace
 
-// All server state lives under the connection's lock; callbacks run on its mainloop's
-// thread, and only there are the signals emitted.
+// All state lives under the connection's lock; callbacks run on its mainloop's thread,
+// and only there are the signals emitted.
 //
 // The sink followed is the one the tone's stream plays on while it plays (wherever a
 // mixer has moved it), else the default sink. A read asks where the tone's stream plays,
-// then for that sink's volume; every change the connection reports asks again (a volume
-// changed elsewhere, a stream moved, a new default sink). A write looks for the sink the
-// same way and sets its volume, then reads it back. While a write is under way reads are
-// not reported: they may show the volume from before it.
+// then for that sink's volume; every change the connection reports asks again. A write
+// sets the volume of the sink last read, then reads it back. While a write is under way
+// reads are not reported: they may show the volume from before it.
 class SinkVolume::Impl : public SoundServerConnection::Listener {
 public:
     Impl(SinkVolume& owner, SoundServerConnection& server) : owner(owner), server(server) {}
@@ -67,10 +42,10 @@ public:
     ~Impl()
     {
         const std::lock_guard lock(server);
-        for (SinkQuery* query : {&readQuery, &writeQuery}) {
-            if (query->operation)
-                pa_operation_cancel(query->operation);
-            track(*query, nullptr);
+        for (pa_operation** op : {&readOp, &writeOp}) {
+            if (*op)
+                pa_operation_cancel(*op);
+            track(*op, nullptr);
         }
         if (started) {
             server.removeListener(this);
@@ -115,19 +90,18 @@ public:
     }
 
 private:
-    // One look for the sink followed, then what is done with it.
-    struct SinkQuery {
-        Impl* impl;
-        pa_sink_info_cb_t then;
-        pa_operation* operation = nullptr; // under way, cancelled should this go first
-        std::optional<std::uint32_t> sink;
+    struct Sink {
+        std::uint32_t index;
+        pa_cvolume volume;
+        pa_channel_map map;
     };
 
-    static void track(SinkQuery& query, pa_operation* operation)
+    // Kept so that the destructor can cancel what is under way.
+    static void track(pa_operation*& slot, pa_operation* op)
     {
-        if (query.operation)
-            pa_operation_unref(query.operation);
-        query.operation = operation;
+        if (slot)
+            pa_operation_unref(slot);
+        slot = op;
     }
 
     void serverChanged() override
@@ -137,7 +111,6 @@ private:
             return;
         }
         requestRead();
-        startWrite();
     }
 
     // The server is gone: what was about to be written goes with it (the slider is shown
@@ -145,40 +118,9 @@ private:
     void lose()
     {
         pending.reset();
-        writing = setInFlight = reading = readAgain = readBackDue = false;
+        writing = reading = readAgain = readBackDue = false;
         noteWriting();
         report(std::nullopt);
-    }
-
-    void lookUpSink(SinkQuery& query)
-    {
-        query.sink.reset();
-        pa_context* c = server.readyContext();
-        pa_operation* op = server.toneStream() == PA_INVALID_INDEX
-            ? nullptr
-            : pa_context_get_sink_input_info(c, server.toneStream(), &Impl::onToneStream, &query);
-        track(query, op);
-        if (!op)
-            askSink(c, query);
-    }
-
-    // An error (no such stream: the tone is over) ends the list as well.
-    static void onToneStream(pa_context* c, const pa_sink_input_info* info, int eol, void* data)
-    {
-        auto& query = *static_cast<SinkQuery*>(data);
-        if (eol == 0 && info)
-            query.sink = info->sink;
-        else if (eol != 0)
-            query.impl->askSink(c, query);
-    }
-
-    void askSink(pa_context* c, SinkQuery& query)
-    {
-        pa_operation* op = query.sink ? pa_context_get_sink_info_by_index(c, *query.sink, query.then, this)
-                                      : pa_context_get_sink_info_by_name(c, "@DEFAULT_SINK@", query.then, this);
-        track(query, op);
-        if (!op)
-            query.then(c, nullptr, -1, this);
     }
 
     void requestRead()
@@ -189,17 +131,43 @@ private:
         }
         reading = true;
         readAgain = false;
-        readResult.reset();
-        lookUpSink(readQuery);
+        followed.reset();
+        toneSink.reset();
+        const std::uint32_t tone = server.toneStream();
+        pa_operation* op = tone == PA_INVALID_INDEX
+            ? nullptr
+            : pa_context_get_sink_input_info(server.readyContext(), tone, &Impl::onToneStream, this);
+        track(readOp, op);
+        if (!op)
+            askSink(server.readyContext());
     }
 
-    static void onSinkRead(pa_context*, const pa_sink_info* info, int, void* self)
+    // An error (no such stream: the tone is over) ends the answer too.
+    static void onToneStream(pa_context* c, const pa_sink_input_info* info, int eol, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        if (eol == 0)
+            impl->toneSink = info->sink;
+        else
+            impl->askSink(c);
+    }
+
+    void askSink(pa_context* c)
+    {
+        pa_operation* op = toneSink ? pa_context_get_sink_info_by_index(c, *toneSink, &Impl::onSink, this)
+                                    : pa_context_get_sink_info_by_name(c, "@DEFAULT_SINK@", &Impl::onSink, this);
+        track(readOp, op);
+        if (!op)
+            finishRead();
+    }
+
+    static void onSink(pa_context*, const pa_sink_info* info, int, void* self)
     {
         auto* impl = static_cast<Impl*>(self);
         if (info)
-            impl->readResult = readWord(info->volume, info->channel_map);
+            impl->followed = Sink {info->index, info->volume, info->channel_map};
         else
-            impl->finishRead(); // the end of the list, or an error: no sink to show or set
+            impl->finishRead(); // the end of the answer, or an error: no sink to show or set
     }
 
     void finishRead()
@@ -209,11 +177,13 @@ private:
             requestRead();
             return;
         }
-        if (pending || writing)
-            return; // the write reads back when it is done
+        if (pending || writing) {
+            startWrite(); // it reads back when it is done
+            return;
+        }
         readBackDue = false;
         noteWriting();
-        report(readResult);
+        report(followed ? std::optional(wordOf(*followed)) : std::nullopt);
     }
 
     void report(const std::optional<std::uint32_t>& word)
@@ -227,41 +197,40 @@ private:
         }
     }
 
-    void startWrite()
+    static std::uint32_t wordOf(const Sink& sink)
     {
-        if (writing || !pending)
-            return;
-        writing = true;
-        lookUpSink(writeQuery);
+        if (sink.volume.channels == 0)
+            return 0;
+        const auto channel = [&](pa_channel_position_t position, unsigned otherwise) {
+            return static_cast<std::uint32_t>(fromServerVolume(sink.volume.values[channelOf(sink.map, position, otherwise)]));
+        };
+        return channel(PA_CHANNEL_POSITION_FRONT_LEFT, 0) | channel(PA_CHANNEL_POSITION_FRONT_RIGHT, 1) << 16;
     }
 
-    static void onSinkForWrite(pa_context* c, const pa_sink_info* info, int, void* self)
+    // Waits for a read under way, which says which sink the user sees.
+    void startWrite()
     {
-        auto* impl = static_cast<Impl*>(self);
-        if (info) {
-            if (impl->pending && !impl->setInFlight) {
-                pa_cvolume volume = info->volume;
-                applyWord(volume, info->channel_map, *impl->pending);
-                impl->pending.reset();
-                if (pa_operation* op = pa_context_set_sink_volume_by_index(c, info->index, &volume, &Impl::onWritten, impl)) {
-                    impl->setInFlight = true;
-                    track(impl->writeQuery, op);
-                }
-            }
+        if (writing || reading || !pending)
             return;
+        pa_context* c = server.readyContext();
+        pa_operation* op = nullptr;
+        if (c && followed && followed->volume.channels > 0) {
+            pa_cvolume volume = followed->volume;
+            // The right channel first: a mono sink's only channel takes the left.
+            volume.values[channelOf(followed->map, PA_CHANNEL_POSITION_FRONT_RIGHT, 1)] = toServerVolume(static_cast<std::uint16_t>(*pending >> 16));
+            volume.values[channelOf(followed->map, PA_CHANNEL_POSITION_FRONT_LEFT, 0)] = toServerVolume(static_cast<std::uint16_t>(*pending & 0xFFFF));
+            op = pa_context_set_sink_volume_by_index(c, followed->index, &volume, &Impl::onWritten, this);
         }
-        // End of the list. Without a sink there is nothing to set.
-        if (!impl->setInFlight) {
-            impl->pending.reset();
-            impl->writeDone();
-        }
+        pending.reset();
+        track(writeOp, op);
+        writing = op != nullptr;
+        if (!op)
+            writeDone();
     }
 
     static void onWritten(pa_context*, int, void* self)
     {
-        auto* impl = static_cast<Impl*>(self);
-        impl->setInFlight = false;
-        impl->writeDone();
+        static_cast<Impl*>(self)->writeDone();
     }
 
     void writeDone()
@@ -283,16 +252,16 @@ private:
     bool started = false;
 
     std::optional<std::uint32_t> pending;
-    bool writing = false;     // a write is under way (finding the sink, then setting it)
-    bool setInFlight = false; // the set request itself has been sent
+    bool writing = false;     // the set request has been sent
     bool readBackDue = false; // a write is done; its read-back has not been reported yet
     std::atomic<bool> writingNow {false};
+    pa_operation* writeOp = nullptr;
 
     bool reading = false;
     bool readAgain = false;
-    std::optional<std::uint32_t> readResult;
-    SinkQuery readQuery {this, &Impl::onSinkRead, nullptr, std::nullopt};
-    SinkQuery writeQuery {this, &Impl::onSinkForWrite, nullptr, std::nullopt};
+    std::optional<std::uint32_t> toneSink;
+    std::optional<Sink> followed; // the sink last read
+    pa_operation* readOp = nullptr;
     bool known = false; // the last report was a volume, not "unavailable"
 };
 

@@ -61,6 +61,11 @@ constexpr Buffering PulseAudioBuffering {200 * PA_USEC_PER_MSEC, 95 * PA_USEC_PE
 // than it would be anyway (20 ms gave 512 frames and twice the server's CPU); the rest
 // of the buffer rides out a stalled machine.
 constexpr Buffering PipeWireBuffering {300 * PA_USEC_PER_MSEC, 125 * PA_USEC_PER_MSEC};
+const Buffering& bufferingOf(const SoundServerConnection& server)
+{
+    return server.onPipeWire() ? PipeWireBuffering : PulseAudioBuffering;
+}
+
 // How much of what was given a stream remembers for its fade-out: more than the server
 // ever holds of it.
 constexpr double RememberedSeconds = 1.0;
@@ -69,74 +74,31 @@ constexpr int EndWaitMs = 400;
 
 } // namespace
 
-class LoopedSound::Impl : public SoundServerConnection::Listener {
-public:
-    explicit Impl(SoundServerConnection& server);
-    ~Impl() { end(); }
-
-    void end();
-    void play(const QString& path, LoopedSound::Headroom headroom);
-    void stop();
-    bool isStreaming() const { return streaming.load(std::memory_order_acquire); }
-    std::uint32_t rateOfServer() const { return server.lastKnownRate(); }
-    double fadeHeardAfterMs() const { return lastFadeHeardAfterMs.load(std::memory_order_acquire); }
-
-private:
-    // All below run with the mainloop lock held.
-    void serverChanged() override { kick(); }
-    void want(std::shared_ptr<const Sound::WavData> wav, float gain);
-    void fadeOutStream();
-    void kick();
-    void reconcile();
-    void openStream(pa_context* context);
-    void dropStream();
-    void write(pa_stream* s, std::size_t bytes);
-    const Buffering& buffering() const { return server.onPipeWire() ? PipeWireBuffering : PulseAudioBuffering; }
-
-    static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
-    static void onStreamState(pa_stream*, void* self);
-    static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
-
-    SoundServerConnection& server;
-    pa_defer_event* kickEvent = nullptr;
-    bool ended = false;
-
-    // What the caller wants: a sound (null for silence), and a generation that every
-    // play() and stop() advances. The connection is held while a sound is wanted.
-    std::shared_ptr<const Sound::WavData> wanted;
-    float wantedGain = Sound::OneToneGain;
-    std::uint64_t wantedGeneration = 0;
-    bool holding = false;
-    std::atomic<double> lastFadeHeardAfterMs{-1};
-
-    pa_stream* stream = nullptr;
-    std::uint64_t streamGeneration = 0;
-    // The generation a stream was last opened for; a stream that fails is not reopened
-    // until the next play(), or the server's return.
-    std::uint64_t attemptedGeneration = 0;
-    std::unique_ptr<Sound::StreamFeed> feed;
-    std::size_t frameBytes = 0;
-    std::optional<std::chrono::steady_clock::time_point> lastWrite; // the stream's last request
-    std::vector<std::unique_ptr<Sound::FadingStream>> fading;
-
-    std::atomic<bool> streaming{false};
-};
-
-LoopedSound::Impl::Impl(SoundServerConnection& server) : server(server)
+LoopedSound::LoopedSound() : ownServer(std::make_unique<SoundServerConnection>()), server(*ownServer)
 {
     const std::lock_guard lock(server);
-    pa_mainloop_api* api = server.api();
-    if (!api)
-        return;
-    kickEvent = api->defer_new(api, &Impl::onKick, this);
-    api->defer_enable(kickEvent, 0);
+    kickEvent = server.api()->defer_new(server.api(), &LoopedSound::onKick, this);
+    server.api()->defer_enable(kickEvent, 0);
     server.addListener(this);
 }
 
-void LoopedSound::Impl::end()
+LoopedSound::LoopedSound(SoundServerConnection& server) : server(server)
+{
+    const std::lock_guard lock(server);
+    kickEvent = server.api()->defer_new(server.api(), &LoopedSound::onKick, this);
+    server.api()->defer_enable(kickEvent, 0);
+    server.addListener(this);
+}
+
+LoopedSound::~LoopedSound()
+{
+    end();
+}
+
+void LoopedSound::end()
 {
     std::unique_lock lock(server);
-    if (ended || !kickEvent)
+    if (ended)
         return;
     ended = true;
     wanted.reset();
@@ -160,7 +122,7 @@ void LoopedSound::Impl::end()
     kickEvent = nullptr;
 }
 
-void LoopedSound::Impl::play(const QString& path, LoopedSound::Headroom headroom)
+void LoopedSound::play(const QString& path, Headroom headroom)
 {
     std::shared_ptr<const Sound::WavData> wav;
     if (auto parsed = Sound::readWavFile(path)) {
@@ -168,18 +130,18 @@ void LoopedSound::Impl::play(const QString& path, LoopedSound::Headroom headroom
         wav = std::make_shared<const Sound::WavData>(std::move(*parsed));
     }
     const std::lock_guard lock(server);
-    if (kickEvent)
+    if (!ended)
         want(std::move(wav), Sound::gainFor(headroom));
 }
 
-void LoopedSound::Impl::stop()
+void LoopedSound::stop()
 {
     const std::lock_guard lock(server);
-    if (kickEvent)
+    if (!ended)
         want(nullptr, Sound::OneToneGain);
 }
 
-void LoopedSound::Impl::want(std::shared_ptr<const Sound::WavData> wav, float gain)
+void LoopedSound::want(std::shared_ptr<const Sound::WavData> wav, float gain)
 {
     ++wantedGeneration;
     streaming.store(false, std::memory_order_release);
@@ -198,18 +160,18 @@ void LoopedSound::Impl::want(std::shared_ptr<const Sound::WavData> wav, float ga
     kick();
 }
 
-void LoopedSound::Impl::kick()
+void LoopedSound::kick()
 {
     if (kickEvent)
         server.api()->defer_enable(kickEvent, 1);
 }
 
-void LoopedSound::Impl::onKick(pa_mainloop_api*, pa_defer_event*, void* self)
+void LoopedSound::onKick(pa_mainloop_api*, pa_defer_event*, void* self)
 {
-    static_cast<Impl*>(self)->reconcile();
+    static_cast<LoopedSound*>(self)->reconcile();
 }
 
-void LoopedSound::Impl::reconcile()
+void LoopedSound::reconcile()
 {
     server.api()->defer_enable(kickEvent, 0);
     std::erase_if(fading, [](const auto& f) { return f->isOver(); });
@@ -235,7 +197,7 @@ void LoopedSound::Impl::reconcile()
         openStream(context);
 }
 
-void LoopedSound::Impl::openStream(pa_context* context)
+void LoopedSound::openStream(pa_context* context)
 {
     attemptedGeneration = wantedGeneration;
     const std::uint32_t rate = server.streamRate();
@@ -259,21 +221,21 @@ void LoopedSound::Impl::openStream(pa_context* context)
     feed = std::move(next);
     frameBytes = pa_frame_size(&sampleSpec);
     streamGeneration = wantedGeneration;
-    pa_stream_set_state_callback(stream, &Impl::onStreamState, this);
-    pa_stream_set_write_callback(stream, &Impl::onStreamWrite, this);
+    pa_stream_set_state_callback(stream, &LoopedSound::onStreamState, this);
+    pa_stream_set_write_callback(stream, &LoopedSound::onStreamWrite, this);
     lastWrite.reset();
 
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().targetUsec, &sampleSpec));
+    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(bufferingOf(server).targetUsec, &sampleSpec));
     attr.prebuf = static_cast<std::uint32_t>(-1);
-    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(buffering().minRequestUsec, &sampleSpec));
+    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(bufferingOf(server).minRequestUsec, &sampleSpec));
     attr.fragsize = static_cast<std::uint32_t>(-1);
     if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
         dropStream();
 }
 
-void LoopedSound::Impl::dropStream()
+void LoopedSound::dropStream()
 {
     if (!stream)
         return;
@@ -287,7 +249,7 @@ void LoopedSound::Impl::dropStream()
     feed.reset();
 }
 
-void LoopedSound::Impl::fadeOutStream()
+void LoopedSound::fadeOutStream()
 {
     // Only a stream that has sounded needs a fade; one still opening just goes.
     if (!stream || !feed || feed->framesGiven() == 0 || pa_stream_get_state(stream) != PA_STREAM_READY) {
@@ -295,10 +257,10 @@ void LoopedSound::Impl::fadeOutStream()
         return;
     }
     fading.push_back(std::make_unique<Sound::FadingStream>(server.api(), std::exchange(stream, nullptr), std::move(feed),
-                                                           [this] { kick(); }, lastFadeHeardAfterMs));
+                                                           [this] { kick(); }, fadeHeardAfterMs));
 }
 
-void LoopedSound::Impl::write(pa_stream* s, std::size_t bytes)
+void LoopedSound::write(pa_stream* s, std::size_t bytes)
 {
     if (streamGeneration == wantedGeneration)
         streaming.store(true, std::memory_order_release);
@@ -315,58 +277,27 @@ void LoopedSound::Impl::write(pa_stream* s, std::size_t bytes)
     }
 }
 
-void LoopedSound::Impl::onStreamState(pa_stream* s, void* self)
+void LoopedSound::onStreamState(pa_stream* s, void* self)
 {
-    auto* impl = static_cast<Impl*>(self);
+    auto* sound = static_cast<LoopedSound*>(self);
     const pa_stream_state_t state = pa_stream_get_state(s);
     if (state == PA_STREAM_READY)
-        impl->server.noteToneStream(pa_stream_get_index(s));
+        sound->server.noteToneStream(pa_stream_get_index(s));
     else if (!PA_STREAM_IS_GOOD(state))
-        impl->kick();
+        sound->kick();
 }
 
-void LoopedSound::Impl::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)
+void LoopedSound::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)
 {
-    auto* impl = static_cast<Impl*>(self);
+    auto* sound = static_cast<LoopedSound*>(self);
     // Asked again only after longer than the server holds: it ran dry meanwhile (this
     // process was stopped, or the machine stalled), and what follows the gap rises from
     // silence. The server's own underflow notice comes after the requests made before it.
     const auto now = std::chrono::steady_clock::now();
-    if (impl->lastWrite && now - *impl->lastWrite > std::chrono::microseconds(impl->buffering().targetUsec))
-        impl->feed->riseAgain();
-    impl->lastWrite = now;
-    impl->write(s, bytes);
-}
-
-LoopedSound::LoopedSound() : ownServer(std::make_unique<SoundServerConnection>()), impl(std::make_unique<Impl>(*ownServer)) {}
-
-LoopedSound::LoopedSound(SoundServerConnection& server) : impl(std::make_unique<Impl>(server)) {}
-
-LoopedSound::~LoopedSound() = default;
-
-void LoopedSound::play(const QString& path, Headroom headroom)
-{
-    impl->play(path, headroom);
-}
-
-void LoopedSound::stop()
-{
-    impl->stop();
-}
-
-void LoopedSound::end()
-{
-    impl->end();
-}
-
-bool LoopedSound::isStreaming() const
-{
-    return impl->isStreaming();
-}
-
-double LoopedSound::lastFadeHeardAfterMs() const
-{
-    return impl->fadeHeardAfterMs();
+    if (sound->lastWrite && now - *sound->lastWrite > std::chrono::microseconds(bufferingOf(sound->server).targetUsec))
+        sound->feed->riseAgain();
+    sound->lastWrite = now;
+    sound->write(s, bytes);
 }
 
 double LoopedSound::highestReproducibleFrequencyAt(std::uint32_t serverRate)
@@ -377,7 +308,7 @@ double LoopedSound::highestReproducibleFrequencyAt(std::uint32_t serverRate)
 double LoopedSound::highestReproducibleFrequency() const
 {
     constexpr std::uint32_t LowestDesktopRate = 44100;
-    const std::uint32_t rate = impl->rateOfServer();
+    const std::uint32_t rate = server.lastKnownRate();
     return highestReproducibleFrequencyAt(rate > 0 ? rate : LowestDesktopRate);
 }
 

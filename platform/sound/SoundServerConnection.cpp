@@ -96,32 +96,21 @@ struct SoundServerConnection::Callbacks {
     }
 };
 
-SoundServerConnection::SoundServerConnection() : loop(pa_threaded_mainloop_new())
+SoundServerConnection::SoundServerConnection()
+    : loop(pa_threaded_mainloop_new()), loopApi(pa_threaded_mainloop_get_api(loop))
 {
-    if (!loop)
-        return;
     pa_threaded_mainloop_set_name(loop, "tinevox-sound");
-    loopApi = pa_threaded_mainloop_get_api(loop);
     fanOut = loopApi->defer_new(loopApi, &Callbacks::onFanOut, this);
     loopApi->defer_enable(fanOut, 0);
     // The server's rate is asked for at once, before any sound: a tone it cannot
     // reproduce is then refused before it is written. Without a server this costs one
-    // failed attempt and nothing more. The loop does not run yet: nothing else touches
-    // the state.
+    // failed attempt and nothing more.
     connect();
-    if (pa_threaded_mainloop_start(loop) < 0) {
-        dropContext();
-        loopApi->defer_free(fanOut);
-        pa_threaded_mainloop_free(loop);
-        loop = nullptr;
-        loopApi = nullptr;
-    }
+    pa_threaded_mainloop_start(loop);
 }
 
 SoundServerConnection::~SoundServerConnection()
 {
-    if (!loop)
-        return;
     lock();
     cancelRetry();
     dropContext();
@@ -133,14 +122,12 @@ SoundServerConnection::~SoundServerConnection()
 
 void SoundServerConnection::lock()
 {
-    if (loop)
-        pa_threaded_mainloop_lock(loop);
+    pa_threaded_mainloop_lock(loop);
 }
 
 void SoundServerConnection::unlock()
 {
-    if (loop)
-        pa_threaded_mainloop_unlock(loop);
+    pa_threaded_mainloop_unlock(loop);
 }
 
 void SoundServerConnection::addListener(Listener* listener)
@@ -180,16 +167,9 @@ void SoundServerConnection::connectNow()
     notify();
 }
 
-void SoundServerConnection::retryLater()
-{
-    scheduleRetry();
-}
-
 void SoundServerConnection::connect()
 {
     dropContext();
-    if (!loopApi)
-        return;
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Tinevox");
     pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "production");
@@ -219,7 +199,7 @@ void SoundServerConnection::dropContext()
 
 void SoundServerConnection::scheduleRetry()
 {
-    if (retryEvent || !loopApi)
+    if (retryEvent)
         return;
     const pa_usec_t delay = failedAttempts < std::size(RetryDelaysUsec) ? RetryDelaysUsec[failedAttempts] : SteadyRetryUsec;
     ++failedAttempts;
@@ -266,8 +246,7 @@ void SoundServerConnection::settleInfo(std::uint32_t answered)
 
 void SoundServerConnection::notify()
 {
-    if (fanOut)
-        loopApi->defer_enable(fanOut, 1);
+    loopApi->defer_enable(fanOut, 1);
 }
 
 } // namespace Platform

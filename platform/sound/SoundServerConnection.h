@@ -15,20 +15,13 @@ struct pa_time_event;
 namespace Platform {
 
 // The process's one connection to the sound server, shared by its player and its volume:
-// a libpulse context on a threaded mainloop of its own, which follows the server's
-// default sink and tells its listeners of every change.
-//
-// Nothing here waits for the server. Without one it tries once; while someone holds it,
-// a lost or missing server is tried again with a back-off, so that all comes back by
-// itself when the server returns. It never spawns a server.
-//
-// Lockable: everything below runs with the mainloop's lock held, which its callbacks
-// and listeners already hold.
+// a libpulse context on a threaded mainloop, following the default sink. Nothing here
+// waits for the server, and it never spawns one. Lockable: all below runs with the
+// mainloop's lock held, as its callbacks and listeners do.
 class SoundServerConnection {
 public:
-    // Told on the mainloop's thread, at a turn of its own (never inside a libpulse
-    // callback): the connection came up or went, the default sink was read again, a
-    // retry is due, or the server reports a change of a sink, a stream or itself.
+    // Told at a turn of the mainloop's own, never inside a libpulse callback: the
+    // connection came or went, a retry is due, or something changed on the server.
     class Listener {
     public:
         virtual void serverChanged() = 0;
@@ -47,30 +40,28 @@ public:
 
     void addListener(Listener* listener);
     void removeListener(Listener* listener);
-    // While held, a lost or missing server is tried again with the back-off.
+    // Without a holder it tries once; while held, a lost or missing server is tried again
+    // with a back-off, so that all comes back by itself when the server returns.
     void hold();
     void release();
-    // A caller's own request: a context that is missing, failed or stuck connecting for
-    // too long is tried again at once, and the back-off starts over.
+    // A caller's own request: tried at once unless a connection is up or on its way.
     void connectNow();
     // The listeners are told again after the back-off: something a user opened failed.
-    void retryLater();
+    void retryLater() { scheduleRetry(); }
     bool retryPending() const { return retryEvent != nullptr; }
 
     pa_mainloop_api* api() const { return loopApi; }
     // The context once the server has accepted it; null before and after.
     pa_context* readyContext() const;
 
-    // The rate a stream opens at: the default sink's own, so that the server need not
-    // resample again, or else the server's default. 0 until a server answered and while
-    // a new answer is on its way (another default sink may run at another rate).
+    // The rate a stream opens at: the default sink's own (no resampling in the server),
+    // else the server's default; 0 while unknown or while a new answer is on its way.
     std::uint32_t streamRate() const { return infoPending ? 0 : rate; }
     // The last rate a server gave, for any thread; 0 until one answered.
     std::uint32_t lastKnownRate() const { return knownRate.load(std::memory_order_acquire); }
     bool onPipeWire() const { return pipeWire; }
 
-    // The tone's newest stream (its sink input's index), for the volume to follow the
-    // sink it plays on; PA_INVALID_INDEX before any.
+    // The tone's newest stream, for the volume to follow its sink; PA_INVALID_INDEX before any.
     void noteToneStream(std::uint32_t index) { toneStreamIndex = index; }
     std::uint32_t toneStream() const { return toneStreamIndex; }
 
