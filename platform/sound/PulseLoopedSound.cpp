@@ -2,18 +2,12 @@
 // SoundServerConnection, fed by a LoopResampler that turns the WAV file into a seamless
 // loop at the sound server's sample rate.
 //
-// Threads: play()/stop() run on the caller's thread, read the file there and hand the
-// result over under the mainloop lock. Everything else runs on the mainloop's thread.
+// play()/stop() read the file on the caller's thread and hand it over under the lock.
 // libpulse callbacks and the connection's news only kick reconcile(), a deferred event
-// that compares what is wanted with what exists and opens or drops the stream. Nothing is
-// ever freed from inside a libpulse callback of the same object.
-//
-// While a sound is wanted the connection is held: a server that goes away (or is not
-// there when it is asked for) is tried again with a back-off, so the loop comes back by
-// itself when the server returns; stop() ends the waiting at once.
-//
-// Every stream rises from silence (StreamFeed). When a sound ends (stop(), a new play(),
-// the player's end) its stream is not cut off: it fades (FadingStream).
+// that compares what is wanted with what exists: nothing is freed inside a callback of
+// its own. While a sound is wanted the connection is held, so it comes back by itself
+// with the server. Every stream rises from silence (StreamFeed) and ends in a fade
+// (FadingStream).
 
 #include "platform/LoopedSound.h"
 
@@ -207,15 +201,9 @@ void LoopedSound::openStream(pa_context* context)
     auto next = std::make_unique<Sound::StreamFeed>(
         std::move(loop), wantedGain, static_cast<std::size_t>(RememberedSeconds * rate));
 
-    pa_sample_spec sampleSpec;
-    sampleSpec.format = PA_SAMPLE_FLOAT32NE;
-    sampleSpec.rate = rate;
-    sampleSpec.channels = static_cast<std::uint8_t>(next->channels());
-    pa_channel_map map;
-    if (!pa_sample_spec_valid(&sampleSpec) || !pa_channel_map_init_extend(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT))
-        return;
-
-    stream = pa_stream_new(context, "Tone", &sampleSpec, &map);
+    // The tone files are mono: the default map. A spec the server cannot take gives no stream.
+    const pa_sample_spec sampleSpec {PA_SAMPLE_FLOAT32NE, rate, static_cast<std::uint8_t>(next->channels())};
+    stream = pa_stream_new(context, "Tone", &sampleSpec, nullptr);
     if (!stream)
         return;
     feed = std::move(next);
@@ -225,12 +213,10 @@ void LoopedSound::openStream(pa_context* context)
     pa_stream_set_write_callback(stream, &LoopedSound::onStreamWrite, this);
     lastWrite.reset();
 
-    pa_buffer_attr attr;
-    attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(bufferingOf(server).targetUsec, &sampleSpec));
-    attr.prebuf = static_cast<std::uint32_t>(-1);
-    attr.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(bufferingOf(server).minRequestUsec, &sampleSpec));
-    attr.fragsize = static_cast<std::uint32_t>(-1);
+    constexpr auto ServerChooses = static_cast<std::uint32_t>(-1);
+    const auto bytesIn = [&](pa_usec_t usec) { return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &sampleSpec)); };
+    const pa_buffer_attr attr {ServerChooses, bytesIn(bufferingOf(server).targetUsec), ServerChooses,
+                               bytesIn(bufferingOf(server).minRequestUsec), ServerChooses};
     if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
         dropStream();
 }

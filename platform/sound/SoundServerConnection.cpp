@@ -235,10 +235,8 @@ void SoundServerConnection::settleInfo(std::uint32_t answered)
 {
     infoPending = false;
     // No answer keeps the rate known before.
-    if (answered > 0 || rate == 0) {
-        rate = answered;
-        knownRate.store(answered, std::memory_order_release);
-    }
+    if (answered > 0 || rate == 0)
+        rate.store(answered, std::memory_order_release);
     if (infoAgain)
         askInfo();
     notify();

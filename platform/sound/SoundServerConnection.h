@@ -56,9 +56,9 @@ public:
 
     // The rate a stream opens at: the default sink's own (no resampling in the server),
     // else the server's default; 0 while unknown or while a new answer is on its way.
-    std::uint32_t streamRate() const { return infoPending ? 0 : rate; }
+    std::uint32_t streamRate() const { return infoPending ? 0 : lastKnownRate(); }
     // The last rate a server gave, for any thread; 0 until one answered.
-    std::uint32_t lastKnownRate() const { return knownRate.load(std::memory_order_acquire); }
+    std::uint32_t lastKnownRate() const { return rate.load(std::memory_order_acquire); }
     bool onPipeWire() const { return pipeWire; }
 
     // The tone's newest stream, for the volume to follow its sink; PA_INVALID_INDEX before any.
@@ -89,10 +89,9 @@ private:
 
     bool infoPending = false;
     bool infoAgain = false; // an event came while the info was being asked
-    std::uint32_t rate = 0;
+    std::atomic<std::uint32_t> rate {0};
     std::uint32_t serverDefaultRate = 0; // of the answer under way
     std::uint32_t defaultSinkRate = 0;   // of the answer under way
-    std::atomic<std::uint32_t> knownRate {0};
     bool pipeWire = false; // the server's name says so
     std::uint32_t toneStreamIndex = UINT32_MAX;
 };
