@@ -173,14 +173,13 @@ private:
     void finishRead()
     {
         reading = false;
+        startWrite(); // to the sink just read; it reads back when it is done
         if (readAgain) {
             requestRead();
             return;
         }
-        if (pending || writing) {
-            startWrite(); // it reads back when it is done
+        if (pending || writing || reading)
             return;
-        }
         readBackDue = false;
         noteWriting();
         report(followed ? std::optional(wordOf(*followed)) : std::nullopt);
