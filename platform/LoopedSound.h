@@ -114,12 +114,10 @@ private:
     std::atomic<double> fadeHeardAfterMs {-1};
 
     pa_stream* stream = nullptr;
-    std::uint64_t streamGeneration = 0;
     // The generation a stream was last opened for; a stream that fails is not reopened
     // until the next play(), or the server's return.
     std::uint64_t attemptedGeneration = 0;
     std::unique_ptr<Sound::StreamFeed> feed;
-    std::size_t frameBytes = 0;
     std::optional<std::chrono::steady_clock::time_point> lastWrite; // the stream's last request
     std::vector<std::unique_ptr<Sound::FadingStream>> fading;
     std::atomic<bool> streaming {false};

@@ -171,13 +171,12 @@ void LoopedSound::reconcile()
     std::erase_if(fading, [](const auto& f) { return f->isOver(); });
 
     pa_context* context = server.readyContext();
-    if (stream && (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) || streamGeneration != wantedGeneration)) {
-        // A stream of the current sound that the server ended is opened again after the
-        // back-off; one lost with its server, once the server is back.
-        const bool lost = streamGeneration == wantedGeneration;
+    // want() has taken any older stream away: this one is the wanted sound's. Ended by the
+    // server, it is opened again after the back-off; lost with its server, once it is back.
+    if (stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
         streaming.store(false, std::memory_order_release);
         dropStream();
-        if (lost && wanted && context) {
+        if (context) {
             attemptedGeneration = 0;
             server.retryLater();
         }
@@ -207,8 +206,6 @@ void LoopedSound::openStream(pa_context* context)
     if (!stream)
         return;
     feed = std::move(next);
-    frameBytes = pa_frame_size(&sampleSpec);
-    streamGeneration = wantedGeneration;
     pa_stream_set_state_callback(stream, &LoopedSound::onStreamState, this);
     pa_stream_set_write_callback(stream, &LoopedSound::onStreamWrite, this);
     lastWrite.reset();
@@ -248,8 +245,8 @@ void LoopedSound::fadeOutStream()
 
 void LoopedSound::write(pa_stream* s, std::size_t bytes)
 {
-    if (streamGeneration == wantedGeneration)
-        streaming.store(true, std::memory_order_release);
+    streaming.store(true, std::memory_order_release);
+    const std::size_t frameBytes = pa_frame_size(pa_stream_get_sample_spec(s));
     while (bytes >= frameBytes) {
         void* data = nullptr;
         std::size_t size = bytes;

@@ -2,7 +2,6 @@
 
 #include <pulse/pulseaudio.h>
 
-#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -128,27 +127,6 @@ void SoundServerConnection::lock()
 void SoundServerConnection::unlock()
 {
     pa_threaded_mainloop_unlock(loop);
-}
-
-void SoundServerConnection::addListener(Listener* listener)
-{
-    listeners.push_back(listener);
-}
-
-void SoundServerConnection::removeListener(Listener* listener)
-{
-    std::erase(listeners, listener);
-}
-
-void SoundServerConnection::hold()
-{
-    ++holders;
-}
-
-void SoundServerConnection::release()
-{
-    if (--holders == 0)
-        cancelRetry();
 }
 
 pa_context* SoundServerConnection::readyContext() const

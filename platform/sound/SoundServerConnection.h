@@ -38,12 +38,16 @@ public:
     void lock();
     void unlock();
 
-    void addListener(Listener* listener);
-    void removeListener(Listener* listener);
+    void addListener(Listener* listener) { listeners.push_back(listener); }
+    void removeListener(Listener* listener) { std::erase(listeners, listener); }
     // Without a holder it tries once; while held, a lost or missing server is tried again
     // with a back-off, so that all comes back by itself when the server returns.
-    void hold();
-    void release();
+    void hold() { ++holders; }
+    void release()
+    {
+        if (--holders == 0)
+            cancelRetry();
+    }
     // A caller's own request: tried at once unless a connection is up or on its way.
     void connectNow();
     // The listeners are told again after the back-off: something a user opened failed.
