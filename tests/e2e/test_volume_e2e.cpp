@@ -187,6 +187,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_VERIFY(slider->isEnabled());
         QTRY_COMPARE(slider->value(), 65535);
+        // The tone and the slider share the process's one connection.
+        const QString clients = E2e::run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("clients")});
+        QCOMPARE(clients.count(QStringLiteral("application.process.id = \"%1\"").arg(QCoreApplication::applicationPid())), 1);
 
         const auto notchDown = [&] {
             const QPoint middle = slider->geometry().center();
