@@ -31,7 +31,9 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       skin(Assets::picture(Assets::Skin)),
       mainMenus(std::make_unique<MainMenus>(this, applicationDirectory)),
-      playback(toneSound, applicationDirectory)
+      toneSound(soundServer),
+      playback(toneSound, applicationDirectory),
+      volume(soundServer)
 {
     setObjectName(QStringLiteral("frmForksB"));
     setWindowTitle(QStringLiteral("Tinevox"));

@@ -3,6 +3,7 @@
 #include "mainwindow/ForkWindowPlaces.h"
 #include "mainwindow/VolumeSlider.h"
 #include "platform/SinkVolume.h"
+#include "platform/sound/SoundServerConnection.h"
 #include "mainwindow/MainWindowSettings.h"
 #include "tone/TonePlayback.h"
 #include "tone/ToneRequest.h"
@@ -122,7 +123,8 @@ private:
 
     QPixmap skin;
     std::unique_ptr<MainMenus> mainMenus;
-    Platform::LoopedSound toneSound; // the program's one player, for the first tone
+    Platform::SoundServerConnection soundServer; // the process's one, for the tone and the volume
+    Platform::LoopedSound toneSound;             // the program's one player, for the first tone
     TonePlayback playback;
     std::unique_ptr<ToneProgressDialog> progressDialog; // made at the first GO, kept for the next
     Platform::SinkVolume volume;

@@ -1,12 +1,25 @@
 #pragma once
 
+#include "platform/sound/SoundServerConnection.h"
+
 #include <QString>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
+
+struct pa_stream;
 
 namespace Platform {
+
+namespace Sound {
+struct WavData;
+class StreamFeed;
+class FadingStream;
+} // namespace Sound
 
 // Loops one WAV file through the sound card until stopped, like a tuning fork that
 // rings until it is touched. Every call returns at once; the sound runs on a thread of
@@ -24,9 +37,12 @@ namespace Platform {
 //   the next play() connects again.
 //
 // Each program owns one player; two players (in one process or two) play at once.
-class LoopedSound {
+class LoopedSound : private SoundServerConnection::Listener {
 public:
+    // On a connection of its own, for a program with nothing else on the sound server.
     LoopedSound();
+    // On the process's connection, which outlives it.
+    explicit LoopedSound(SoundServerConnection& server);
     ~LoopedSound();
     LoopedSound(const LoopedSound&) = delete;
     LoopedSound& operator=(const LoopedSound&) = delete;
@@ -64,14 +80,47 @@ public:
 
     // For tests and benchmarks: true once the sound server has accepted the stream of
     // the current play() and asked for its first audio.
-    bool isStreaming() const;
+    bool isStreaming() const { return streaming.load(std::memory_order_acquire); }
     // For benchmarks: how long after the last stop() the server plays the end of its
     // fade, by the server's own account of where it plays; negative before any fade.
-    double lastFadeHeardAfterMs() const;
+    double lastFadeHeardAfterMs() const { return fadeHeardAfterMs.load(std::memory_order_acquire); }
 
 private:
-    class Impl;
-    std::unique_ptr<Impl> impl;
+    // All below run with the connection's lock held.
+    void serverChanged() override { kick(); }
+    void want(std::shared_ptr<const Sound::WavData> wav, float gain);
+    void fadeOutStream();
+    void kick();
+    void reconcile();
+    void openStream(pa_context* context);
+    void dropStream();
+    void write(pa_stream* s, std::size_t bytes);
+
+    static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
+    static void onStreamState(pa_stream*, void* self);
+    static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
+
+    std::unique_ptr<SoundServerConnection> ownServer;
+    SoundServerConnection& server;
+    pa_defer_event* kickEvent = nullptr;
+    bool ended = false;
+
+    // What the caller wants: a sound (null for silence), and a generation that every
+    // play() and stop() advances. The connection is held while a sound is wanted.
+    std::shared_ptr<const Sound::WavData> wanted;
+    float wantedGain = 0;
+    std::uint64_t wantedGeneration = 0;
+    bool holding = false;
+    std::atomic<double> fadeHeardAfterMs {-1};
+
+    pa_stream* stream = nullptr;
+    // The generation a stream was last opened for; a stream that fails is not reopened
+    // until the next play(), or the server's return.
+    std::uint64_t attemptedGeneration = 0;
+    std::unique_ptr<Sound::StreamFeed> feed;
+    std::optional<std::chrono::steady_clock::time_point> lastWrite; // the stream's last request
+    std::vector<std::unique_ptr<Sound::FadingStream>> fading;
+    std::atomic<bool> streaming {false};
 };
 
 } // namespace Platform

@@ -7,6 +7,8 @@
 
 namespace Platform {
 
+class SoundServerConnection;
+
 // The sound card's volume as one 32-bit word of two 16-bit channels: the
 // low half is the left channel, the high half the right; 0 is silent, 65535 full.
 // Backed by the front-left and front-right volume of the sink this process's tone plays
@@ -16,12 +18,13 @@ namespace Platform {
 // The volume is followed live, as desktop mixers follow it: whoever changes it (volume
 // keys, the panel, another mixer), whichever sink becomes the default and wherever a
 // mixer moves the tone, changed() reports that sink's word. Nothing here waits for the server: the connection,
-// its answers and its return after a loss all happen on a thread of its own, so a hung
-// or missing server never holds up the caller.
+// its answers and its return after a loss all happen on its thread, so a hung or missing
+// server never holds up the caller.
 class SinkVolume : public QObject {
     Q_OBJECT
 public:
-    explicit SinkVolume(QObject* parent = nullptr);
+    // On the process's connection, which outlives it.
+    explicit SinkVolume(SoundServerConnection& server, QObject* parent = nullptr);
     ~SinkVolume() override;
     SinkVolume(const SinkVolume&) = delete;
     SinkVolume& operator=(const SinkVolume&) = delete;

@@ -9,6 +9,7 @@
 #include "mainwindow/ForkWindow.h"
 #include "widgets/Fonts.h"
 #include "platform/SinkVolume.h"
+#include "platform/sound/SoundServerConnection.h"
 
 #include <QApplication>
 #include <QRegularExpression>
@@ -101,7 +102,8 @@ private slots:
     void followsTheDefaultSink()
     {
         setSinkVolumes(0, 65536);
-        SinkVolume volume;
+        Platform::SoundServerConnection connection;
+        SinkVolume volume(connection);
         Reports reports(volume);
         volume.start();
         QTRY_COMPARE(reports.last, std::optional<quint32>(0xFFFF0000u));
@@ -118,7 +120,8 @@ private slots:
 
     void writesBothChannels()
     {
-        SinkVolume volume;
+        Platform::SoundServerConnection connection;
+        SinkVolume volume(connection);
         Reports reports(volume);
         volume.start();
         QTRY_VERIFY(reports.last.has_value()); // the server has answered
@@ -140,7 +143,8 @@ private slots:
     {
         setSinkVolumes(20000, 40000);
         {
-            SinkVolume volume;
+            Platform::SoundServerConnection connection;
+            SinkVolume volume(connection);
             Reports reports(volume);
             volume.start();
             QTRY_VERIFY(reports.last.has_value());
@@ -156,7 +160,8 @@ private slots:
         const QByteArray rigServer = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", server.address().toUtf8());
         auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
-        SinkVolume volume;
+        Platform::SoundServerConnection connection;
+        SinkVolume volume(connection);
         Reports reports(volume);
         volume.start();
         volume.set(5 | 5 << 16); // no server: nothing to do, and no hang
@@ -182,6 +187,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_VERIFY(slider->isEnabled());
         QTRY_COMPARE(slider->value(), 65535);
+        // The tone and the slider share the process's one connection.
+        const QString clients = E2e::run(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("clients")});
+        QCOMPARE(clients.count(QStringLiteral("application.process.id = \"%1\"").arg(QCoreApplication::applicationPid())), 1);
 
         const auto notchDown = [&] {
             const QPoint middle = slider->geometry().center();

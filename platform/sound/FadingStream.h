@@ -1,0 +1,52 @@
+#pragma once
+
+#include "StreamFeed.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+struct pa_mainloop_api;
+struct pa_operation;
+struct pa_stream;
+struct pa_time_event;
+
+namespace Platform::Sound {
+
+// A stream on its way out: fed no more. The server is asked where it reads, the frames
+// from just beyond are written again, falling to silence, over what it holds, and the
+// stream is over once that has been played.
+class FadingStream {
+public:
+    // Takes the stream (and its reference) and its feed. onOver is called, from one of
+    // the stream's callbacks, once it is over; heardAfterMs is then set to how long after
+    // now the server plays the end of the fade.
+    FadingStream(pa_mainloop_api* api, pa_stream* stream, std::unique_ptr<StreamFeed> feed,
+                 std::function<void()> onOver, std::atomic<double>& heardAfterMs);
+    // Drops the stream, whether it is over or not.
+    ~FadingStream();
+    FadingStream(const FadingStream&) = delete;
+    FadingStream& operator=(const FadingStream&) = delete;
+
+    bool isOver() const;
+
+private:
+    static void onTiming(pa_stream* stream, int success, void* self);
+    static void onState(pa_stream* stream, void* self);
+    static void onEnd(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
+    void endAfter(std::uint64_t usec);
+    void finish();
+
+    pa_mainloop_api* api;
+    pa_stream* stream;
+    std::unique_ptr<StreamFeed> feed;
+    std::function<void()> onOver;
+    std::atomic<double>& heardAfterMs;
+    pa_operation* timing = nullptr; // the question where the server reads
+    pa_time_event* end = nullptr;
+    bool over = false;
+    std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
+};
+
+} // namespace Platform::Sound
