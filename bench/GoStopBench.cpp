@@ -13,6 +13,8 @@
 #include "bench/PrivateServer.h"
 #include "bench/Tones.h"
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <algorithm>
@@ -129,10 +131,27 @@ void goAndStop(Table& table, const QString& builtAppDir, CleanSink& sink, const 
 
 // STOP on a private PipeWire where the stream sets the graph's quantum, by the server's
 // own account of where it plays (the rows above show that account beside what was heard).
-void stopOnPipeWire(Table& table, const QString& builtAppDir)
+// On a server of its own with nothing else connected, the null sink takes the period the
+// stream asks for: PulseAudio's rewinds for STOP's fade, PipeWire's sets the graph's quantum.
+void stopByServersAccount(Table& table, const QString& builtAppDir, TestSupport::PrivateSoundServer::Kind kind)
 {
-    const QString what = QStringLiteral("PipeWire's null sink, nothing else connected");
-    PrivateServer server(TestSupport::PrivateSoundServer::Kind::PipeWire);
+    const QString what = kind == TestSupport::PrivateSoundServer::Kind::PipeWire
+        ? QStringLiteral("PipeWire's null sink, nothing else connected")
+        : QStringLiteral("PulseAudio's null sink at a 200 ms period, which rewinds");
+    PrivateServer server(kind);
+    // A null sink nobody listens to renders up to 2 s ahead, more than it can rewind for
+    // the next stream; a listener at the stream's own period keeps it there, as a sound
+    // card's sink keeps no more than it can rewind.
+    QProcess listener;
+    if (kind == TestSupport::PrivateSoundServer::Kind::PulseAudio) {
+        listener.setStandardOutputFile(QProcess::nullDevice());
+        listener.start(QStringLiteral("parec"), {QStringLiteral("-d"), QStringLiteral("tvnull.monitor"),
+                                                 QStringLiteral("--latency-msec=200"), QStringLiteral("--raw")});
+        if (!listener.waitForStarted(3000))
+            throw Failure(QStringLiteral("parec did not start"));
+        QThread::msleep(2500); // what the sink rendered ahead before is played out
+    }
+    const auto endListener = qScopeGuard([&] { listener.kill(); listener.waitForFinished(3000); });
     std::vector<double> after;
     {
         Playback playback(builtAppDir, TypicalTone, false);
@@ -161,7 +180,8 @@ void benchGoAndStop(Table& table, const QString& builtAppDir)
     CleanSink sink;
     goAndStop(table, builtAppDir, sink, TypicalTone);
     goAndStop(table, builtAppDir, sink, LowTone);
-    stopOnPipeWire(table, builtAppDir);
+    stopByServersAccount(table, builtAppDir, TestSupport::PrivateSoundServer::Kind::PulseAudio);
+    stopByServersAccount(table, builtAppDir, TestSupport::PrivateSoundServer::Kind::PipeWire);
     table.note(QStringLiteral("GO and STOP as heard: the sink's clock from parec's deliveries (each arrives as its first "
                               "sample falls due; their 10th percentile taken); the median delivery came %1 ms later")
                    .arg(sink.recorder().medianDeliveryLagMs(), 0, 'f', 2));

@@ -99,6 +99,8 @@ private:
     static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
+    static void onStreamTiming(pa_stream*, int success, void* self);
+    static void onPeriodSettled(pa_stream*, int success, void* self);
 
     std::unique_ptr<SoundServerConnection> ownServer;
     SoundServerConnection& server;
@@ -119,6 +121,10 @@ private:
     std::uint64_t attemptedGeneration = 0;
     std::unique_ptr<Sound::StreamFeed> feed;
     std::optional<std::chrono::steady_clock::time_point> lastWrite; // the stream's last request
+    bool shortPeriod = false; // the stream's sink did not take the long period asked for
+    // Nothing is written until the period the sink took is known: a buffer changed once
+    // it is filled ran dry, and the stream with it, half a second in.
+    bool periodPending = false;
     std::vector<std::unique_ptr<Sound::FadingStream>> fading;
     std::atomic<bool> streaming {false};
 };

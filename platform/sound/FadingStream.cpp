@@ -11,9 +11,12 @@ namespace Platform::Sound {
 
 namespace {
 
-// The fade starts beyond what the server has read, after the period the server reads at
-// a time (the device's latency) and this much more: the server goes on reading while the
-// request travels.
+// A fade-out on a sink that rewinds starts this long after what the sink plays now: the
+// request's way there and the sink's own rewind guard fit within it.
+constexpr pa_usec_t RewindGuardUsec = 10 * PA_USEC_PER_MSEC;
+// On any other sink the fade starts beyond what the server has read, after the period
+// the server reads at a time (the device's latency) and this much more: the server goes
+// on reading while the request travels.
 constexpr pa_usec_t FadeGuardUsec = 2 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t LongestDevicePeriodUsec = 50 * PA_USEC_PER_MSEC;
 // After this a fading stream goes whatever the server said (a server that stopped
@@ -25,8 +28,9 @@ constexpr pa_usec_t FadeSlackUsec = 15 * PA_USEC_PER_MSEC;
 } // namespace
 
 FadingStream::FadingStream(pa_mainloop_api* api, pa_stream* stream, std::unique_ptr<StreamFeed> feed,
-                           std::function<void()> onOver, std::atomic<double>& heardAfterMs)
-    : api(api), stream(stream), feed(std::move(feed)), onOver(std::move(onOver)), heardAfterMs(heardAfterMs)
+                           std::uint64_t askedSinkUsec, std::function<void()> onOver, std::atomic<double>& heardAfterMs)
+    : api(api), stream(stream), feed(std::move(feed)), askedSinkUsec(askedSinkUsec), onOver(std::move(onOver)),
+      heardAfterMs(heardAfterMs)
 {
     heardAfterMs.store(-1, std::memory_order_release);
     pa_stream_set_write_callback(stream, nullptr, nullptr);
@@ -80,8 +84,15 @@ void FadingStream::onTiming(pa_stream* s, int success, void* self)
     const pa_usec_t answerAge = std::min(pa_timeval_age(&info->timestamp), FadeGiveUpUsec);
     const std::int64_t readAt = info->read_index / static_cast<std::int64_t>(frameBytes);
     const std::int64_t playedAt = readAt - framesIn(info->sink_usec) + framesIn(answerAge);
-    const std::int64_t from = readAt + framesIn(std::min(info->configured_sink_usec, LongestDevicePeriodUsec)
-                                                 + FadeGuardUsec + answerAge);
+    // A sink that took the period asked for follows its streams' latencies, as the sinks
+    // that rewind do (a sound card's, a null sink's); one that keeps a period of its own,
+    // or that another stream holds at a shorter one, may not rewind.
+    const pa_usec_t asked = f->askedSinkUsec;
+    const bool rewinds = asked > LongestDevicePeriodUsec && info->configured_sink_usec + PA_USEC_PER_MSEC > asked
+                         && info->configured_sink_usec < asked + PA_USEC_PER_MSEC;
+    const std::int64_t from = rewinds ? playedAt + framesIn(RewindGuardUsec)
+                                      : readAt + framesIn(std::min(info->configured_sink_usec, LongestDevicePeriodUsec)
+                                                          + FadeGuardUsec + answerAge);
     std::int64_t startsAt = from;
     const std::vector<float> frames = f->feed->fadeOutFrom(from, startsAt);
     if (pa_stream_write(s, frames.data(), frames.size() * sizeof(float), nullptr,

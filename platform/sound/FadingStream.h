@@ -3,6 +3,7 @@
 #include "StreamFeed.h"
 
 #include <atomic>
+#include <cstdint>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -22,7 +23,8 @@ public:
     // Takes the stream (and its reference) and its feed. onOver is called, from one of
     // the stream's callbacks, once it is over; heardAfterMs is then set to how long after
     // now the server plays the end of the fade.
-    FadingStream(pa_mainloop_api* api, pa_stream* stream, std::unique_ptr<StreamFeed> feed,
+    // askedSinkUsec: the sink's period the stream asked for; 0 where no sink rewinds.
+    FadingStream(pa_mainloop_api* api, pa_stream* stream, std::unique_ptr<StreamFeed> feed, std::uint64_t askedSinkUsec,
                  std::function<void()> onOver, std::atomic<double>& heardAfterMs);
     // Drops the stream, whether it is over or not.
     ~FadingStream();
@@ -41,6 +43,7 @@ private:
     pa_mainloop_api* api;
     pa_stream* stream;
     std::unique_ptr<StreamFeed> feed;
+    const std::uint64_t askedSinkUsec;
     std::function<void()> onOver;
     std::atomic<double>& heardAfterMs;
     pa_operation* timing = nullptr; // the question where the server reads

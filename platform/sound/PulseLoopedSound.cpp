@@ -43,21 +43,36 @@ namespace {
 struct Buffering {
     pa_usec_t targetUsec;
     pa_usec_t minRequestUsec;
+    constexpr pa_usec_t sinkUsec() const { return (targetUsec - 2 * minRequestUsec) / 2; }
 };
-// PulseAudio: a 5 ms period, so that a fade at stop is played within a few milliseconds
-// on any sink, while the buffer never runs below about 100 ms. (A 200 ms period with the
-// fade written where the sink plays, for the sink to rewind, costs the server a tenth of
-// the CPU; it is not used until a rewound fade has been heard on a sound card.)
-constexpr Buffering PulseAudioBuffering {200 * PA_USEC_PER_MSEC, 95 * PA_USEC_PER_MSEC};
+// PulseAudio: a 200 ms period, as long as a media player's, and 400 ms more in the
+// stream's queue to ride out a stalled machine. A fade-out on a sink that took that
+// period is written where the sink plays now (FadingStream), and the sink rewinds what
+// it rendered beyond.
+constexpr Buffering PulseAudioBuffering {600 * PA_USEC_PER_MSEC, 100 * PA_USEC_PER_MSEC};
+// A sink that does not take that period (one that keeps a period of its own, one that
+// may not rewind and caps it) is asked for a 5 ms one instead: a fade is only heard after
+// what the sink has rendered, and the period is then its own choice anyway.
+constexpr Buffering ShortPeriodBuffering {200 * PA_USEC_PER_MSEC, 95 * PA_USEC_PER_MSEC};
 // PipeWire takes the period as the quantum of its whole graph (a power of two in frames,
 // rounded down) and rewinds nothing: 25 ms gives the graph's own default quantum, 1024
 // frames, so that a fade is heard within it and no other program is woken more often
 // than it would be anyway (20 ms gave 512 frames and twice the server's CPU); the rest
 // of the buffer rides out a stalled machine.
 constexpr Buffering PipeWireBuffering {300 * PA_USEC_PER_MSEC, 125 * PA_USEC_PER_MSEC};
-const Buffering& bufferingOf(const SoundServerConnection& server)
+// A stream plays once its first request is in: the server's own choice (the buffer less
+// one request) can be more than its first request, when it counts the sink's period
+// against the buffer, and the stream would wait for a sink that renders seconds ahead.
+pa_buffer_attr bufferAttr(const Buffering& buffering, const pa_sample_spec& spec)
 {
-    return server.onPipeWire() ? PipeWireBuffering : PulseAudioBuffering;
+    constexpr auto ServerChooses = static_cast<std::uint32_t>(-1);
+    const auto bytesIn = [&](pa_usec_t usec) { return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &spec)); };
+    return {ServerChooses, bytesIn(buffering.targetUsec), bytesIn(buffering.minRequestUsec),
+            bytesIn(buffering.minRequestUsec), ServerChooses};
+}
+const Buffering& bufferingOf(const SoundServerConnection& server, bool shortPeriod)
+{
+    return server.onPipeWire() ? PipeWireBuffering : shortPeriod ? ShortPeriodBuffering : PulseAudioBuffering;
 }
 
 // How much of what was given a stream remembers for its fade-out: more than the server
@@ -209,11 +224,10 @@ void LoopedSound::openStream(pa_context* context)
     pa_stream_set_state_callback(stream, &LoopedSound::onStreamState, this);
     pa_stream_set_write_callback(stream, &LoopedSound::onStreamWrite, this);
     lastWrite.reset();
+    shortPeriod = false;
+    periodPending = !server.onPipeWire();
 
-    constexpr auto ServerChooses = static_cast<std::uint32_t>(-1);
-    const auto bytesIn = [&](pa_usec_t usec) { return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &sampleSpec)); };
-    const pa_buffer_attr attr {ServerChooses, bytesIn(bufferingOf(server).targetUsec), ServerChooses,
-                               bytesIn(bufferingOf(server).minRequestUsec), ServerChooses};
+    const pa_buffer_attr attr = bufferAttr(bufferingOf(server, false), sampleSpec);
     if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
         dropStream();
 }
@@ -239,8 +253,10 @@ void LoopedSound::fadeOutStream()
         dropStream();
         return;
     }
+    // PipeWire never rewinds.
+    const pa_usec_t askedSinkUsec = server.onPipeWire() ? 0 : bufferingOf(server, shortPeriod).sinkUsec();
     fading.push_back(std::make_unique<Sound::FadingStream>(server.api(), std::exchange(stream, nullptr), std::move(feed),
-                                                           [this] { kick(); }, fadeHeardAfterMs));
+                                                           askedSinkUsec, [this] { kick(); }, fadeHeardAfterMs));
 }
 
 void LoopedSound::write(pa_stream* s, std::size_t bytes)
@@ -264,20 +280,59 @@ void LoopedSound::onStreamState(pa_stream* s, void* self)
 {
     auto* sound = static_cast<LoopedSound*>(self);
     const pa_stream_state_t state = pa_stream_get_state(s);
-    if (state == PA_STREAM_READY)
+    if (state == PA_STREAM_READY) {
         sound->server.noteToneStream(pa_stream_get_index(s));
-    else if (!PA_STREAM_IS_GOOD(state))
+        if (!sound->periodPending)
+            return;
+        if (pa_operation* op = pa_stream_update_timing_info(s, &LoopedSound::onStreamTiming, sound))
+            pa_operation_unref(op);
+        else
+            onPeriodSettled(s, 0, sound);
+    } else if (!PA_STREAM_IS_GOOD(state)) {
         sound->kick();
+    }
+}
+
+// Whether the sink took the period asked for; if not, the short one is asked for.
+void LoopedSound::onStreamTiming(pa_stream* s, int success, void* self)
+{
+    auto* sound = static_cast<LoopedSound*>(self);
+    const pa_timing_info* info = success ? pa_stream_get_timing_info(s) : nullptr;
+    if (s != sound->stream || !sound->periodPending)
+        return;
+    if (!info || info->configured_sink_usec + PA_USEC_PER_MSEC > PulseAudioBuffering.sinkUsec()) {
+        onPeriodSettled(s, 1, self);
+        return;
+    }
+    sound->shortPeriod = true;
+    const pa_buffer_attr attr = bufferAttr(ShortPeriodBuffering, *pa_stream_get_sample_spec(s));
+    if (pa_operation* op = pa_stream_set_buffer_attr(s, &attr, &LoopedSound::onPeriodSettled, sound))
+        pa_operation_unref(op);
+    else
+        onPeriodSettled(s, 0, self);
+}
+
+void LoopedSound::onPeriodSettled(pa_stream* s, int, void* self)
+{
+    auto* sound = static_cast<LoopedSound*>(self);
+    if (s != sound->stream || !sound->periodPending)
+        return;
+    sound->periodPending = false;
+    const std::size_t writable = pa_stream_writable_size(s);
+    if (writable != static_cast<std::size_t>(-1))
+        sound->write(s, writable);
 }
 
 void LoopedSound::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)
 {
     auto* sound = static_cast<LoopedSound*>(self);
+    if (sound->periodPending)
+        return; // written once the period is settled
     // Asked again only after longer than the server holds: it ran dry meanwhile (this
     // process was stopped, or the machine stalled), and what follows the gap rises from
     // silence. The server's own underflow notice comes after the requests made before it.
     const auto now = std::chrono::steady_clock::now();
-    if (sound->lastWrite && now - *sound->lastWrite > std::chrono::microseconds(bufferingOf(sound->server).targetUsec))
+    if (sound->lastWrite && now - *sound->lastWrite > std::chrono::microseconds(bufferingOf(sound->server, sound->shortPeriod).targetUsec))
         sound->feed->riseAgain();
     sound->lastWrite = now;
     sound->write(s, bytes);

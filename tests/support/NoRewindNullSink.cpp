@@ -35,6 +35,8 @@ NoRewindNullSink::~NoRewindNullSink()
 {
     if (!previousDefault.isEmpty())
         pactl({QStringLiteral("set-default-sink"), previousDefault});
+    for (auto m = rewindingModules.rbegin(); m != rewindingModules.rend(); ++m)
+        pactl({QStringLiteral("unload-module"), *m});
     if (!module.isEmpty())
         pactl({QStringLiteral("unload-module"), module});
 }
@@ -52,6 +54,24 @@ bool NoRewindNullSink::load()
     if (ok)
         pactl({QStringLiteral("set-default-sink"), name}, &ok);
     return ok && pactl({QStringLiteral("get-default-sink")}) == name;
+}
+
+bool NoRewindNullSink::hearRewindingSink(const QString& rewinding)
+{
+    for (const QStringList& args :
+         {QStringList {QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + rewinding, QStringLiteral("rate=48000")},
+          QStringList {QStringLiteral("module-loopback"), QStringLiteral("source=") + rewinding + QStringLiteral(".monitor"),
+                       QStringLiteral("sink=") + name, QStringLiteral("latency_msec=600"), QStringLiteral("adjust_time=0")}}) {
+        const QString loaded = pactl(QStringList {QStringLiteral("load-module")} + args);
+        if (loaded.isEmpty())
+            return false;
+        rewindingModules.append(loaded);
+    }
+    bool ok = false;
+    pactl({QStringLiteral("set-sink-volume"), rewinding, QStringLiteral("100%")}, &ok);
+    if (ok)
+        pactl({QStringLiteral("set-default-sink"), rewinding}, &ok);
+    return ok;
 }
 
 } // namespace TestSupport

@@ -21,11 +21,16 @@ public:
 
     // False when the sink could not be loaded or made the default.
     bool load();
+    // A null sink that rewinds, as a sound card's does, made the default instead, and
+    // heard through this one: a loopback of a long latency hands on only what remains of
+    // it after its rewinds. False when it could not be set up.
+    bool hearRewindingSink(const QString& rewinding);
     QString monitor() const { return name + QStringLiteral(".monitor"); }
 
 private:
     QString name;
     QString module;          // its index, once loaded
+    QStringList rewindingModules; // the rewinding sink and its loopback, to unload first
     QString previousDefault; // the default sink before
 };
 
