@@ -85,7 +85,11 @@ void ForkWindow::onGoClicked()
         progressDialog = std::make_unique<ToneProgressDialog>(this);
         connect(&playback.writer(), &ToneFileWriter::progressed, progressDialog.get(), &ToneProgressDialog::showProgress);
         connect(&playback.writer(), &ToneFileWriter::fileFinished, progressDialog.get(), &ToneProgressDialog::finishFile);
-        connect(progressDialog.get(), &ToneProgressDialog::cancelled, this, &ForkWindow::onStopClicked);
+        // As STOP, but no companion window is asked to close: none of this playback's runs yet.
+        connect(progressDialog.get(), &ToneProgressDialog::cancelled, this, [this] {
+            playback.stop(false);
+            unlockSpeedEntry();
+        });
     }
     playback.playTone(request);
 }
