@@ -1,5 +1,5 @@
 // From GO to the first audio handed to the sound server: playTone() is called as the GO
-// button calls it, and isStreaming() polled every 0.1 ms until the server has asked for
+// button calls it, its file waited for, and isStreaming() polled every 0.1 ms until the server has asked for
 // and been given the first buffer. One playback serves all runs, as one window does; its
 // first GO also connects to the server and is shown apart.
 

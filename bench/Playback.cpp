@@ -5,8 +5,10 @@
 #include "platform/CompanionNames.h"
 #include "tone/ToneError.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
 
 #include <chrono>
 #include <thread>
@@ -39,12 +41,22 @@ QString Playback::companionPath() const
 
 void Playback::go()
 {
-    try {
-        if (playback->playTone(requestFor(tone, moving)) != TonePlayback::Outcome::Playing)
-            throw Failure(QStringLiteral("GO did not start a playback"));
-    } catch (const ToneError& e) {
-        throw Failure(QStringLiteral("GO failed: %1").arg(e.message()));
-    }
+    // Waited for in an event loop of its own: the writer's end is taken as it comes.
+    QEventLoop loop;
+    QString error;
+    QObject::connect(&playback->writer(), &ToneFileWriter::written, &loop, &QEventLoop::quit);
+    QObject::connect(playback.get(), &TonePlayback::failed, &loop, [&](const ToneError& e) {
+        error = e.message();
+        loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    playback->playTone(requestFor(tone, moving));
+    if (playback->isWriting())
+        loop.exec();
+    if (!error.isEmpty())
+        throw Failure(QStringLiteral("GO failed: %1").arg(error));
+    if (!playback->isTonePlaying() || playback->isWriting())
+        throw Failure(QStringLiteral("GO did not start a playback"));
 }
 
 bool Playback::streaming() const

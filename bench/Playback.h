@@ -21,8 +21,8 @@ public:
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;
 
-    // playTone() with the tone's request, as GO does; throws Failure when it does not
-    // end up playing.
+    // playTone() with the tone's request, as GO does, and the tone files waited for;
+    // throws Failure when it does not end up playing.
     void go();
     bool streaming() const;
     bool waitUntilStreaming(int timeoutMs) const;

@@ -56,9 +56,10 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     connect(modeLabel, &MenuLabel::activated, this, &ForkWindow::onModeLabelClicked);
     connect(helpLabel, &MenuLabel::activated, this, &ForkWindow::onHelpLabelClicked);
     connect(mainMenus.get(), &MainMenus::modeChosen, this, &ForkWindow::onModeChosen);
+    connect(&playback, &TonePlayback::failed, this, &ForkWindow::onToneFailed);
     // A playback that ends by itself gives back the window, and says why, without holding
     // up whatever runs now.
-    playback.setOnEndedByItself([this](const QString& reason) {
+    connect(&playback, &TonePlayback::endedByItself, this, [this](const QString& reason) {
         unlockSpeedEntry();
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tinevox"), reason, QMessageBox::Ok, this);
         box->setTextFormat(Qt::PlainText);

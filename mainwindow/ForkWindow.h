@@ -91,6 +91,7 @@ protected:
 private slots:
     void onGoClicked();
     void onStopClicked();
+    void onToneFailed(const ToneError& error);
     void onCloseClicked();
     void onMinimiseClicked();
     void onVolumeSliderChanged();
@@ -106,7 +107,6 @@ private:
     // settings as stored now. The readout is computed from the same.
     ToneRequest toneRequest() const;
     std::optional<Doppler::Band> selectedBand() const;
-    void playTone(const ToneRequest& request);
     void showFrequenciesOf(const ToneRequest& request);
     void restoreSettings();
     std::optional<Platform::SettingsNotSaved> saveSettings();

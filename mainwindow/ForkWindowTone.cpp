@@ -73,25 +73,28 @@ void ForkWindow::onGoClicked()
     showFrequenciesOf(request);
     setUnitCaptions(request.milesPerHour ? Settings::MphCaption : Settings::KphCaption);
     lockSpeedEntry();
-    playTone(request);
+    if (!progressDialog) {
+        progressDialog = std::make_unique<ToneProgressDialog>(this);
+        connect(&playback.writer(), &ToneFileWriter::progressed, progressDialog.get(), &ToneProgressDialog::showProgress);
+        connect(&playback.writer(), &ToneFileWriter::fileFinished, progressDialog.get(), &ToneProgressDialog::finishFile);
+        // As STOP, but no companion window is asked to close: none of this playback's runs yet.
+        connect(progressDialog.get(), &ToneProgressDialog::cancelled, this, [this] {
+            playback.stop(false);
+            unlockSpeedEntry();
+        });
+    }
+    playback.playTone(request);
 }
 
-void ForkWindow::playTone(const ToneRequest& request)
+void ForkWindow::onToneFailed(const ToneError& error)
 {
-    if (!progressDialog)
-        progressDialog = std::make_unique<ToneProgressDialog>(this);
-    try {
-        if (playback.playTone(request, progressDialog.get()) == TonePlayback::Outcome::Abandoned)
-            unlockSpeedEntry();
-    } catch (const ToneError& error) {
-        // Nothing plays and no tone file is left: say what to change, and let the
-        // user change it.
-        unlockSpeedEntry();
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), error.message(), QMessageBox::Ok, this);
-        // The message quotes stored and typed texts, which are never markup.
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
+    // Nothing plays and no tone file is left: say what to change, and let the user
+    // change it.
+    unlockSpeedEntry();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), error.message(), QMessageBox::Ok, this);
+    // The message quotes stored and typed texts, which are never markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void ForkWindow::onStopClicked()

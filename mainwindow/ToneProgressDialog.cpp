@@ -2,7 +2,6 @@
 
 #include "widgets/Twips.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,10 +15,6 @@ namespace {
 
 constexpr int BarSteps = 10000; // 0..100 in hundredths, so every step shows
 
-// The window stays responsive without a yield per cycle: one every few milliseconds
-// keeps it painting, and the writer's own speed keeps the wait short.
-constexpr qint64 YieldEveryMs = 8;
-
 } // namespace
 
 ToneProgressDialog::ToneProgressDialog(const QWidget* window)
@@ -29,7 +24,7 @@ ToneProgressDialog::ToneProgressDialog(const QWidget* window)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(Twips::toPixels(4680), Twips::toPixels(840));
 
-    captionLabel = new QLabel(QStringLiteral("Generating Test Tone, Please Wait..."), this);
+    auto* captionLabel = new QLabel(QStringLiteral("Generating Test Tone, Please Wait..."), this);
     captionLabel->setObjectName(QStringLiteral("Label1"));
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(9.75);
@@ -47,54 +42,31 @@ ToneProgressDialog::ToneProgressDialog(const QWidget* window)
 
     // Designed below the lower edge, so it is not seen; a click (or its mnemonic)
     // abandons the tone being written.
-    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    auto* cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("Command1"));
     cancelButton->setGeometry(Twips::rect(1635, 900, 1410, 375));
-    connect(cancelButton, &QPushButton::clicked, this, &ToneProgressDialog::onCancelClicked);
+    connect(cancelButton, &QPushButton::clicked, this, [this] {
+        hide();
+        emit cancelled();
+    });
 }
 
-void ToneProgressDialog::progress(double newFraction)
+void ToneProgressDialog::showProgress(double fraction)
 {
-    fraction = newFraction;
-    if (!begun) {
-        begun = true;
-        show();
-        placeNear(mainWindow);
-    }
-}
-
-bool ToneProgressDialog::cancelRequested()
-{
-    // At a file's first block and at its last, and every few milliseconds in between.
-    const bool last = fraction >= 1.0;
-    if (!yielded || last || sinceYield.elapsed() >= YieldEveryMs) {
-        // The full bar is not painted: the dialog closes at once.
-        if (!last) {
-            placeNear(mainWindow);
-            showProgress();
-        }
-        QCoreApplication::processEvents();
-        yielded = true;
-        sinceYield.start();
-    }
-    return cancelled;
-}
-
-void ToneProgressDialog::finished()
-{
-    hide();
-    fraction = 0.0;
-    cancelled = false;
-    begun = false;
-    yielded = false;
-    progressBar->setValue(0);
-}
-
-void ToneProgressDialog::showProgress()
-{
+    show();
+    placeNear(mainWindow);
+    // The full bar is not painted: the dialog closes at once.
+    if (fraction >= 1.0)
+        return;
     // The bar spans 0 to 100, each step a single-precision value.
     const float value = static_cast<float>(100.0 * fraction);
     progressBar->setValue(static_cast<int>(std::lround(static_cast<double>(value) * (BarSteps / 100))));
+}
+
+void ToneProgressDialog::finishFile()
+{
+    hide();
+    progressBar->setValue(0);
 }
 
 void ToneProgressDialog::placeNear(const QWidget* window)
@@ -109,10 +81,4 @@ void ToneProgressDialog::placeNear(const QWidget* window)
     const double left = (main.width() - width()) / 2.0 + main.left() + Twips::toExactPixels(3500);
     const double top = main.top() + Twips::toExactPixels(1800);
     move(static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)));
-}
-
-void ToneProgressDialog::onCancelClicked()
-{
-    cancelled = true;
-    hide();
 }

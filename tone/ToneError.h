@@ -29,8 +29,3 @@ private:
     QString text;
 };
 
-// The tone file was abandoned while it was being written (stop, cancel or close).
-class WriteAbandoned : public std::exception {
-public:
-    const char* what() const noexcept override { return "tone file abandoned"; }
-};

@@ -6,58 +6,20 @@
 #include "platform/ToneFolder.h"
 #include "tone/PlaybackPlan.h"
 #include "tone/ToneError.h"
-#include "tone/ToneProgress.h"
 #include "tone/ToneRequest.h"
 #include "tone/WaveWriter.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 using namespace Platform::CompanionNames;
-
-namespace {
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("TonePlayback", text);
-}
-
-} // namespace
-
-// The caller's progress and this playback's own end as one: a cancel there, or a stop
-// or close while the caller's progress let the event loop run, abandons the file.
-class TonePlayback::WriteFollower final : public ToneProgress {
-public:
-    WriteFollower(const TonePlayback& playback, ToneProgress* shown) : playback(playback), shown(shown) {}
-
-    void progress(double fraction) override
-    {
-        if (shown)
-            shown->progress(fraction);
-    }
-    bool cancelRequested() override
-    {
-        // The caller's answer first: that is where a stop or a close can arrive.
-        const bool cancelled = shown && shown->cancelRequested();
-        return cancelled || playback.state != State::Writing;
-    }
-    void finished() override
-    {
-        if (shown)
-            shown->finished();
-    }
-
-private:
-    const TonePlayback& playback;
-    ToneProgress* const shown;
-};
 
 TonePlayback::TonePlayback(Platform::LoopedSound& player, const QString& applicationDirectory)
     : sound(player), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path),
       companions(Platform::pathInDirectory(applicationDirectory, ProgramFile))
 {
-    QObject::connect(&companions, &Platform::CompanionProcesses::endedWhilePlaying, &companions,
-                     [this] { onCompanionEnded(); });
+    connect(&companions, &Platform::CompanionProcesses::endedWhilePlaying, this, &TonePlayback::onCompanionEnded);
+    connect(&fileWriter, &ToneFileWriter::written, this, &TonePlayback::onFilesWritten);
+    connect(&fileWriter, &ToneFileWriter::failed, this, &TonePlayback::fail);
 }
 
 void TonePlayback::endLeftoversOfEarlierRun()
@@ -83,6 +45,8 @@ TonePlayback::~TonePlayback()
 {
     if (state == State::Idle)
         return;
+    // Before the files are deleted: those the writer names after that, it deletes itself.
+    fileWriter.abandon();
     sound.stop();
     deleteToneFiles();
 }
@@ -108,12 +72,10 @@ void TonePlayback::deleteToneFiles()
     Platform::deleteFileIgnoringErrors(secondTonePath());
 }
 
-TonePlayback::Outcome TonePlayback::playTone(const ToneRequest& request, ToneProgress* progress)
+void TonePlayback::playTone(const ToneRequest& request)
 {
     if (state != State::Idle)
-        return Outcome::Absorbed;
-    state = State::Writing;
-
+        return;
     try {
         // An earlier run's companion still closing would delete the new second tone file.
         companions.finishEndingEarlierRun();
@@ -129,34 +91,38 @@ TonePlayback::Outcome TonePlayback::playTone(const ToneRequest& request, TonePro
         if (toneDir.isEmpty())
             throw ToneError(ToneError::Kind::FileNotWritten, folder.problem);
 
-        WriteFollower follower(*this, progress);
-        WaveWriter::writeToneFile(plan.first, firstTonePath(), &follower);
+        std::vector<ToneFileWriter::File> files {{plan.first, firstTonePath()}};
         if (plan.second)
-            WaveWriter::writeToneFile(*plan.second, secondTonePath(), &follower);
-        if (state != State::Writing)
-            throw WriteAbandoned();
-        state = State::Playing;
+            files.push_back({*plan.second, secondTonePath()});
+        state = State::Writing;
         playing = plan;
-        companionRestarted.invalidate();
-
-        // The two tones of moving mode share the sound card's range; the companion plays
-        // its tone at the same level.
-        sound.play(firstTonePath(), request.moving ? Platform::LoopedSound::Headroom::ForTwoTones
-                                                   : Platform::LoopedSound::Headroom::ForOneTone);
-        if (request.moving && !companions.start()) {
-            throw ToneError(ToneError::Kind::PlayerNotStarted,
-                tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
-                   "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
-                    .arg(QDir::toNativeSeparators(companionPath())));
-        }
-        return Outcome::Playing;
-    } catch (const WriteAbandoned&) {
-        backToIdle();
-        return Outcome::Abandoned;
-    } catch (...) {
-        backToIdle();
-        throw;
+        fileWriter.write(std::move(files));
+    } catch (const ToneError& error) {
+        fail(error);
     }
+}
+
+void TonePlayback::onFilesWritten()
+{
+    state = State::Playing;
+    companionRestarted.invalidate();
+    // The two tones of moving mode share the sound card's range; the companion plays
+    // its tone at the same level.
+    const bool moving = playing->second.has_value();
+    sound.play(firstTonePath(), moving ? Platform::LoopedSound::Headroom::ForTwoTones
+                                       : Platform::LoopedSound::Headroom::ForOneTone);
+    if (moving && !companions.start()) {
+        fail(ToneError(ToneError::Kind::PlayerNotStarted,
+            tr("The second-tone player \"%1\" could not be started, so moving mode cannot play "
+               "its second tone.\n\nRe-install Tinevox, or switch to stationary mode.")
+                .arg(QDir::toNativeSeparators(companionPath()))));
+    }
+}
+
+void TonePlayback::fail(const ToneError& error)
+{
+    backToIdle();
+    emit failed(error);
 }
 
 // Started once more; a second end within this time gives up.
@@ -180,8 +146,7 @@ void TonePlayback::onCompanionEnded()
     }
     backToIdle();
     companions.closeAll(false);
-    if (endedByItself)
-        endedByItself(tr("The second-tone player \"%1\" ended while the tones played, and again when it was "
+    emit endedByItself(tr("The second-tone player \"%1\" ended while the tones played, and again when it was "
                          "started once more, so both tones have been stopped.\n\nRe-install Tinevox, or "
                          "switch to stationary mode.")
                           .arg(QDir::toNativeSeparators(companionPath())));
@@ -195,26 +160,18 @@ void TonePlayback::backToIdle()
     deleteToneFiles();
 }
 
-void TonePlayback::abandonWrite()
-{
-    if (state == State::Writing)
-        state = State::Abandoning;
-}
-
 void TonePlayback::stop(bool movingMode)
 {
-    if (state == State::Playing)
-        state = State::Idle;
-    playing.reset();
-    abandonWrite();
-    sound.stop();
-    deleteToneFiles();
+    fileWriter.abandon();
+    backToIdle();
     companions.closeAll(movingMode);
 }
 
 void TonePlayback::unload(bool movingMode)
 {
-    abandonWrite();
+    fileWriter.abandon();
+    if (isWriting())
+        state = State::Idle;
     sound.stop();
     companions.closeAllAtProgramEnd(movingMode);
     deleteToneFiles();
@@ -222,7 +179,9 @@ void TonePlayback::unload(bool movingMode)
 
 void TonePlayback::unloadWithoutDisplay()
 {
-    abandonWrite();
+    fileWriter.abandon();
+    if (isWriting())
+        state = State::Idle;
     sound.stop();
     companions.closeAllWithoutDisplay();
     deleteToneFiles();

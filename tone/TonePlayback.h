@@ -3,14 +3,13 @@
 #include "platform/CompanionProcesses.h"
 #include "platform/LoopedSound.h"
 #include "tone/PlaybackPlan.h"
+#include "tone/ToneFileWriter.h"
 
 #include <QElapsedTimer>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
-class ToneProgress;
 struct ToneRequest;
 
 // One tone playback at a time: from the play request to the stop request or the
@@ -26,34 +25,25 @@ struct ToneRequest;
 // A companion that ends while it plays (killed, or failing) is started once more; one
 // that ends again within a few seconds ends the playback, which then reports why.
 //
-// Idle -> Writing -> Playing -> Idle. A tone that cannot be made, a stop, a cancel or a
-// close while writing all lead back to Idle with nothing playing and no tone file left.
-// Until an abandoned write has unwound, a new request is absorbed as during the write
-// itself, so two writes never overlap.
-class TonePlayback {
+// Idle -> Writing -> Playing -> Idle. The tone files are written by a ToneFileWriter,
+// while the window goes on. A tone that cannot be made, a stop or a close while writing
+// all lead back to Idle with nothing playing and no tone file left.
+class TonePlayback : public QObject {
+    Q_OBJECT
 public:
-    enum class Outcome {
-        Playing,   // the tone (both tones in moving mode) now loops
-        Absorbed,  // a playback is already under way: nothing happened
-        Abandoned, // stopped, cancelled or closed while writing: back to Idle
-    };
-
     // The first tone plays through sound, which outlives this playback.
     TonePlayback(Platform::LoopedSound& sound, const QString& applicationDirectory);
-    ~TonePlayback();
-    TonePlayback(const TonePlayback&) = delete;
-    TonePlayback& operator=(const TonePlayback&) = delete;
+    ~TonePlayback() override;
 
-    // Starts a playback of request. While the tone files are written, progress (when
-    // given) follows them; when it lets the event loop run, a stop() or unload() from
-    // there, or its own cancel, abandons the playback. Throws ToneError, with a message
-    // for the user, when the tone cannot be made or played; nothing is then left
-    // playing, no tone file is left and isTonePlaying() is false again.
-    Outcome playTone(const ToneRequest& request, ToneProgress* progress = nullptr);
+    // Starts a playback of request, unless one is under way: it writes until its files
+    // are complete, then plays. A tone that cannot be made or played ends in failed(),
+    // perhaps before this returns: nothing is then left playing, no tone file is left
+    // and isTonePlaying() is false again.
+    void playTone(const ToneRequest& request);
 
     // The stop button: clear the flag, stop the sound, delete the tone files and, in
     // moving mode (the window's, now), close the companion. A write under way is
-    // abandoned.
+    // abandoned, and reports nothing more.
     void stop(bool movingMode);
 
     // The closing of the main window (after the settings are saved), after which the
@@ -67,9 +57,6 @@ public:
     // out before this returns.
     void unloadWithoutDisplay();
 
-    // Called when a playback has ended by itself, with the reason for the user.
-    void setOnEndedByItself(std::function<void(const QString& reason)> report) { endedByItself = std::move(report); }
-
     // Deletes "temp.wav" and then "temp2.wav", ignoring every failure.
     void deleteToneFiles();
 
@@ -78,25 +65,31 @@ public:
     // once; a GO that follows before they have gone ends them outright.
     void endLeftoversOfEarlierRun();
 
-    bool isTonePlaying() const { return state == State::Writing || state == State::Playing; }
-    bool isWriting() const { return state == State::Writing || state == State::Abandoning; }
+    bool isTonePlaying() const { return state != State::Idle; }
+    bool isWriting() const { return state == State::Writing; }
+    // Whose progress a dialog may follow.
+    const ToneFileWriter& writer() const { return fileWriter; }
 
     // Empty when there is no usable tone folder.
     QString firstTonePath() const;
     QString secondTonePath() const;
     QString companionPath() const;
 
+signals:
+    void failed(const ToneError& error);
+    // The playback has ended by itself, with the reason for the user.
+    void endedByItself(const QString& reason);
+
 private:
     enum class State {
         Idle,
-        Writing,    // set by GO: the tone files are being written
-        Abandoning, // stopped, cancelled or closed while writing; the write still unwinds
-        Playing,    // the tone loops until STOP
+        Writing, // set by GO: the tone files are being written
+        Playing, // the tone loops until STOP
     };
-    class WriteFollower;
 
+    void onFilesWritten();
+    void fail(const ToneError& error);
     void backToIdle();
-    void abandonWrite();
     void onCompanionEnded();
 
     Platform::LoopedSound& sound;
@@ -104,7 +97,7 @@ private:
     QString toneDir; // where the tone files go; empty when no folder can be used
     State state = State::Idle;
     Platform::CompanionProcesses companions;
-    std::optional<PlaybackPlan> playing; // the plan of the tones that play
+    std::optional<PlaybackPlan> playing; // the plan of the tones written and played
     QElapsedTimer companionRestarted;    // invalid until a companion of this playback was started again
-    std::function<void(const QString&)> endedByItself;
+    ToneFileWriter fileWriter;
 };

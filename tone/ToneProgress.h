@@ -2,7 +2,7 @@
 
 // Whoever follows the writing of a tone file. The writer reports each cycle it has
 // written and, after each block of cycles that reached the file, asks whether to give
-// up; an implementation that shows the progress may let the event loop run there.
+// up; all on the thread that writes.
 class ToneProgress {
 public:
     virtual ~ToneProgress() = default;

@@ -155,7 +155,7 @@ QByteArray cycleBytes(std::int64_t samplesPerCycle)
     return cycle;
 }
 
-void writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* progress)
+bool writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* progress)
 {
     const auto finished = qScopeGuard([progress] {
         if (progress)
@@ -192,10 +192,11 @@ void writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* prog
             fileError(path, file.error());
         pendingCycles = 0;
         if (progress && progress->cancelRequested())
-            throw WriteAbandoned();
+            return false;
     }
     if (!file.commit())
         fileError(path, file.error());
+    return true;
 }
 
 } // namespace WaveWriter

@@ -66,8 +66,8 @@ QByteArray cycleBytes(std::int64_t samplesPerCycle);
 
 // Writes the planned tone file at path, reporting every cycle to progress (when given)
 // and asking it after each block of cycles whether to give up. Throws ToneError with a
-// message for the user when the file cannot be written, and WriteAbandoned when
+// message for the user when the file cannot be written, and returns false when
 // progress asks for a cancel; in both cases the partial file is deleted.
-void writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* progress = nullptr);
+bool writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* progress = nullptr);
 
 } // namespace WaveWriter

@@ -4,9 +4,9 @@
 // them as the window drives its own: GO hands over the request with the settings as
 // stored at that moment, STOP and close the window's mode.
 
+#include "common/PlayToneAndWait.h"
 #include "mainwindow/StoredToneRequest.h"
 #include "platform/LoopedSound.h"
-#include "tone/TonePlayback.h"
 
 struct FixedInputs {
     std::optional<Doppler::Band> band = Doppler::Band::X;
@@ -32,7 +32,7 @@ public:
     {
     }
 
-    TonePlayback::Outcome playTone() { return playback.playTone(inputs.request()); }
+    bool playTone() { return playToneAndWait(playback, inputs.request()); }
     void stop() { playback.stop(inputs.moving); }
     void unload() { playback.unload(inputs.moving); }
     bool isTonePlaying() const { return playback.isTonePlaying(); }

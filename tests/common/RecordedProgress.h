@@ -1,12 +1,9 @@
 #pragma once
 
-// Follows the writing of tone files as the progress dialog does, without a widget: it
-// keeps every step, lets the event loop run whenever it is asked whether to go on (so
-// that a timer can stop or close a playback there), and asks for a cancel once told to.
+// Follows the writing of tone files: it keeps every step, counts the questions whether
+// to go on, and asks for a cancel once told to.
 
 #include "tone/ToneProgress.h"
-
-#include <QCoreApplication>
 
 #include <vector>
 
@@ -20,7 +17,6 @@ struct RecordedProgress : ToneProgress {
     bool cancelRequested() override
     {
         ++asked;
-        QCoreApplication::processEvents();
         return cancel;
     }
     void finished() override { ++finishedFiles; }

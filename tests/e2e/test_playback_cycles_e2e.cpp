@@ -88,7 +88,7 @@ private slots:
         inputs.moving = true;
         FixedInputsPlayback playback(inputs, dir->path());
         auto cycle = [&] {
-            QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+            QVERIFY(playback.playTone());
             QTest::qWait(10);
             playback.stop();
         };

@@ -98,7 +98,7 @@ private slots:
         inputs.speed1 = speed;
 
         FixedInputsPlayback playback(inputs, dir->path());
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QVERIFY(playback.playTone());
         QCOMPARE(qFromLittleEndian<quint32>(TestEnvironment::readAll(temp()).constData() + 24), static_cast<quint32>(rate));
 
         QVERIFY(recorder.start());
@@ -131,7 +131,7 @@ private slots:
         };
         pactl({QStringLiteral("set-default-sink"), low});
         FixedInputsPlayback playback(inputs, dir->path());
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QVERIFY(playback.playTone());
         QTRY_VERIFY(streamAt("22050Hz")); // the player knows the rate its stream runs at
         playback.stop();
         inputs.band = Doppler::Band::Ka;
@@ -139,7 +139,7 @@ private slots:
         // Tried until GO does what the new sink allows: the player hears of it soon after.
         const auto goAsAllowed = [&](bool allowed) {
             try {
-                if (playback.playTone() == TonePlayback::Outcome::Playing && allowed)
+                if (playback.playTone() && allowed)
                     return true;
                 playback.stop();
                 return false;
@@ -159,7 +159,7 @@ private slots:
     {
         inputs.moving = true; // X band: 100 mph is 3139 Hz, 50 mph is 1569 Hz
         FixedInputsPlayback playback(inputs, dir->path());
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QVERIFY(playback.playTone());
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, false), 1, 5000);
         QCOMPARE(E2e::windowsNamed(Caption, true), 0); // the companion's window is never seen
@@ -181,7 +181,7 @@ private slots:
     {
         inputs.moving = true;
         FixedInputsPlayback playback(inputs, dir->path());
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QVERIFY(playback.playTone());
         QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, false), 1, 5000);
         QVERIFY(recorder.start());
         QVERIFY(!recorder.recordTone(500, 6000).empty());
@@ -196,7 +196,7 @@ private slots:
         inputs.moving = true;
         {
             FixedInputsPlayback playback(inputs, dir->path());
-            QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+            QVERIFY(playback.playTone());
             QTRY_COMPARE_WITH_TIMEOUT(E2e::windowsNamed(Caption, false), 1, 5000);
         }
         expectSilenceAndNothingLeft();

@@ -74,7 +74,7 @@ private slots:
         inputs.speed1 = QStringLiteral("65");
         inputs.speed2 = QStringLiteral("40");
         FixedInputsPlayback playback(inputs, dir->path());
-        QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+        QVERIFY(playback.playTone());
         QTRY_COMPARE_WITH_TIMEOUT(E2e::processesRunning(dir->companion()), 1, 5000);
 
         // Both tones heard (the companion's comes late on a busy machine), then a window
@@ -160,8 +160,8 @@ private slots:
         for (int i = 0; i < Cycles; ++i) {
             recorder->record(300);
             const std::size_t from = recorder->samples().size();
-            const double goMs = MonitorRecorder::steadyMs();
-            QCOMPARE(playback.playTone(), TonePlayback::Outcome::Playing);
+            QVERIFY(playback.playTone());
+            const double goMs = MonitorRecorder::steadyMs(); // the files written, the tone started
             recorder->record(800); // longer than a stream's first buffer, whose refill is heard
             cycles.push_back({from, goMs, MonitorRecorder::steadyMs()});
             playback.stop();

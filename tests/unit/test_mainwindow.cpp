@@ -646,7 +646,7 @@ private slots:
         ui().firstSpeedBox->setText(QStringLiteral("100"));
         ui().goButton->click();
         QVERIFY(window->isTonePlaying());
-        QVERIFY(QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QTRY_VERIFY(QFile::exists(dir->file(QStringLiteral("temp.wav"))));
         for (QWidget* w : {static_cast<QWidget*>(ui().firstSpeedUpButton), static_cast<QWidget*>(ui().firstSpeedDownButton),
                            static_cast<QWidget*>(ui().secondSpeedDownButton), static_cast<QWidget*>(ui().secondSpeedUpButton),
                            static_cast<QWidget*>(ui().bandFrame)})
@@ -682,6 +682,7 @@ private slots:
         QCOMPARE(ui().firstFrequencyLabel->text(), QStringLiteral("3139 Hz")); // not refreshed since
         ui().goButton->click();
         QVERIFY(window->isTonePlaying());
+        QTRY_VERIFY(QFile::exists(dir->file(QStringLiteral("temp.wav"))));
         const QByteArray file = TestEnvironment::readAll(dir->file(QStringLiteral("temp.wav")));
         QVERIFY(file.size() > 44);
         QCOMPARE(qFromLittleEndian<quint32>(file.constData() + 24), 195100u); // 1951 Hz at 100 bytes a cycle
@@ -690,28 +691,35 @@ private slots:
         ui().stopButton->click();
     }
 
-    // While GO writes the tone file the progress dialog is up, and its Cancel gives back
-    // an editable window with nothing playing and no file.
+    // While GO writes the tone file the progress dialog is up from its first step, and
+    // its Cancel, taken while the file is written, gives back an editable window with
+    // nothing playing and no file.
     void goShowsTheProgressAndItsCancelAbandons()
     {
         Settings::write(Settings::Band, QStringLiteral("Ka"));
         Settings::write(Settings::Speed, QStringLiteral("199"));
         Settings::write(Settings::Accuracy, QStringLiteral("100"));
         load();
-        int dialogsShown = 0;
-        QTimer::singleShot(0, [&dialogsShown] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* progress = qobject_cast<ToneProgressDialog*>(w); progress && progress->isVisible()) {
-                    ++dialogsShown;
-                    progressControls(progress).cancelButton->click();
-                }
+        ui().goButton->click();
+        QVERIFY(window->isTonePlaying());
+        ToneProgressDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<ToneProgressDialog*>(w))
+                dialog = progress;
+        }
+        QVERIFY(dialog);
+        const ProgressControls controls = progressControls(dialog);
+        int shownAtFirstStep = 0;
+        connect(controls.progressBar, &QProgressBar::valueChanged, this, [&](int value) {
+            if (value > 0 && dialog->isVisible()) {
+                ++shownAtFirstStep;
+                controls.cancelButton->click();
             }
         });
-        ui().goButton->click();
-        QCOMPARE(dialogsShown, 1);
-        QVERIFY(!window->isTonePlaying());
+        QTRY_VERIFY(!window->isTonePlaying());
+        QCOMPARE(shownAtFirstStep, 1);
         QVERIFY(ui().firstSpeedUpButton->isEnabled() && ui().bandFrame->isEnabled() && !ui().firstSpeedBox->isReadOnly());
-        QVERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
+        QTRY_VERIFY(!QFile::exists(dir->file(QStringLiteral("temp.wav"))));
     }
 
     void toneThatCannotBeMadeIsShown()

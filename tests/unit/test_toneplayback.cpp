@@ -1,7 +1,7 @@
 // Tone playback without a sound server: which files a playback of a request writes and
-// removes, how it fails, and how it is absorbed, stopped and abandoned.
+// removes, how it fails, and how a write is stopped and abandoned.
 
-#include "common/RecordedProgress.h"
+#include "common/PlayToneAndWait.h"
 #include "common/TestEnvironment.h"
 #include "platform/LoopedSound.h"
 #include "tone/PlaybackPlan.h"
@@ -9,7 +9,7 @@
 #include "tone/TonePlayback.h"
 #include "tone/ToneRequest.h"
 
-#include <QTimer>
+#include <QSignalSpy>
 #include <QtEndian>
 #include <QtTest>
 
@@ -82,14 +82,14 @@ private slots:
         touch(temp2()); // left from an earlier moving playback
         TonePlayback playback(sound, dir->path());
         QVERIFY(!playback.isTonePlaying());
-        QCOMPARE(playback.playTone(xBandRequest()), TonePlayback::Outcome::Playing);
-        QVERIFY(playback.isTonePlaying());
+        QVERIFY(playToneAndWait(playback, xBandRequest()));
         QCOMPARE(sampleRateOf(temp()), 31390u);
         QVERIFY(!QFile::exists(temp2()));
 
         // A second play request changes nothing.
         const QDateTime written = QFileInfo(temp()).lastModified();
-        QCOMPARE(playback.playTone(largestRequest()), TonePlayback::Outcome::Absorbed);
+        playback.playTone(largestRequest());
+        QVERIFY(!playback.isWriting());
         QCOMPARE(QFileInfo(temp()).lastModified(), written);
         QCOMPARE(sampleRateOf(temp()), 31390u);
 
@@ -105,7 +105,7 @@ private slots:
         request.milesPerHour = false;
         request.bytesPerCycle = QStringLiteral("100");
         TonePlayback playback(sound, dir->path());
-        QCOMPARE(playback.playTone(request), TonePlayback::Outcome::Playing);
+        QVERIFY(playToneAndWait(playback, request));
         QCOMPARE(sampleRateOf(temp()), 195100u); // 1951 Hz at 100 bytes per cycle
         playback.stop(false);
     }
@@ -182,7 +182,7 @@ private slots:
 
         TonePlayback playback(sound, dir->path());
         try {
-            playback.playTone(request);
+            playToneAndWait(playback, request);
             QFAIL("a tone that cannot be made was played");
         } catch (const ToneError& e) {
             QVERIFY2(e.message().contains(mentions), qPrintable(e.message()));
@@ -192,7 +192,7 @@ private slots:
         QVERIFY(!QFile::exists(temp()));
         QVERIFY(!QFile::exists(temp2()));
         // And the next request, once corrected, plays.
-        QCOMPARE(playback.playTone(xBandRequest()), TonePlayback::Outcome::Playing);
+        QVERIFY(playToneAndWait(playback, xBandRequest()));
         playback.stop(false);
     }
 
@@ -264,7 +264,7 @@ private slots:
         request.moving = true; // no echolet.dll in this folder
         TonePlayback playback(sound, dir->path());
         try {
-            playback.playTone(request);
+            playToneAndWait(playback, request);
             QFAIL("moving mode played without its companion");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::PlayerNotStarted);
@@ -276,7 +276,7 @@ private slots:
 
         // A folder named like the companion passes the start-up check but cannot run.
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("echolet.dll")));
-        QVERIFY_THROWS_EXCEPTION(ToneError, playback.playTone(request));
+        QVERIFY_THROWS_EXCEPTION(ToneError, playToneAndWait(playback, request));
         QVERIFY(!playback.isTonePlaying());
     }
 
@@ -297,7 +297,7 @@ private slots:
         }
         TonePlayback playback(sound, dir->file(QStringLiteral("missing")));
         try {
-            playback.playTone(xBandRequest());
+            playToneAndWait(playback, xBandRequest());
             QFAIL("played without a tone file");
         } catch (const ToneError& e) {
             QCOMPARE(e.kind(), ToneError::Kind::FileNotWritten);
@@ -311,59 +311,55 @@ private slots:
         qunsetenv("TMPDIR");
     }
 
-    // A stop while the file is written, from the event loop its progress lets run: the
-    // write is abandoned, nothing plays, no file is left, and a play request in between
-    // is absorbed rather than starting a second write.
-    void stopWhileWritingAbandons()
-    {
-        ToneRequest request = largestRequest();
-        request.moving = true;
-        TonePlayback playback(sound, dir->path());
-        RecordedProgress progress;
-        TonePlayback::Outcome nested = TonePlayback::Outcome::Playing;
-        bool sawWriting = false;
-        QTimer::singleShot(0, [&] {
-            sawWriting = playback.isWriting() && playback.isTonePlaying();
-            playback.stop(true);
-            nested = playback.playTone(xBandRequest(), &progress);
-        });
-        QCOMPARE(playback.playTone(request, &progress), TonePlayback::Outcome::Abandoned);
-        QVERIFY(sawWriting);
-        QCOMPARE(nested, TonePlayback::Outcome::Absorbed);
-        QVERIFY(!playback.isTonePlaying());
-        QVERIFY(!playback.isWriting());
-        QVERIFY(!QFile::exists(temp()));
-        QVERIFY(!QFile::exists(temp2()));
-        QCOMPARE(progress.finishedFiles, 1); // the second file was never begun
-        // Idle again: the next request plays.
-        QCOMPARE(playback.playTone(xBandRequest()), TonePlayback::Outcome::Playing);
-        playback.stop(false);
-    }
-
-    // A close while writing, and the progress's own cancel, abandon the same way.
-    void closeOrCancelWhileWritingAbandons_data()
+    // A stop or a close while the files are written, at the writer's first step or as
+    // soon as GO returns: the write is abandoned and reports nothing, nothing plays and
+    // no file is left. A play request during the write starts no second one; one after
+    // the stop waits for the abandoned write to unwind and plays its own tone alone.
+    void stopOrCloseWhileWritingAbandons_data()
     {
         QTest::addColumn<bool>("close");
-        QTest::newRow("close") << true;
-        QTest::newRow("cancel") << false;
+        QTest::addColumn<bool>("atFirstStep");
+        QTest::newRow("stop at once") << false << false;
+        QTest::newRow("stop at the first step") << false << true;
+        QTest::newRow("close at once") << true << false;
+        QTest::newRow("close at the first step") << true << true;
     }
-    void closeOrCancelWhileWritingAbandons()
+    void stopOrCloseWhileWritingAbandons()
     {
         QFETCH(bool, close);
-        TonePlayback playback(sound, dir->path());
-        RecordedProgress progress;
-        QTimer::singleShot(0, [&] {
-            if (close)
-                playback.unload(false);
-            else
-                progress.cancel = true;
-        });
-        QCOMPARE(playback.playTone(largestRequest(), &progress), TonePlayback::Outcome::Abandoned);
-        QVERIFY(!QFile::exists(temp()));
-        QVERIFY(!playback.isTonePlaying());
-        QVERIFY(!playback.isWriting());
-        QVERIFY(progress.steps.size() < 10030u);
-        QCOMPARE(progress.finishedFiles, 1);
+        QFETCH(bool, atFirstStep);
+        const auto filesLeft = [this] { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System); };
+        ToneRequest request = largestRequest();
+        request.moving = true;
+        {
+            TonePlayback playback(sound, dir->path());
+            QSignalSpy failures(&playback, &TonePlayback::failed);
+            QSignalSpy written(&playback.writer(), &ToneFileWriter::written);
+            const auto abandon = [&] { close ? playback.unload(true) : playback.stop(true); };
+            QMetaObject::Connection atStep;
+            if (atFirstStep) {
+                atStep = connect(&playback.writer(), &ToneFileWriter::progressed, this, [&] {
+                    disconnect(atStep);
+                    abandon();
+                });
+            }
+            playback.playTone(request);
+            QVERIFY(playback.isWriting() && playback.isTonePlaying());
+            playback.playTone(xBandRequest());
+            if (!atFirstStep)
+                abandon();
+            QTRY_VERIFY(!playback.isTonePlaying());
+            if (!close) {
+                QVERIFY(playToneAndWait(playback, xBandRequest()));
+                QCOMPARE(sampleRateOf(temp()), 31390u);
+                QCOMPARE(filesLeft(), QStringList {QStringLiteral("temp.wav")});
+                QCOMPARE(written.size(), 1);
+                playback.stop(false);
+            }
+            QCOMPARE(failures.size(), 0);
+        }
+        // Its writer has unwound with it.
+        QCOMPARE(filesLeft(), QStringList());
     }
 };
 

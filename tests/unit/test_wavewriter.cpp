@@ -294,7 +294,7 @@ private slots:
         RecordedProgress progress;
         progress.cancel = true;
         const WaveWriter::TonePlan largest = WaveWriter::planTone(0.5, 20060, QStringLiteral("100"));
-        QVERIFY_THROWS_EXCEPTION(WriteAbandoned, WaveWriter::writeToneFile(largest, path, &progress));
+        QVERIFY(!WaveWriter::writeToneFile(largest, path, &progress));
         QCOMPARE(progress.asked, 1);
         QCOMPARE(progress.steps.size(), std::size_t(1));
         QCOMPARE(progress.finishedFiles, 1);
