@@ -84,7 +84,7 @@ bool ForkWindow::load()
         return false;
     }
     applyShape();
-    followSinkVolume();
+    volumeSlider->follow(volume);
     restoreSettings();
     // The first speed box has the first focus, its text selected: a speed typed
     // straight away replaces the restored one.

@@ -94,9 +94,6 @@ private slots:
     void onToneFailed(const ToneError& error);
     void onCloseClicked();
     void onMinimiseClicked();
-    void onVolumeSliderChanged();
-    void onSinkVolumeChanged(quint32 word);
-    void onSinkVolumeUnavailable();
     void onSettingsLabelClicked();
     void onModeChosen(bool moving);
     void onModeLabelClicked(const QPoint& popupAt);
@@ -110,8 +107,6 @@ private:
     void showFrequenciesOf(const ToneRequest& request);
     void restoreSettings();
     std::optional<Platform::SettingsNotSaved> saveSettings();
-    void followSinkVolume();
-    void showSinkVolume();
     QRadioButton* buttonOfBand(Doppler::Band band) const;
     void createControls();
     void applyShape();
@@ -128,7 +123,6 @@ private:
     TonePlayback playback;
     std::unique_ptr<ToneProgressDialog> progressDialog; // made at the first GO, kept for the next
     Platform::SinkVolume volume;
-    std::optional<quint32> sinkVolume; // the default sink's last reported volume word
     int heightTwips = MovingHeightTwips; // the mode: the height this program gives its window
     bool unloaded = false;
     // A move by hand: for buttons other than the left, and for desktops without a

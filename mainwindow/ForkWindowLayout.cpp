@@ -126,11 +126,6 @@ void ForkWindow::createControls()
     auto* firstSpeedDownButton = button(this, P::FirstSpeedDownButton, QStringLiteral("-"), stepFont);
 
     volumeSlider = make<VolumeSlider>(this, P::VolumeSlider);
-    volumeSlider->setRange(0, 65535);
-    volumeSlider->setSingleStep(1);
-    volumeSlider->setPageStep(5);
-    volumeSlider->setTickInterval(5000);
-    volumeSlider->setTickPosition(QSlider::TicksBelow);
 
     helpLabel = label<MenuLabel>(this, P::HelpLabel, QStringLiteral("Help"), Qt::AlignHCenter);
     auto* secondFrequencyLabel = label(this, P::SecondFrequencyLabel, QString(), Qt::AlignHCenter);

@@ -1,9 +1,11 @@
 #include "mainwindow/VolumeSlider.h"
 
 #include "mainwindow/VolumeSliderAccessible.h"
+#include "platform/SinkVolume.h"
 
 #include <QAccessible>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -11,6 +13,47 @@ VolumeSlider::VolumeSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
     static const bool spoken = (QAccessible::installFactory(&VolumeSliderAccessible::factory), true);
     Q_UNUSED(spoken);
+    setRange(0, 65535);
+    setSingleStep(1);
+    setPageStep(5);
+    setTickInterval(5000);
+    setTickPosition(QSlider::TicksBelow);
+}
+
+void VolumeSlider::follow(Platform::SinkVolume& followed)
+{
+    volume = &followed;
+    setEnabled(false);
+    connect(volume, &Platform::SinkVolume::changed, this, &VolumeSlider::onSinkVolumeChanged);
+    connect(volume, &Platform::SinkVolume::unavailable, this, [this] {
+        sinkVolume.reset();
+        setEnabled(false);
+    });
+    // Only the user's changes are written: showing the device's volume never writes it back.
+    connect(this, &QSlider::valueChanged, this, [this](int value) {
+        const auto v = static_cast<std::uint32_t>(value) & 0xFFFF;
+        volume->set(v | v << 16);
+    });
+    // A change made elsewhere while the user held the thumb shows once it is let go.
+    connect(this, &QSlider::sliderReleased, this, &VolumeSlider::showSinkVolume);
+    volume->start();
+}
+
+void VolumeSlider::onSinkVolumeChanged(quint32 word)
+{
+    sinkVolume = word;
+    showSinkVolume();
+}
+
+void VolumeSlider::showSinkVolume()
+{
+    // Not under the user's hand, and not a volume read before the user's own last move
+    // reached the server: that one is reported again once it has.
+    if (!sinkVolume || isSliderDown() || (volume && volume->isWriting()))
+        return;
+    const QSignalBlocker quiet(this);
+    setValue(static_cast<int>(*sinkVolume & 0xFFFF)); // the left channel
+    setEnabled(true);
 }
 
 QList<int> VolumeSlider::tickPositions() const

@@ -55,7 +55,7 @@ QPalette inverted(const QPalette& source)
 // The volume as a sound server reports it; offscreen there is none.
 void soundServerAnswers(ForkWindow& window, quint32 volumeWord)
 {
-    QVERIFY(QMetaObject::invokeMethod(&window, "onSinkVolumeChanged", Q_ARG(quint32, volumeWord)));
+    QVERIFY(QMetaObject::invokeMethod(ForkControls(&window).volumeSlider, "onSinkVolumeChanged", Q_ARG(quint32, volumeWord)));
 }
 
 enum class Look { Stationary, MovingWithVolume, Frozen, MenuLabelPressed };
