@@ -44,7 +44,7 @@ void firstBuffer(Table& table, const QString& builtAppDir, const ToneChoice& ton
     table.add(QStringLiteral("GO to first audio buffer, %1 (%2 bytes), median of %3")
                   .arg(describe(plan), grouped(plan.dataSize + 44))
                   .arg(Runs),
-              QStringLiteral("%1 ms, max %2 ms (playTone() returns at %3 ms); first GO %4 ms")
+              QStringLiteral("%1 ms, max %2 ms (files written, tone started at %3 ms); first GO %4 ms")
                   .arg(QString::number(s.median, 'f', 1), QString::number(s.max, 'f', 1),
                        QString::number(r.median, 'f', 1), QString::number(first, 'f', 1)),
               QStringLiteral("< 50 ms, every run"), s.max < 50.0 && first < 50.0);
