@@ -37,7 +37,7 @@ class FadingStream;
 //   the next play() connects again.
 //
 // Each program owns one player; two players (in one process or two) play at once.
-class LoopedSound : private SoundServerConnection::Listener {
+class LoopedSound final : private SoundServerConnection::Listener {
 public:
     // On a connection of its own, for a program with nothing else on the sound server.
     LoopedSound();

@@ -35,7 +35,7 @@ unsigned channelOf(const pa_channel_map& map, pa_channel_position_t position, un
 // then for that sink's volume; every change the connection reports asks again. A write
 // sets the volume of the sink last read, then reads it back. While a write is under way
 // reads are not reported: they may show the volume from before it.
-class SinkVolume::Impl : public SoundServerConnection::Listener {
+class SinkVolume::Impl final : public SoundServerConnection::Listener {
 public:
     Impl(SinkVolume& owner, SoundServerConnection& server) : owner(owner), server(server) {}
 
