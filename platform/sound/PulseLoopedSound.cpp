@@ -63,10 +63,10 @@ constexpr Buffering PipeWireBuffering {300 * PA_USEC_PER_MSEC, 125 * PA_USEC_PER
 // A stream plays once its first request is in: the server's own choice (the buffer less
 // one request) can be more than its first request, when it counts the sink's period
 // against the buffer, and the stream would wait for a sink that renders seconds ahead.
-pa_buffer_attr bufferAttr(const Buffering& buffering, const pa_sample_spec& spec)
+pa_buffer_attr bufferAttr(const Buffering& buffering, const pa_sample_spec& format)
 {
     constexpr auto ServerChooses = static_cast<std::uint32_t>(-1);
-    const auto bytesIn = [&](pa_usec_t usec) { return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &spec)); };
+    const auto bytesIn = [&](pa_usec_t usec) { return static_cast<std::uint32_t>(pa_usec_to_bytes(usec, &format)); };
     return {ServerChooses, bytesIn(buffering.targetUsec), bytesIn(buffering.minRequestUsec),
             bytesIn(buffering.minRequestUsec), ServerChooses};
 }
@@ -215,7 +215,7 @@ void LoopedSound::openStream(pa_context* context)
     auto next = std::make_unique<Sound::StreamFeed>(
         std::move(loop), wantedGain, static_cast<std::size_t>(RememberedSeconds * rate));
 
-    // The tone files are mono: the default map. A spec the server cannot take gives no stream.
+    // The tone files are mono: the default map. A sample format the server cannot take gives no stream.
     const pa_sample_spec sampleSpec {PA_SAMPLE_FLOAT32NE, rate, static_cast<std::uint8_t>(next->channels())};
     stream = pa_stream_new(context, "Tone", &sampleSpec, nullptr);
     if (!stream)
