@@ -30,18 +30,15 @@ void VolumeSlider::follow(Platform::SinkVolume& followed)
         setEnabled(false);
     });
     // Only the user's changes are written: showing the device's volume never writes it back.
-    connect(this, &QSlider::valueChanged, this, [this](int value) {
-        const auto v = static_cast<std::uint32_t>(value) & 0xFFFF;
-        volume->set(v | v << 16);
-    });
+    connect(this, &QSlider::valueChanged, volume, &Platform::SinkVolume::set);
     // A change made elsewhere while the user held the thumb shows once it is let go.
     connect(this, &QSlider::sliderReleased, this, &VolumeSlider::showSinkVolume);
     volume->start();
 }
 
-void VolumeSlider::onSinkVolumeChanged(quint32 word)
+void VolumeSlider::onSinkVolumeChanged(int value)
 {
-    sinkVolume = word;
+    sinkVolume = value;
     showSinkVolume();
 }
 
@@ -52,7 +49,7 @@ void VolumeSlider::showSinkVolume()
     if (!sinkVolume || isSliderDown() || (volume && volume->isWriting()))
         return;
     const QSignalBlocker quiet(this);
-    setValue(static_cast<int>(*sinkVolume & 0xFFFF)); // the left channel
+    setValue(*sinkVolume);
     setEnabled(true);
 }
 

@@ -31,11 +31,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private slots:
-    void onSinkVolumeChanged(quint32 word);
+    void onSinkVolumeChanged(int value);
 
 private:
     void showSinkVolume();
 
     Platform::SinkVolume* volume = nullptr;
-    std::optional<quint32> sinkVolume; // the sink's last reported volume word
+    std::optional<int> sinkVolume; // the sink's last reported volume
 };

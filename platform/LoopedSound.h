@@ -42,7 +42,7 @@ public:
     // On a connection of its own, for a program with nothing else on the sound server.
     LoopedSound();
     // On the process's connection, which outlives it.
-    explicit LoopedSound(SoundServerConnection& server);
+    explicit LoopedSound(SoundServerConnection& shared);
     ~LoopedSound();
     LoopedSound(const LoopedSound&) = delete;
     LoopedSound& operator=(const LoopedSound&) = delete;
@@ -87,16 +87,14 @@ public:
 
 private:
     // All below run with the connection's lock held.
-    void serverChanged() override { kick(); }
+    void serverChanged() override { reconcile(); }
     void want(std::shared_ptr<const Sound::WavData> wav, float gain);
     void fadeOutStream();
-    void kick();
     void reconcile();
     void openStream(pa_context* context);
     void dropStream();
     void write(pa_stream* s, std::size_t bytes);
 
-    static void onKick(pa_mainloop_api*, pa_defer_event*, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamWrite(pa_stream*, std::size_t bytes, void* self);
     static void onStreamTiming(pa_stream*, int success, void* self);
@@ -104,22 +102,18 @@ private:
 
     std::unique_ptr<SoundServerConnection> ownServer;
     SoundServerConnection& server;
-    pa_defer_event* kickEvent = nullptr;
     bool ended = false;
 
-    // What the caller wants: a sound (null for silence), and a generation that every
-    // play() and stop() advances. The connection is held while a sound is wanted.
+    // What the caller wants: a sound (null for silence). The connection is held while one is.
     std::shared_ptr<const Sound::WavData> wanted;
     float wantedGain = 0;
-    std::uint64_t wantedGeneration = 0;
-    bool holding = false;
+    // A stream was opened for it; one that failed is not reopened until the next play(),
+    // or the server's return.
+    bool attempted = false;
     std::atomic<double> fadeHeardAfterMs {-1};
 
     pa_stream* stream = nullptr;
-    // The generation a stream was last opened for; a stream that fails is not reopened
-    // until the next play(), or the server's return.
-    std::uint64_t attemptedGeneration = 0;
-    std::unique_ptr<Sound::StreamFeed> feed;
+    std::unique_ptr<Sound::StreamFeed> feed; // the stream's, while there is one
     std::optional<std::chrono::steady_clock::time_point> lastWrite; // the stream's last request
     bool shortPeriod = false; // the stream's sink did not take the long period asked for
     // Nothing is written until the period the sink took is known: a buffer changed once

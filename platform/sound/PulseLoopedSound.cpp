@@ -3,11 +3,11 @@
 // loop at the sound server's sample rate.
 //
 // play()/stop() read the file on the caller's thread and hand it over under the lock.
-// libpulse callbacks and the connection's news only kick reconcile(), a deferred event
-// that compares what is wanted with what exists: nothing is freed inside a callback of
-// its own. While a sound is wanted the connection is held, so it comes back by itself
-// with the server. Every stream rises from silence (StreamFeed) and ends in a fade
-// (FadingStream).
+// libpulse callbacks only have the connection tell its listeners, at a turn of its own,
+// and reconcile() then compares what is wanted with what exists: nothing is freed inside
+// a callback of its own. While a sound is wanted the connection is held, so it comes back
+// by itself with the server. Every stream rises from silence (StreamFeed) and ends in a
+// fade (FadingStream).
 
 #include "platform/LoopedSound.h"
 
@@ -83,19 +83,14 @@ constexpr int EndWaitMs = 400;
 
 } // namespace
 
-LoopedSound::LoopedSound() : ownServer(std::make_unique<SoundServerConnection>()), server(*ownServer)
+LoopedSound::LoopedSound() : LoopedSound(*new SoundServerConnection)
 {
-    const std::lock_guard lock(server);
-    kickEvent = server.api()->defer_new(server.api(), &LoopedSound::onKick, this);
-    server.api()->defer_enable(kickEvent, 0);
-    server.addListener(this);
+    ownServer.reset(&server);
 }
 
-LoopedSound::LoopedSound(SoundServerConnection& server) : server(server)
+LoopedSound::LoopedSound(SoundServerConnection& shared) : server(shared)
 {
     const std::lock_guard lock(server);
-    kickEvent = server.api()->defer_new(server.api(), &LoopedSound::onKick, this);
-    server.api()->defer_enable(kickEvent, 0);
     server.addListener(this);
 }
 
@@ -110,7 +105,8 @@ void LoopedSound::end()
     if (ended)
         return;
     ended = true;
-    wanted.reset();
+    if (std::exchange(wanted, nullptr))
+        server.release();
     streaming.store(false, std::memory_order_release);
     // A sound that plays fades as at stop(), and the fades under way are heard out: the
     // end of the program is no click either.
@@ -125,10 +121,6 @@ void LoopedSound::end()
     fading.clear();
     dropStream();
     server.removeListener(this);
-    if (holding)
-        server.release();
-    server.api()->defer_free(kickEvent);
-    kickEvent = nullptr;
 }
 
 void LoopedSound::play(const QString& path, Headroom headroom)
@@ -152,37 +144,24 @@ void LoopedSound::stop()
 
 void LoopedSound::want(std::shared_ptr<const Sound::WavData> wav, float gain)
 {
-    ++wantedGeneration;
+    attempted = false;
     streaming.store(false, std::memory_order_release);
     // Silence at once: the old stream starts its fade now, not when the mainloop gets
     // round to it.
     fadeOutStream();
+    if (bool(wav) != bool(wanted))
+        wav ? server.hold() : server.release();
     wanted = std::move(wav);
     wantedGain = gain;
-    if (holding != bool(wanted)) {
-        holding = bool(wanted);
-        holding ? server.hold() : server.release();
-    }
     // A request of the caller's own is tried at once; silence needs no server at all.
     if (wanted)
         server.connectNow();
-    kick();
-}
-
-void LoopedSound::kick()
-{
-    if (kickEvent)
-        server.api()->defer_enable(kickEvent, 1);
-}
-
-void LoopedSound::onKick(pa_mainloop_api*, pa_defer_event*, void* self)
-{
-    static_cast<LoopedSound*>(self)->reconcile();
+    else
+        server.notify();
 }
 
 void LoopedSound::reconcile()
 {
-    server.api()->defer_enable(kickEvent, 0);
     std::erase_if(fading, [](const auto& f) { return f->isOver(); });
 
     pa_context* context = server.readyContext();
@@ -191,23 +170,21 @@ void LoopedSound::reconcile()
     if (stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
         streaming.store(false, std::memory_order_release);
         dropStream();
-        if (context) {
-            attemptedGeneration = 0;
+        attempted = false;
+        if (context)
             server.retryLater();
-        }
     }
-    if (!context) {
-        attemptedGeneration = 0; // the same sound opens again once a server answers
-        return;
-    }
-    // A new default sink's rate may be on its way: the stream opens at that one.
-    if (wanted && !stream && attemptedGeneration != wantedGeneration && server.streamRate() > 0 && !server.retryPending())
+    // The same sound opens again once a server answers. A new default sink's rate may be on
+    // its way: the stream opens at that one.
+    if (!context)
+        attempted = false;
+    else if (wanted && !stream && !attempted && server.streamRate() > 0 && !server.retryPending())
         openStream(context);
 }
 
 void LoopedSound::openStream(pa_context* context)
 {
-    attemptedGeneration = wantedGeneration;
+    attempted = true;
     const std::uint32_t rate = server.streamRate();
     auto loop = Sound::LoopResampler::create(wanted, rate);
     if (!loop)
@@ -249,14 +226,14 @@ void LoopedSound::dropStream()
 void LoopedSound::fadeOutStream()
 {
     // Only a stream that has sounded needs a fade; one still opening just goes.
-    if (!stream || !feed || feed->framesGiven() == 0 || pa_stream_get_state(stream) != PA_STREAM_READY) {
+    if (!stream || feed->framesGiven() == 0 || pa_stream_get_state(stream) != PA_STREAM_READY) {
         dropStream();
         return;
     }
     // PipeWire never rewinds.
     const pa_usec_t askedSinkUsec = server.onPipeWire() ? 0 : bufferingOf(server, shortPeriod).sinkUsec();
     fading.push_back(std::make_unique<Sound::FadingStream>(server.api(), std::exchange(stream, nullptr), std::move(feed),
-                                                           askedSinkUsec, [this] { kick(); }, fadeHeardAfterMs));
+                                                           askedSinkUsec, [this] { server.notify(); }, fadeHeardAfterMs));
 }
 
 void LoopedSound::write(pa_stream* s, std::size_t bytes)
@@ -289,7 +266,7 @@ void LoopedSound::onStreamState(pa_stream* s, void* self)
         else
             onPeriodSettled(s, 0, sound);
     } else if (!PA_STREAM_IS_GOOD(state)) {
-        sound->kick();
+        sound->server.notify();
     }
 }
 

@@ -21,7 +21,8 @@ namespace Platform {
 class SoundServerConnection {
 public:
     // Told at a turn of the mainloop's own, never inside a libpulse callback: the
-    // connection came or went, a retry is due, or something changed on the server.
+    // connection came or went, a retry is due, something changed on the server, or a
+    // listener asked with notify().
     class Listener {
     public:
         virtual void serverChanged() = 0;
@@ -53,6 +54,7 @@ public:
     // The listeners are told again after the back-off: something a user opened failed.
     void retryLater() { scheduleRetry(); }
     bool retryPending() const { return retryEvent != nullptr; }
+    void notify();
 
     pa_mainloop_api* api() const { return loopApi; }
     // The context once the server has accepted it; null before and after.
@@ -79,7 +81,6 @@ private:
     void cancelRetry();
     void askInfo();
     void settleInfo(std::uint32_t answered);
-    void notify();
 
     pa_threaded_mainloop* loop = nullptr;
     pa_mainloop_api* loopApi = nullptr;

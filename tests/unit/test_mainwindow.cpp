@@ -53,9 +53,9 @@ QPalette inverted(const QPalette& source)
 }
 
 // The volume as a sound server reports it; offscreen there is none.
-void soundServerAnswers(ForkWindow& window, quint32 volumeWord)
+void soundServerAnswers(ForkWindow& window, int volume)
 {
-    QVERIFY(QMetaObject::invokeMethod(ForkControls(&window).volumeSlider, "onSinkVolumeChanged", Q_ARG(quint32, volumeWord)));
+    QVERIFY(QMetaObject::invokeMethod(ForkControls(&window).volumeSlider, "onSinkVolumeChanged", Q_ARG(int, volume)));
 }
 
 enum class Look { Stationary, MovingWithVolume, Frozen, MenuLabelPressed };
