@@ -49,7 +49,35 @@ unsigned decimationFactor(std::size_t frames, double rate, double minRate)
     return 1;
 }
 
+// Feeds s the period round and round from position on until it has made frames frames
+// into out; returns how many it made before it failed.
+std::size_t pump(soxr_t s, const float* period, std::size_t periodFrames, std::size_t& position, float* out,
+                 std::size_t frames)
+{
+    std::size_t done = 0;
+    int idle = 0;
+    while (done < frames) {
+        std::size_t used = 0;
+        std::size_t made = 0;
+        if (soxr_process(s, period + position, std::min(periodFrames - position, MaxFeedFrames), &used, out + done,
+                         frames - done, &made))
+            break;
+        position = (position + used) % periodFrames;
+        done += made;
+        // soxr always takes input or gives output; guard against it doing neither.
+        idle = (used == 0 && made == 0) ? idle + 1 : 0;
+        if (idle > 4)
+            break;
+    }
+    return done;
+}
+
 } // namespace
+
+void LoopResampler::SoxrDeleter::operator()(soxr* s) const
+{
+    soxr_delete(s);
+}
 
 std::unique_ptr<LoopResampler> LoopResampler::create(std::shared_ptr<const WavData> wav, double outputRate)
 {
@@ -62,111 +90,51 @@ std::unique_ptr<LoopResampler> LoopResampler::create(std::shared_ptr<const WavDa
 }
 
 LoopResampler::LoopResampler(std::shared_ptr<const WavData> data, double outputRate)
-    : wav(std::move(data)), rate(outputRate)
+    : wav(std::move(data)), rate(outputRate), period(wav->samples.data()), periodFrames(wav->samples.size())
 {
-    const std::size_t frames = wav->samples.size();
-    if (frames == 0)
+    if (periodFrames == 0)
         return;
-
-    period = wav->samples.data();
-    periodFrames = frames;
-    const unsigned by = decimationFactor(frames, static_cast<double>(wav->sampleRate), MinDecimatedRatio * rate);
+    const unsigned by = decimationFactor(periodFrames, static_cast<double>(wav->sampleRate), MinDecimatedRatio * rate);
     if (by > 1 && !decimate(by))
         return;
-
     if (periodFrames < MinPeriodFrames) {
-        const std::size_t copies = (MinPeriodFrames + periodFrames - 1) / periodFrames;
-        std::vector<float> copy;
-        copy.reserve(copies * periodFrames);
-        for (std::size_t i = 0; i < copies; ++i)
-            copy.insert(copy.end(), period, period + periodFrames);
-        repeated = std::move(copy);
-        period = repeated.data();
-        periodFrames = copies * periodFrames;
+        std::vector<float> copies;
+        while (copies.size() < MinPeriodFrames)
+            copies.insert(copies.end(), period, period + periodFrames);
+        own = std::move(copies);
+        period = own.data();
+        periodFrames = own.size();
     }
-
     // The ratio as the file's rate over factor times the output rate: for a decimated loop
     // the intermediate rate need not be a whole number.
-    resampler = createSoxr(static_cast<double>(wav->sampleRate), rate * factor, true);
+    resampler.reset(createSoxr(static_cast<double>(wav->sampleRate), rate * factor, true));
 }
 
+// Runs the loop round and round through an exact by:1 decimator until its output is
+// steady, then keeps one period: frames / by outputs, which continue seamlessly into
+// themselves because by divides the loop.
 bool LoopResampler::decimate(unsigned by)
 {
-    // Run the loop round and round through an exact by:1 decimator until its output is
-    // steady, then keep one period: frames / by outputs, which continue seamlessly into
-    // themselves because by divides the loop.
-    soxr_t s = createSoxr(static_cast<double>(by), 1.0, false);
-    if (!s)
+    const Soxr decimator(createSoxr(static_cast<double>(by), 1.0, false));
+    if (!decimator)
         return false;
-    const std::size_t frames = periodFrames;
-    const std::size_t out = frames / by;
-    const std::size_t warmPeriods = (DecimatorWarmFrames + frames - 1) / frames;
-    const std::size_t wanted = (warmPeriods + 1) * out;
-    std::vector<float> result(out);
-    std::vector<float> buffer(std::min<std::size_t>(wanted, 8192));
-    std::size_t made = 0;
-    std::size_t pos = 0;
-    int idle = 0;
-    while (made < wanted) {
-        const std::size_t feed = std::min(frames - pos, MaxFeedFrames);
-        const std::size_t room = std::min(wanted - made, buffer.size());
-        std::size_t used = 0;
-        std::size_t got = 0;
-        if (soxr_process(s, period + pos, feed, &used, buffer.data(), room, &got)) {
-            soxr_delete(s);
-            return false;
-        }
-        pos = (pos + used) % frames;
-        // Keep the last period: output index j lands at j % out.
-        for (std::size_t i = 0; i < got; ++i) {
-            const std::size_t j = made + i;
-            if (j >= wanted - out)
-                result[j % out] = buffer[i];
-        }
-        made += got;
-        idle = (used == 0 && got == 0) ? idle + 1 : 0;
-        if (idle > 4) {
-            soxr_delete(s);
-            return false;
-        }
-    }
-    soxr_delete(s);
-    decimated = std::move(result);
-    period = decimated.data();
+    const std::size_t out = periodFrames / by;
+    const std::size_t wanted = ((DecimatorWarmFrames + periodFrames - 1) / periodFrames + 1) * out;
+    std::vector<float> made(wanted);
+    std::size_t from = 0;
+    if (pump(decimator.get(), period, periodFrames, from, made.data(), wanted) < wanted)
+        return false;
+    own.assign(made.end() - static_cast<std::ptrdiff_t>(out), made.end());
+    period = own.data();
     periodFrames = out;
     factor = by;
     return true;
 }
 
-LoopResampler::~LoopResampler()
-{
-    if (resampler)
-        soxr_delete(resampler);
-}
-
 void LoopResampler::render(float* out, std::size_t frames)
 {
-    std::size_t done = 0;
-    int idle = 0;
-    while (resampler && done < frames) {
-        const std::size_t feed = std::min(periodFrames - position, MaxFeedFrames);
-        std::size_t used = 0;
-        std::size_t made = 0;
-        const soxr_error_t error
-            = soxr_process(resampler, period + position, feed, &used, out + done, frames - done, &made);
-        if (error)
-            break;
-        position += used;
-        if (position >= periodFrames)
-            position = 0;
-        done += made;
-        // soxr always takes input or gives output; guard against it doing neither.
-        idle = (used == 0 && made == 0) ? idle + 1 : 0;
-        if (idle > 4)
-            break;
-    }
-    if (done < frames)
-        std::memset(out + done, 0, (frames - done) * sizeof(float));
+    const std::size_t done = resampler ? pump(resampler.get(), period, periodFrames, position, out, frames) : 0;
+    std::memset(out + done, 0, (frames - done) * sizeof(float));
 }
 
 } // namespace Platform::Sound

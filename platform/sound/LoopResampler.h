@@ -33,9 +33,6 @@ public:
 
     // Null when soxr refuses the rates. A file without samples renders silence.
     static std::unique_ptr<LoopResampler> create(std::shared_ptr<const WavData> wav, double outputRate);
-    ~LoopResampler();
-    LoopResampler(const LoopResampler&) = delete;
-    LoopResampler& operator=(const LoopResampler&) = delete;
 
     // Tone files have one channel, and so has the loop.
     int channels() const { return 1; }
@@ -47,16 +44,20 @@ public:
     void render(float* out, std::size_t frames);
 
 private:
+    struct SoxrDeleter {
+        void operator()(soxr* s) const;
+    };
+    using Soxr = std::unique_ptr<soxr, SoxrDeleter>;
+
     LoopResampler(std::shared_ptr<const WavData> wav, double outputRate);
     bool decimate(unsigned by);
 
     std::shared_ptr<const WavData> wav;
     double rate = 0;
-    soxr* resampler = nullptr;
-    // One period of input fed round and round: the file's samples themselves, or for a
-    // short file several copies of them, so that soxr is fed in sizeable pieces.
-    std::vector<float> repeated;
-    std::vector<float> decimated;
+    Soxr resampler;
+    // The period fed round and round when it is not the file's own samples: decimated, or
+    // for a short file several copies, so that soxr is fed in sizeable pieces.
+    std::vector<float> own;
     unsigned factor = 1;
     const float* period = nullptr;
     std::size_t periodFrames = 0;
