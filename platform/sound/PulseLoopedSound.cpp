@@ -15,7 +15,6 @@
 #include "LoopResampler.h"
 #include "SoundServerConnection.h"
 #include "StreamFeed.h"
-#include "ToneLevel.h"
 #include "WavReader.h"
 
 #include <pulse/pulseaudio.h>
@@ -132,7 +131,7 @@ void LoopedSound::play(const QString& path, Headroom headroom)
     }
     const std::lock_guard lock(server);
     if (!ended)
-        want(std::move(wav), Sound::gainFor(headroom));
+        want(std::move(wav), headroom == Headroom::ForTwoTones ? Sound::TwoTonesGain : Sound::OneToneGain);
 }
 
 void LoopedSound::stop()

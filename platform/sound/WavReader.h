@@ -31,4 +31,9 @@ std::optional<WavData> parseWav(QByteArrayView bytes);
 // than MaxWavFileBytes or not a file parseWav accepts.
 std::optional<WavData> readWavFile(const QString& path);
 
+// Takes the mean over the whole loop out of it. 8-bit tone files centre on 127 where the
+// format's centre is 128: left in, that offset pins the troughs at full scale and steps at
+// every start and stop.
+void removeLoopDc(WavData& wav);
+
 } // namespace Platform::Sound

@@ -5,7 +5,6 @@
 
 #include "platform/sound/LoopResampler.h"
 #include "platform/sound/StreamFeed.h"
-#include "platform/sound/ToneLevel.h"
 #include "platform/sound/WavReader.h"
 
 #include "PitchMeter.h"
@@ -68,9 +67,9 @@ private slots:
         constexpr std::size_t Frames = 48000;
         const double frequency = double(fileRate) / n;
 
-        auto alone = feedFor(fileRate, n, outputRate, gainFor(Platform::LoopedSound::Headroom::ForOneTone));
-        auto shared = feedFor(fileRate, n, outputRate, gainFor(Platform::LoopedSound::Headroom::ForTwoTones));
-        auto partner = feedFor(12560u, 10, outputRate, gainFor(Platform::LoopedSound::Headroom::ForTwoTones));
+        auto alone = feedFor(fileRate, n, outputRate, OneToneGain);
+        auto shared = feedFor(fileRate, n, outputRate, TwoTonesGain);
+        auto partner = feedFor(12560u, 10, outputRate, TwoTonesGain);
         QVERIFY(alone && shared && partner);
         const std::vector<float> one = render(*alone, Frames);
         const std::vector<float> a = render(*shared, Frames);
