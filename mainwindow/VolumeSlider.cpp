@@ -63,13 +63,11 @@ QList<int> VolumeSlider::tickPositions() const
     const int span = groove.width() - handle.width();
     const int first = groove.left() + handle.width() / 2;
     QList<int> positions;
-    const int interval = tickInterval() > 0 ? tickInterval() : qMax(1, pageStep());
-    for (qint64 value = minimum(); value <= maximum(); value += interval)
+    for (qint64 value = minimum(); value <= maximum(); value += tickInterval())
         positions << first + QStyle::sliderPositionFromValue(minimum(), maximum(), static_cast<int>(value), span);
     // The end has its tick too, unless an interval's tick already stands next to it.
-    const int last = first + span;
-    if (positions.isEmpty() || last - positions.last() >= 3)
-        positions << last;
+    if (first + span - positions.last() >= 3)
+        positions << first + span;
     return positions;
 }
 
@@ -80,19 +78,10 @@ void VolumeSlider::paintEvent(QPaintEvent*)
     initStyleOption(&option);
     option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
     style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
-    if (tickPosition() == NoTicks)
-        return;
-
     const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
     const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
     painter.setPen(QPen(Qt::black, 1));
     const int top = qMax(groove.bottom(), handle.bottom()) + 2;
-    for (int x : tickPositions()) {
-        if (tickPosition() & TicksBelow)
-            painter.drawLine(x, top, x, top + TickLength - 1);
-        if (tickPosition() & TicksAbove) {
-            const int bottom = qMin(groove.top(), handle.top()) - 2;
-            painter.drawLine(x, bottom - TickLength + 1, x, bottom);
-        }
-    }
+    for (int x : tickPositions())
+        painter.drawLine(x, top, x, top + TickLength - 1);
 }

@@ -6,11 +6,6 @@
 
 VolumeSliderAccessible::VolumeSliderAccessible(VolumeSlider* slider) : QAccessibleWidget(slider, QAccessible::Slider) {}
 
-VolumeSlider* VolumeSliderAccessible::slider() const
-{
-    return static_cast<VolumeSlider*>(widget());
-}
-
 void* VolumeSliderAccessible::interface_cast(QAccessible::InterfaceType type)
 {
     if (type == QAccessible::ValueInterface)
@@ -25,24 +20,16 @@ QString VolumeSliderAccessible::text(QAccessible::Text type) const
     return QAccessibleWidget::text(type);
 }
 
-int VolumeSliderAccessible::percent(int value, int maximum)
-{
-    return maximum > 0 ? static_cast<int>(std::lround(100.0 * value / maximum)) : 0;
-}
-
-int VolumeSliderAccessible::valueOf(double percent, int maximum)
-{
-    return static_cast<int>(std::lround(qBound(0.0, percent, 100.0) * maximum / 100.0));
-}
-
 QVariant VolumeSliderAccessible::currentValue() const
 {
-    return percent(slider()->value(), slider()->maximum());
+    const auto* slider = static_cast<VolumeSlider*>(widget());
+    return static_cast<int>(std::lround(100.0 * slider->value() / slider->maximum()));
 }
 
 void VolumeSliderAccessible::setCurrentValue(const QVariant& value)
 {
-    slider()->setValue(valueOf(value.toDouble(), slider()->maximum()));
+    auto* slider = static_cast<VolumeSlider*>(widget());
+    slider->setValue(static_cast<int>(std::lround(qBound(0.0, value.toDouble(), 100.0) * slider->maximum() / 100.0)));
 }
 
 QAccessibleInterface* VolumeSliderAccessible::factory(const QString&, QObject* object)

@@ -20,12 +20,5 @@ public:
     QVariant minimumValue() const override { return 0; }
     QVariant minimumStepSize() const override { return 1; }
 
-    // The slider's position as a whole percentage of its range, and back.
-    static int percent(int value, int maximum);
-    static int valueOf(double percent, int maximum);
-
     static QAccessibleInterface* factory(const QString& className, QObject* object);
-
-private:
-    VolumeSlider* slider() const;
 };

@@ -21,22 +21,12 @@ class StreamFeed;
 class FadingStream;
 } // namespace Sound
 
-// Loops one WAV file through the sound card until stopped, like a tuning fork that
-// rings until it is touched. Every call returns at once; the sound runs on a thread of
-// its own that never touches a widget.
-//
-// - play(path) replaces whatever this player was playing with the file at path, looped
-//   seamlessly at exactly the file's pitch. A missing, malformed or unplayable file
-//   gives silence, never another sound.
-// - stop() silences this player at once: a fade of a few milliseconds, heard within
-//   about 20 ms.
-// - What is heard is the tone and nothing else: the loop's own DC is taken out, it rises
-//   and falls with short raised-cosine ramps instead of switching on and off (a click),
-//   and it plays with headroom, so that the server's mix of it never clips.
-// - Without a sound server, or after losing it, the player stays silent and harmless;
-//   the next play() connects again.
-//
-// Each program owns one player; two players (in one process or two) play at once.
+// Loops one WAV file through the sound card until stopped, like a tuning fork that rings
+// until it is touched: seamlessly, at exactly the file's pitch, its DC taken out, rising and
+// falling with short raised-cosine ramps, with headroom so that the server's mix never
+// clips. Every call returns at once; the sound runs on a thread that never touches a
+// widget. A missing, malformed or unplayable file, or no sound server, gives silence; the
+// next play() connects again. Each program owns one player; two play at once.
 class LoopedSound final : private SoundServerConnection::Listener {
 public:
     // On a connection of its own, for a program with nothing else on the sound server.
@@ -44,8 +34,6 @@ public:
     // On the process's connection, which outlives it.
     explicit LoopedSound(SoundServerConnection& shared);
     ~LoopedSound();
-    LoopedSound(const LoopedSound&) = delete;
-    LoopedSound& operator=(const LoopedSound&) = delete;
 
     enum class Headroom {
         // The tone sounds alone: its full level, less a margin for the overshoot of
@@ -56,7 +44,9 @@ public:
         ForTwoTones,
     };
 
+    // Replaces whatever this player was playing.
     void play(const QString& path, Headroom headroom = Headroom::ForOneTone);
+    // Silences this player at once: a fade of a few milliseconds, heard within about 20 ms.
     void stop();
     // Ends the player for good, as its destruction does: a sound that plays fades, and
     // this waits until the fades have been played (a few hundred milliseconds at most).
@@ -71,7 +61,6 @@ public:
     // resampler's transition band. Before any server has answered, it is that of
     // 44.1 kHz, the lowest rate desktops run at.
     double highestReproducibleFrequency() const;
-    static double highestReproducibleFrequencyAt(std::uint32_t serverRate);
 
     // The largest tone it plays: a faster file could no longer be resampled in real
     // time, and tone files are about 1 MB. Anything beyond gives silence.

@@ -28,8 +28,6 @@ public:
                  std::function<void()> onOver, std::atomic<double>& heardAfterMs);
     // Drops the stream, whether it is over or not.
     ~FadingStream();
-    FadingStream(const FadingStream&) = delete;
-    FadingStream& operator=(const FadingStream&) = delete;
 
     bool isOver() const;
 

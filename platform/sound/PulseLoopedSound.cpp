@@ -314,16 +314,11 @@ void LoopedSound::onStreamWrite(pa_stream* s, std::size_t bytes, void* self)
     sound->write(s, bytes);
 }
 
-double LoopedSound::highestReproducibleFrequencyAt(std::uint32_t serverRate)
-{
-    return Sound::LoopResampler::PassbandEnd * serverRate / 2.0;
-}
-
 double LoopedSound::highestReproducibleFrequency() const
 {
     constexpr std::uint32_t LowestDesktopRate = 44100;
     const std::uint32_t rate = server.lastKnownRate();
-    return highestReproducibleFrequencyAt(rate > 0 ? rate : LowestDesktopRate);
+    return Sound::LoopResampler::PassbandEnd * (rate > 0 ? rate : LowestDesktopRate) / 2.0;
 }
 
 } // namespace Platform

@@ -67,19 +67,11 @@ struct SoundServerConnection::Callbacks {
         connection->notify();
     }
 
-    static void onServerInfo(pa_context* c, const pa_server_info* info, void* self)
+    static void onServerInfo(pa_context*, const pa_server_info* info, void* self)
     {
         auto* connection = static_cast<SoundServerConnection*>(self);
         connection->serverDefaultRate = info ? info->sample_spec.rate : 0;
         connection->pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
-        connection->defaultSinkRate = 0;
-        pa_operation* op = nullptr;
-        if (info && info->default_sink_name && *info->default_sink_name)
-            op = pa_context_get_sink_info_by_name(c, info->default_sink_name, &Callbacks::onSinkInfo, self);
-        if (op)
-            pa_operation_unref(op);
-        else
-            connection->settleInfo(connection->serverDefaultRate);
     }
 
     static void onSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* self)
@@ -90,7 +82,7 @@ struct SoundServerConnection::Callbacks {
                 connection->defaultSinkRate = info->sample_spec.rate;
             return;
         }
-        // The end of the answer, or an error (the sink went meanwhile).
+        // The end of the answer, or an error (there is no default sink).
         connection->settleInfo(connection->defaultSinkRate > 0 ? connection->defaultSinkRate : connection->serverDefaultRate);
     }
 };
@@ -194,8 +186,8 @@ void SoundServerConnection::cancelRetry()
     retryEvent = nullptr;
 }
 
-// Asks for the default sink's rate; asks again after an answer when an event came
-// meanwhile.
+// Asks for the server's and the default sink's rates, answered in that order; asks again
+// after an answer when an event came meanwhile.
 void SoundServerConnection::askInfo()
 {
     if (infoPending) {
@@ -203,9 +195,12 @@ void SoundServerConnection::askInfo()
         return;
     }
     infoAgain = false;
-    if (pa_operation* op = pa_context_get_server_info(context, &Callbacks::onServerInfo, this)) {
-        infoPending = true;
-        pa_operation_unref(op);
+    defaultSinkRate = 0;
+    for (pa_operation* op : {pa_context_get_server_info(context, &Callbacks::onServerInfo, this),
+                             pa_context_get_sink_info_by_name(context, "@DEFAULT_SINK@", &Callbacks::onSinkInfo, this)}) {
+        infoPending = op != nullptr;
+        if (op)
+            pa_operation_unref(op);
     }
 }
 

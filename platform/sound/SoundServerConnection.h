@@ -33,8 +33,6 @@ public:
 
     SoundServerConnection();
     ~SoundServerConnection();
-    SoundServerConnection(const SoundServerConnection&) = delete;
-    SoundServerConnection& operator=(const SoundServerConnection&) = delete;
 
     void lock();
     void unlock();
