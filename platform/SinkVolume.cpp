@@ -103,7 +103,7 @@ void SinkVolume::read()
         return;
     }
     followed.reset();
-    const std::uint32_t tone = server.toneStream();
+    const std::uint32_t tone = server.toneStream;
     if (tone != PA_INVALID_INDEX)
         readOp = pa_context_get_sink_input_info(server.readyContext(), tone, &SinkVolume::onToneStream, this);
     if (!readOp)

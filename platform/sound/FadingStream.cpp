@@ -27,10 +27,9 @@ constexpr pa_usec_t FadeSlackUsec = 15 * PA_USEC_PER_MSEC;
 
 } // namespace
 
-FadingStream::FadingStream(pa_mainloop_api* api, pa_stream* stream, std::unique_ptr<StreamFeed> feed,
-                           std::uint64_t askedSinkUsec, std::function<void()> onOver, std::atomic<double>& heardAfterMs)
-    : api(api), stream(stream), feed(std::move(feed)), askedSinkUsec(askedSinkUsec), onOver(std::move(onOver)),
-      heardAfterMs(heardAfterMs)
+FadingStream::FadingStream(SoundServerConnection& server, pa_stream* stream, std::unique_ptr<StreamFeed> feed,
+                           std::uint64_t askedSinkUsec, std::atomic<double>& heardAfterMs)
+    : server(server), stream(stream), feed(std::move(feed)), askedSinkUsec(askedSinkUsec), heardAfterMs(heardAfterMs)
 {
     heardAfterMs.store(-1, std::memory_order_release);
     pa_stream_set_write_callback(stream, nullptr, nullptr);
@@ -48,11 +47,8 @@ FadingStream::~FadingStream()
         pa_operation_unref(timing);
     }
     if (end)
-        api->time_free(end);
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
-        pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+        server.api()->time_free(end);
+    closeStream(stream);
 }
 
 bool FadingStream::isOver() const
@@ -116,9 +112,9 @@ void FadingStream::endAfter(pa_usec_t usec)
     timeval when;
     pa_timeval_add(pa_gettimeofday(&when), usec);
     if (end)
-        api->time_restart(end, &when);
+        server.api()->time_restart(end, &when);
     else
-        end = api->time_new(api, &when, &FadingStream::onEnd, this);
+        end = server.api()->time_new(server.api(), &when, &FadingStream::onEnd, this);
 }
 
 void FadingStream::onEnd(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
@@ -129,7 +125,7 @@ void FadingStream::onEnd(pa_mainloop_api*, pa_time_event*, const struct timeval*
 void FadingStream::onState(pa_stream* s, void* self)
 {
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
-        static_cast<FadingStream*>(self)->onOver();
+        static_cast<FadingStream*>(self)->server.notify();
 }
 
 // The owner drops it at a turn of its own: this may run inside one of the stream's own
@@ -137,7 +133,16 @@ void FadingStream::onState(pa_stream* s, void* self)
 void FadingStream::finish()
 {
     over = true;
-    onOver();
+    server.notify();
+}
+
+void closeStream(pa_stream* stream)
+{
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
+        pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
 }
 
 } // namespace Platform::Sound

@@ -2,10 +2,11 @@
 
 #include "StreamFeed.h"
 
+#include "SoundServerConnection.h"
+
 #include <atomic>
 #include <cstdint>
 #include <chrono>
-#include <functional>
 #include <memory>
 
 struct pa_mainloop_api;
@@ -20,12 +21,12 @@ namespace Platform::Sound {
 // stream is over once that has been played.
 class FadingStream {
 public:
-    // Takes the stream (and its reference) and its feed. onOver is called, from one of
-    // the stream's callbacks, once it is over; heardAfterMs is then set to how long after
-    // now the server plays the end of the fade.
+    // Takes the stream (and its reference) and its feed. The server's listeners are told,
+    // from one of the stream's callbacks, once it is over; heardAfterMs is then set to how
+    // long after now the server plays the end of the fade.
     // askedSinkUsec: the sink's period the stream asked for; 0 where no sink rewinds.
-    FadingStream(pa_mainloop_api* api, pa_stream* stream, std::unique_ptr<StreamFeed> feed, std::uint64_t askedSinkUsec,
-                 std::function<void()> onOver, std::atomic<double>& heardAfterMs);
+    FadingStream(SoundServerConnection& server, pa_stream* stream, std::unique_ptr<StreamFeed> feed,
+                 std::uint64_t askedSinkUsec, std::atomic<double>& heardAfterMs);
     // Drops the stream, whether it is over or not.
     ~FadingStream();
 
@@ -38,16 +39,18 @@ private:
     void endAfter(std::uint64_t usec);
     void finish();
 
-    pa_mainloop_api* api;
+    SoundServerConnection& server;
     pa_stream* stream;
     std::unique_ptr<StreamFeed> feed;
     const std::uint64_t askedSinkUsec;
-    std::function<void()> onOver;
     std::atomic<double>& heardAfterMs;
     pa_operation* timing = nullptr; // the question where the server reads
     pa_time_event* end = nullptr;
     bool over = false;
     std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
 };
+
+// Drops a stream and its reference, silencing its callbacks first.
+void closeStream(pa_stream* stream);
 
 } // namespace Platform::Sound

@@ -22,8 +22,8 @@ namespace Platform::Sound {
 // An integer ratio keeps the pitch exact; the intermediate rate stays above 2.2 times
 // the output rate, so nothing audible is touched.
 //
-// Needs no sound server; the sound stream pulls from it on its own thread. Not
-// thread-safe: one thread renders at a time.
+// Tone files have one channel, and so has the loop. Needs no sound server; the sound
+// stream pulls from it on its own thread. Not thread-safe: one thread renders at a time.
 class LoopResampler {
 public:
     // The top of the band kept at full level, as a fraction of half the lower of the two
@@ -34,8 +34,6 @@ public:
     // Null when soxr refuses the rates. A file without samples renders silence.
     static std::unique_ptr<LoopResampler> create(std::shared_ptr<const WavData> wav, double outputRate);
 
-    // Tone files have one channel, and so has the loop.
-    int channels() const { return 1; }
     double outputRate() const { return rate; }
     // The decimation factor applied up front (1: none).
     unsigned decimation() const { return factor; }

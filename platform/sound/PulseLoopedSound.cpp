@@ -12,9 +12,6 @@
 #include "platform/LoopedSound.h"
 
 #include "FadingStream.h"
-#include "LoopResampler.h"
-#include "SoundServerConnection.h"
-#include "StreamFeed.h"
 #include "WavReader.h"
 
 #include <pulse/pulseaudio.h>
@@ -22,13 +19,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include <atomic>
-#include <chrono>
-#include <cstdint>
-#include <memory>
 #include <mutex>
-#include <optional>
-#include <vector>
 
 namespace Platform {
 
@@ -192,7 +183,7 @@ void LoopedSound::openStream(pa_context* context)
         std::move(loop), wantedGain, static_cast<std::size_t>(RememberedSeconds * rate));
 
     // The tone files are mono: the default map. A sample format the server cannot take gives no stream.
-    const pa_sample_spec sampleSpec {PA_SAMPLE_FLOAT32NE, rate, static_cast<std::uint8_t>(next->channels())};
+    const pa_sample_spec sampleSpec {PA_SAMPLE_FLOAT32NE, rate, 1};
     stream = pa_stream_new(context, "Tone", &sampleSpec, nullptr);
     if (!stream)
         return;
@@ -210,15 +201,8 @@ void LoopedSound::openStream(pa_context* context)
 
 void LoopedSound::dropStream()
 {
-    if (!stream)
-        return;
-    pa_stream* s = stream;
-    stream = nullptr;
-    pa_stream_set_state_callback(s, nullptr, nullptr);
-    pa_stream_set_write_callback(s, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
-        pa_stream_disconnect(s);
-    pa_stream_unref(s);
+    if (stream)
+        Sound::closeStream(std::exchange(stream, nullptr));
     feed.reset();
 }
 
@@ -231,8 +215,8 @@ void LoopedSound::fadeOutStream()
     }
     // PipeWire never rewinds.
     const pa_usec_t askedSinkUsec = server.onPipeWire() ? 0 : bufferingOf(server, shortPeriod).sinkUsec();
-    fading.push_back(std::make_unique<Sound::FadingStream>(server.api(), std::exchange(stream, nullptr), std::move(feed),
-                                                           askedSinkUsec, [this] { server.notify(); }, fadeHeardAfterMs));
+    fading.push_back(std::make_unique<Sound::FadingStream>(server, std::exchange(stream, nullptr), std::move(feed),
+                                                           askedSinkUsec, fadeHeardAfterMs));
 }
 
 void LoopedSound::write(pa_stream* s, std::size_t bytes)
@@ -257,7 +241,7 @@ void LoopedSound::onStreamState(pa_stream* s, void* self)
     auto* sound = static_cast<LoopedSound*>(self);
     const pa_stream_state_t state = pa_stream_get_state(s);
     if (state == PA_STREAM_READY) {
-        sound->server.noteToneStream(pa_stream_get_index(s));
+        sound->server.toneStream = pa_stream_get_index(s);
         if (!sound->periodPending)
             return;
         if (pa_operation* op = pa_stream_update_timing_info(s, &LoopedSound::onStreamTiming, sound))

@@ -53,7 +53,7 @@ struct SoundServerConnection::Callbacks {
             // not inside its own callback.
             connection->infoPending = false;
             if (connection->holders > 0)
-                connection->scheduleRetry();
+                connection->retryLater();
         }
         connection->notify();
     }
@@ -152,7 +152,7 @@ void SoundServerConnection::connect()
             return;
     }
     if (holders > 0)
-        scheduleRetry();
+        retryLater();
 }
 
 void SoundServerConnection::dropContext()
@@ -167,7 +167,7 @@ void SoundServerConnection::dropContext()
     context = nullptr;
 }
 
-void SoundServerConnection::scheduleRetry()
+void SoundServerConnection::retryLater()
 {
     if (retryEvent)
         return;

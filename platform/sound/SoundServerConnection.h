@@ -49,8 +49,8 @@ public:
     }
     // A caller's own request: tried at once unless a connection is up or on its way.
     void connectNow();
-    // The listeners are told again after the back-off: something a user opened failed.
-    void retryLater() { scheduleRetry(); }
+    // Connects again if need be, and tells the listeners, after the back-off.
+    void retryLater();
     bool retryPending() const { return retryEvent != nullptr; }
     void notify();
 
@@ -66,8 +66,7 @@ public:
     bool onPipeWire() const { return pipeWire; }
 
     // The tone's newest stream, for the volume to follow its sink; PA_INVALID_INDEX before any.
-    void noteToneStream(std::uint32_t index) { toneStreamIndex = index; }
-    std::uint32_t toneStream() const { return toneStreamIndex; }
+    std::uint32_t toneStream = UINT32_MAX;
 
 private:
     struct Callbacks;
@@ -75,7 +74,6 @@ private:
 
     void connect();
     void dropContext();
-    void scheduleRetry();
     void cancelRetry();
     void askInfo();
     void settleInfo(std::uint32_t answered);
@@ -96,7 +94,6 @@ private:
     std::uint32_t serverDefaultRate = 0; // of the answer under way
     std::uint32_t defaultSinkRate = 0;   // of the answer under way
     bool pipeWire = false; // the server's name says so
-    std::uint32_t toneStreamIndex = UINT32_MAX;
 };
 
 } // namespace Platform

@@ -24,17 +24,16 @@ inline constexpr float TwoTonesGain = OneToneGain / 2;
 // seamlessly from any frame the server has not yet played: the same samples, falling to
 // silence along a raised cosine.
 //
-// Needs no sound server. Not thread-safe: one thread feeds it.
+// Mono, as the loop is. Needs no sound server. Not thread-safe: one thread feeds it.
 class StreamFeed {
 public:
     // rememberedFrames: how far back a fade-out can start, at least the server's buffer.
     StreamFeed(std::unique_ptr<LoopResampler> loop, float gain, std::size_t rememberedFrames);
 
-    int channels() const { return loop->channels(); }
     double rate() const { return loop->outputRate(); }
     std::size_t fadeFrames() const { return fade; }
 
-    // Writes the next frames (channels interleaved) to out, and remembers them.
+    // Writes the next frames to out, and remembers them.
     void render(float* out, std::size_t frames);
     // The frames from now on rise from silence again, as at the start: after the server
     // ran dry (the program was stopped, the machine stalled), the loop would otherwise
@@ -46,8 +45,8 @@ public:
     // The stream's frames from position from on: as they were given (or, past what was
     // given, as they come), falling to silence over fadeFrames(), then silence up to at
     // least framesGiven(), so that nothing given earlier is played after it. A from
-    // older than what is remembered starts the fade at the oldest remembered frame.
-    // Channels interleaved; the position it starts at is returned in startsAt.
+    // older than what is remembered starts the fade at the oldest remembered frame. The
+    // position it starts at is returned in startsAt.
     std::vector<float> fadeOutFrom(std::int64_t from, std::int64_t& startsAt);
 
 private:
@@ -55,7 +54,6 @@ private:
     float gain;
     std::size_t fade;
     std::vector<float> remembered; // a ring of the last frames given, by stream position
-    std::size_t ringFrames;
     std::int64_t given = 0;
     std::int64_t riseFrom = 0; // where the last rise from silence began
 };
