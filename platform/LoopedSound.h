@@ -35,14 +35,9 @@ public:
     explicit LoopedSound(SoundServerConnection& shared);
     ~LoopedSound();
 
-    enum class Headroom {
-        // The tone sounds alone: its full level, less a margin for the overshoot of
-        // band-limited resampling.
-        ForOneTone,
-        // One of two tones that sound together (in this process or another): half that
-        // level (-6.02 dB), so that their sum never exceeds full scale.
-        ForTwoTones,
-    };
+    // A tone that sounds alone, or one of two that sound together (in this process or
+    // another) at half the level, so that their sum never exceeds full scale.
+    enum class Headroom { ForOneTone, ForTwoTones };
 
     // Replaces whatever this player was playing.
     void play(const QString& path, Headroom headroom = Headroom::ForOneTone);

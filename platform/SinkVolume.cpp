@@ -3,9 +3,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
-#include <chrono>
 #include <mutex>
-#include <thread>
 
 namespace Platform {
 
@@ -71,13 +69,6 @@ void SinkVolume::set(int value)
     pending = value;
     writing.store(true, std::memory_order_release);
     write();
-}
-
-void SinkVolume::flush()
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (isWriting() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 void SinkVolume::serverChanged()

@@ -36,8 +36,6 @@ public:
     // True from a set() until the volume has been read back after it: a value reported
     // meanwhile may predate that write.
     bool isWriting() const { return writing.load(std::memory_order_acquire); }
-    // Waits (briefly) until every set() so far has been read back. For tests.
-    void flush();
 
     static std::uint32_t toServerVolume(std::uint16_t value);
     static std::uint16_t fromServerVolume(std::uint32_t volume);

@@ -33,7 +33,7 @@ std::optional<WavData> parseWav(QByteArrayView view)
                 || u16(body + 12) != 1 || u16(body + 14) != 8)
                 return std::nullopt;
             rate = u32(body + 4);
-            if (*rate < 1 || *rate > MaxWavSampleRate)
+            if (*rate < 1 || *rate > LoopedSound::MaxSampleRate)
                 return std::nullopt;
         } else if (tagIs(pos, "data")) {
             if (!rate)
@@ -53,13 +53,13 @@ std::optional<WavData> parseWav(QByteArrayView view)
 std::optional<WavData> readWavFile(const QString& path)
 {
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || info.size() > MaxWavFileBytes)
+    if (path.isEmpty() || !info.isFile() || info.size() > LoopedSound::MaxFileBytes)
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.read(MaxWavFileBytes + 1);
-    if (bytes.size() > MaxWavFileBytes)
+    const QByteArray bytes = file.read(LoopedSound::MaxFileBytes + 1);
+    if (bytes.size() > LoopedSound::MaxFileBytes)
         return std::nullopt;
     return parseWav(bytes);
 }

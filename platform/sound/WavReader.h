@@ -17,18 +17,14 @@ struct WavData {
     std::vector<float> samples;
 };
 
-// Highest sample rate and largest file accepted: those of the player.
-inline constexpr std::uint32_t MaxWavSampleRate = LoopedSound::MaxSampleRate;
-inline constexpr qint64 MaxWavFileBytes = LoopedSound::MaxFileBytes;
-
 // Parses a complete WAV file held in memory. Accepts what the tone writer makes: PCM
-// (format tag 1), 8-bit unsigned, one channel, 1 Hz .. MaxWavSampleRate. Unknown chunks
+// (format tag 1), 8-bit unsigned, one channel, 1 Hz .. LoopedSound::MaxSampleRate. Unknown chunks
 // are skipped, odd chunk sizes padded, a data size larger than the bytes present is
 // clamped to them. Anything else gives nullopt. Pure: no I/O, never reads outside bytes.
 std::optional<WavData> parseWav(QByteArrayView bytes);
 
 // Reads and parses the file at path; nullopt when it is missing, unreadable, larger
-// than MaxWavFileBytes or not a file parseWav accepts.
+// than LoopedSound::MaxFileBytes or not a file parseWav accepts.
 std::optional<WavData> readWavFile(const QString& path);
 
 // Takes the mean over the whole loop out of it. 8-bit tone files centre on 127 where the

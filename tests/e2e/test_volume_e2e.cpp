@@ -123,14 +123,14 @@ private slots:
         QTRY_VERIFY(reports.last.has_value()); // the server has answered
         for (quint32 v : {100u, 5u, 0u, 65535u}) {
             volume.set(int(v));
-            volume.flush();
+            QTRY_VERIFY(!volume.isWriting());
             const quint32 server = SinkVolume::toServerVolume(static_cast<quint16>(v));
             QCOMPARE(sinkVolumes(), (QList<quint32> {server, server}));
         }
         // A burst of changes, as a dragged slider makes: the last one stands.
         for (quint32 v = 1000; v <= 30000; v += 1000)
             volume.set(int(v));
-        volume.flush();
+        QTRY_VERIFY(!volume.isWriting());
         const quint32 last = SinkVolume::toServerVolume(30000);
         QCOMPARE(sinkVolumes(), (QList<quint32> {last, last}));
     }

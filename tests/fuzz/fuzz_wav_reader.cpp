@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     // A file it accepts has a playable rate, no more samples than bytes, and every
     // sample within -1..1.
-    if (wav->sampleRate < 1 || wav->sampleRate > Platform::Sound::MaxWavSampleRate || wav->samples.size() > size)
+    if (wav->sampleRate < 1 || wav->sampleRate > Platform::LoopedSound::MaxSampleRate || wav->samples.size() > size)
         std::abort();
     for (float s : wav->samples) {
         if (!(s >= -1.0f && s <= 1.0f))

@@ -141,8 +141,8 @@ private slots:
         QTest::newRow("100 Hz") << 100u << true;
         QTest::newRow("2006000 Hz") << 2006000u << true;
         QTest::newRow("2140000 Hz") << 2140000u << true;
-        QTest::newRow("highest accepted") << Platform::Sound::MaxWavSampleRate << true;
-        QTest::newRow("above highest") << Platform::Sound::MaxWavSampleRate + 1 << false;
+        QTest::newRow("highest accepted") << Platform::LoopedSound::MaxSampleRate << true;
+        QTest::newRow("above highest") << Platform::LoopedSound::MaxSampleRate + 1 << false;
         QTest::newRow("4 GHz") << 0xFFFFFFFFu << false;
         QTest::newRow("zero") << 0u << false;
     }
