@@ -75,7 +75,7 @@ constexpr int EndWaitMs = 400;
 
 LoopedSound::LoopedSound() : LoopedSound(*new SoundServerConnection)
 {
-    ownServer.reset(&server);
+    ownServer.reset(&server); // the connection made above is this player's own
 }
 
 LoopedSound::LoopedSound(SoundServerConnection& shared) : server(shared)
