@@ -10,12 +10,11 @@
 #include "mainwindow/SpeedBox.h"
 #include "mainwindow/SpeedEntry.h"
 #include "mainwindow/ToneProgressDialog.h"
-#include "platform/AppDirectory.h"
-#include "platform/FileSystem.h"
 #include "settings/NotSavedReport.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -74,7 +73,7 @@ bool ForkWindow::load()
 {
     // Before anything plays; they are followed from the event loop.
     playback.endLeftoversOfEarlierRun();
-    if (!Platform::pathExists(playback.companionPath())) {
+    if (!QFileInfo::exists(playback.companionPath())) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
                         QStringLiteral("Error: Data or files are missing or corrupt.\r\nPlease re-install Tinevox!"),
                         QMessageBox::Ok);

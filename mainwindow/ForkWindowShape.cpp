@@ -4,7 +4,7 @@
 #include "mainwindow/FineForkOutline.h"
 #include "mainwindow/ForkOutline.h"
 #include "mainwindow/ForkWindow.h"
-#include "platform/NativeWindowShape.h"
+#include "platform/NativeWindow.h"
 
 #include <QLabel>
 #include <QMouseEvent>

@@ -2,7 +2,6 @@
 
 #include "mainwindow/AboutDialog.h"
 #include "platform/DocumentOpener.h"
-#include "platform/FileSystem.h"
 
 #include <QFileInfo>
 #include <QMenu>
@@ -60,7 +59,7 @@ void MainMenus::onMovingChosen()
 void MainMenus::onReadMeChosen()
 {
     const QString path = QFileInfo(appDir + QStringLiteral("/readme.txt")).absoluteFilePath();
-    if (!Platform::pathExists(path)) {
+    if (!QFileInfo::exists(path)) {
         reportReadMeNotOpened(QStringLiteral("The read-me file is missing:\n%1").arg(path));
         return;
     }

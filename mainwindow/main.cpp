@@ -1,7 +1,6 @@
 // The program's start: one instance per user, then the main window.
 
 #include "mainwindow/ForkWindow.h"
-#include "platform/AppDirectory.h"
 #include "platform/DisplayLoss.h"
 #include "widgets/Fonts.h"
 #include "platform/SingleInstance.h"
@@ -20,7 +19,7 @@ int main(int argc, char* argv[])
         return 0;
 
     Fonts::installSubstitutes();
-    ForkWindow window(Platform::applicationDirectory());
+    ForkWindow window(QCoreApplication::applicationDirPath());
     if (!window.load())
         return 1;
     // Ended by the system (a logout, kill, Ctrl+C): the same shut-down as a close.

@@ -5,6 +5,7 @@
 #include "platform/WindowCaption.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -23,9 +24,8 @@ namespace {
 // starts it slowly), and then how long it may take to end.
 constexpr qint64 WindowGraceMs = 3000;
 constexpr qint64 EndGraceMs = 5000;
-// How long an earlier run's companion may take over SIGTERM.
-constexpr qint64 EarlierRunGraceMs = 2000;
-// How often a companion's window is looked for while the graces run.
+constexpr int EarlierRunGraceMs = 2000;
+// How often a closing companion's window is looked for.
 constexpr int FollowUpMs = 50;
 } // namespace
 
@@ -36,14 +36,8 @@ public:
     // it has its close, or at the latest the tie's signal once this process has ended.
     ~Companion() override { setProcessState(NotRunning); }
 
-    void enter(Stage next)
-    {
-        stage = next;
-        inStage.start();
-    }
-
-    Stage stage = Stage::Playing;
-    QElapsedTimer inStage;
+    QElapsedTimer asked;  // since it was asked to close
+    QElapsedTimer closed; // since its window has the close request, or it was sent SIGTERM
 };
 
 CompanionProcesses::CompanionProcesses(const QString& programPath, QObject* parent)
@@ -56,7 +50,7 @@ CompanionProcesses::CompanionProcesses(const QString& programPath, QObject* pare
 CompanionProcesses::~CompanionProcesses()
 {
     for (Companion* companion : started) {
-        if (companion->stage < Stage::Ending)
+        if (!companion->closed.isValid())
             companion->terminate();
     }
     finishEndingEarlierRun();
@@ -76,7 +70,12 @@ bool CompanionProcesses::start()
         // Nothing of this process's own (sockets, files) reaches the program.
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
     });
-    connect(companion, &QProcess::finished, this, [this, companion] { ended(companion); });
+    connect(companion, &QProcess::finished, this, [this, companion] {
+        std::erase(started, companion);
+        companion->deleteLater();
+        if (!companion->asked.isValid())
+            emit endedWhilePlaying();
+    });
     companion->start();
     if (!companion->waitForStarted()) {
         delete companion;
@@ -86,96 +85,60 @@ bool CompanionProcesses::start()
     return true;
 }
 
-void CompanionProcesses::ended(Companion* companion)
-{
-    const bool whilePlaying = companion->stage == Stage::Playing;
-    std::erase(started, companion);
-    companion->deleteLater();
-    followUp();
-    if (whilePlaying)
-        emit endedWhilePlaying();
-}
-
-void CompanionProcesses::closeAll(bool byCaption)
-{
-    close(byCaption, false);
-}
-
-void CompanionProcesses::closeAllAtProgramEnd(bool byCaption)
-{
-    close(byCaption, true);
-    finishEndingEarlierRun();
-}
-
-void CompanionProcesses::closeAllWithoutDisplay()
-{
-    displayGone = true;
-    closeAllAtProgramEnd(false);
-}
-
-void CompanionProcesses::close(bool byCaption, bool withoutGrace)
+void CompanionProcesses::close(bool byCaption, bool atProgramEnd)
 {
     qint64 owner = 0;
-    if (byCaption && !displayGone && postCloseByCaption(CompanionNames::Caption, &owner)) {
-        // When the window was one of ours, that one has its close now.
-        for (Companion* companion : started) {
-            if (companion->processId() == owner && companion->stage < Stage::Ending)
-                companion->enter(Stage::Ending);
-        }
-    }
+    if (byCaption && !displayGone)
+        postCloseByCaption(CompanionNames::Caption, &owner);
     for (Companion* companion : started) {
-        if (companion->stage == Stage::Playing)
-            companion->enter(Stage::Closing);
+        // When the window was one of ours, that one has its close now.
+        if (!companion->closed.isValid() && companion->processId() == owner)
+            companion->closed.start();
+        if (!companion->asked.isValid())
+            companion->asked.start();
     }
     // One with a window has its close request before this returns.
-    followUp(withoutGrace);
+    followUp(atProgramEnd);
+    if (atProgramEnd)
+        finishEndingEarlierRun();
 }
 
 void CompanionProcesses::followUp(bool withoutGrace)
 {
     bool pending = false;
     for (Companion* companion : started) {
-        if (companion->stage == Stage::Closing) {
-            if (!displayGone && postCloseToHiddenWindowOf(CompanionNames::Caption, companion->processId())) {
-                companion->enter(Stage::Ending);
-            } else if (withoutGrace || displayGone || companion->inStage.elapsed() > WindowGraceMs
-                       || !captionsReachable()) {
-                // No window will come where no X display answers: its process is closed now.
-                companion->terminate();
-                companion->enter(Stage::Ending);
-            }
-        } else if (companion->stage == Stage::Ending && companion->inStage.elapsed() > EndGraceMs) {
-            companion->kill();
-            companion->enter(Stage::Killed);
+        if (!companion->asked.isValid())
+            continue;
+        pending = true;
+        if (companion->closed.isValid()) {
+            if (companion->closed.elapsed() > EndGraceMs)
+                companion->kill();
+        } else if (!displayGone && postCloseToHiddenWindowOf(CompanionNames::Caption, companion->processId())) {
+            companion->closed.start();
+        } else if (withoutGrace || displayGone || companion->asked.elapsed() > WindowGraceMs || !captionsReachable()) {
+            // No window will come where no X display answers: its process is closed now.
+            companion->terminate();
+            companion->closed.start();
         }
-        pending = pending || companion->stage == Stage::Closing || companion->stage == Stage::Ending;
     }
-
-    // The earlier run's are no children of this process: gone is all that can be seen,
-    // and their identifiers may go to other programs then.
-    std::erase_if(earlierRun, [this](qint64 pid) { return !isHiddenStart(pid); });
-    if (!earlierRun.empty() && sinceEarlierRunEnded.elapsed() > EarlierRunGraceMs)
-        finishEndingEarlierRun();
-
-    if (!pending && earlierRun.empty())
-        graces.stop();
-    else if (!graces.isActive())
+    if (pending)
         graces.start();
+    else
+        graces.stop();
 }
 
 void CompanionProcesses::endEarlierRun()
 {
     for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const qint64 pid = name.toLongLong();
-        if (pid > 0 && isHiddenStart(pid)) {
+        if (const qint64 pid = name.toLongLong(); pid > 0 && isHiddenStart(pid)) {
             ::kill(static_cast<pid_t>(pid), SIGTERM);
             earlierRun.push_back(pid);
         }
     }
-    sinceEarlierRunEnded.start();
-    followUp();
+    QTimer::singleShot(EarlierRunGraceMs, this, &CompanionProcesses::finishEndingEarlierRun);
 }
 
+// Their identifiers may have gone to other programs since: only a hidden start is killed.
 void CompanionProcesses::finishEndingEarlierRun()
 {
     for (qint64 pid : earlierRun) {
@@ -192,9 +155,8 @@ bool CompanionProcesses::isHiddenStart(qint64 pid) const
 {
     const QString entry = QStringLiteral("/proc/%1").arg(pid);
     QString program = QFile::symLinkTarget(entry + QStringLiteral("/exe"));
-    const QString deleted = QStringLiteral(" (deleted)");
-    if (program.endsWith(deleted))
-        program.chop(deleted.size());
+    if (program.endsWith(QLatin1String(" (deleted)")))
+        program.chop(10);
     QFile environment(entry + QStringLiteral("/environ"));
     return QFileInfo(entry).ownerId() == ::getuid() && !program.isEmpty()
         && program == QFileInfo(path).canonicalFilePath() && environment.open(QIODevice::ReadOnly)

@@ -23,9 +23,8 @@ xcb_connection_t* qtConnection = nullptr; // Qt's connection to the display, whe
 std::atomic<bool> connectionBroke {false};
 XIOErrorHandler previousIoErrorHandler = nullptr;
 
-// Xlib's handler of a broken connection, for every connection of the process (Qt's own
-// and the short ones that look for windows by caption). Qt's handler, called on, ends
-// the program.
+// Xlib's handler of a broken connection, for every connection of the process, Qt's own
+// and those that look for windows by caption; Qt's handler, called on, ends the program.
 int noteBrokenConnection(Display* display)
 {
     connectionBroke = true;
@@ -45,8 +44,7 @@ extern "C" void onExit()
     armedShutDown = nullptr;
     (*shutDown)();
     std::fflush(nullptr);
-    // The status of an end the system asked for; the rest of exit() (static destructors
-    // of a GUI whose display is gone) is skipped.
+    // The rest of exit(), static destructors of a GUI whose display is gone, is skipped.
     ::_exit(0);
 }
 

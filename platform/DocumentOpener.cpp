@@ -26,8 +26,7 @@ void openDocument(const QString& path, QObject* context, std::function<void()> f
     process->setArguments({path});
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    const QPointer<QObject> asker(context);
-    auto finish = [process, asker, failed = std::move(failed)](bool opened) {
+    auto finish = [process, asker = QPointer<QObject>(context), failed = std::move(failed)](bool opened) {
         process->deleteLater();
         if (!opened && asker)
             failed();

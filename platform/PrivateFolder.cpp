@@ -10,26 +10,13 @@
 
 namespace Platform {
 
-namespace {
-
-bool isOwnPrivateDirectory(const QByteArray& path)
-{
-    struct stat info {};
-    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid()
-        && (info.st_mode & 077) == 0;
-}
-
-} // namespace
-
 QString preparePrivateFolder(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty())
         return QStringLiteral("no folder was given");
-    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
-        return QString::fromLocal8Bit(std::strerror(errno));
     struct stat info {};
-    if (::lstat(name.constData(), &info) != 0)
+    if ((::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) || ::lstat(name.constData(), &info) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     if (S_ISLNK(info.st_mode))
         return QStringLiteral("it is a symbolic link");
@@ -44,8 +31,11 @@ QString preparePrivateFolder(const QString& path)
 
 QString perUserLockFolder()
 {
+    // The runtime folder is only looked at: the system makes it, private to the user.
     const QString runtime = QStringLiteral("/run/user/%1").arg(::getuid());
-    if (isOwnPrivateDirectory(QFile::encodeName(runtime)))
+    struct stat info {};
+    if (::lstat(QFile::encodeName(runtime).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == ::getuid() && (info.st_mode & 077) == 0)
         return runtime;
     const QString fallback = QStringLiteral("/tmp/tinevox-%1").arg(::getuid());
     return preparePrivateFolder(fallback).isEmpty() ? fallback : QString();

@@ -4,8 +4,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include <cstdlib>
-
 namespace Platform {
 
 void prepareStart(QProcess& process, const QString& path, ShowState state)
@@ -30,9 +28,8 @@ bool startProgram(const QString& path, ShowState state, qint64* pid)
 
 ShowState takeStartupShowState()
 {
-    const char* value = std::getenv(ShowStateVariable);
-    const bool hidden = value && value[0] == '0' && value[1] == '\0';
-    ::unsetenv(ShowStateVariable);
+    const bool hidden = qgetenv(ShowStateVariable) == "0";
+    qunsetenv(ShowStateVariable);
     return hidden ? ShowState::Hidden : ShowState::Normal;
 }
 

@@ -11,12 +11,12 @@ namespace Platform {
 // How a started program should show its main window at start-up.
 enum class ShowState { Normal, Hidden };
 
-// The environment variable that carries the start-up show state to a child: "0" means
-// hidden, as a hidden start-up show state does on other desktops.
+// Carries the show state to a child: "0" means hidden, as a hidden start-up show state
+// does on other desktops.
 inline constexpr char ShowStateVariable[] = "TINEVOX_SHOW_STATE";
 
-// The signal a child tied to this process receives when this process has ended, however
-// it ended. Its default action ends the child, as SIGTERM would.
+// What a child tied to this process receives when this process has ended, however it
+// ended. Its default action ends the child, as SIGTERM would.
 inline constexpr int ParentEndedSignal = SIGUSR2;
 
 // Sets process up to start the program at path with no arguments, in its own directory,
@@ -24,9 +24,7 @@ inline constexpr int ParentEndedSignal = SIGUSR2;
 // process writes.
 void prepareStart(QProcess& process, const QString& path, ShowState state);
 
-// Starts the program at path so, detached. Returns false when it could not be started
-// (missing, not executable); otherwise its process identifier is stored in pid when one
-// is given.
+// The same, detached. False when it could not be started (missing, not executable).
 bool startProgram(const QString& path, ShowState state, qint64* pid = nullptr);
 
 // The show state this process was started with; the variable is removed from the

@@ -1,34 +1,16 @@
 #include "platform/ReplacingFile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace Platform {
-
-namespace {
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("ReplacingFile", text);
-}
-
-QString randomSuffix()
-{
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QString suffix;
-    for (int i = 0; i < 8; ++i)
-        suffix.append(QLatin1Char(letters[QRandomGenerator::system()->bounded(int(sizeof letters - 1))]));
-    return suffix;
-}
-
-} // namespace
 
 ReplacingFile::ReplacingFile(const QString& path) : finalPath(path) {}
 
@@ -45,14 +27,12 @@ bool ReplacingFile::fail(int errorNumber)
 
 void ReplacingFile::discard()
 {
-    if (descriptor >= 0) {
+    if (descriptor >= 0)
         ::close(descriptor);
-        descriptor = -1;
-    }
-    if (!temporary.isEmpty()) {
-        ::unlink(QFile::encodeName(temporary).constData());
-        temporary.clear();
-    }
+    descriptor = -1;
+    if (!temporary.isEmpty())
+        QFile::remove(temporary);
+    temporary.clear();
 }
 
 bool ReplacingFile::open()
@@ -61,12 +41,12 @@ bool ReplacingFile::open()
     const QFileInfo target(finalPath);
     // A name taken by someone else, a link included, is never opened: another is tried.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate =
-            target.dir().filePath(QLatin1Char('.') + target.fileName() + QLatin1Char('.') + randomSuffix());
-        const int fd = ::open(QFile::encodeName(candidate).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            descriptor = fd;
+        constexpr quint64 EightDigits = 2821109907456ULL; // 36 to the 8th
+        const QString candidate = target.path() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
+            + QString::number(QRandomGenerator::system()->bounded(EightDigits), 36).rightJustified(8, QLatin1Char('0'));
+        descriptor = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            0666);
+        if (descriptor >= 0) {
             temporary = candidate;
             return true;
         }
@@ -78,29 +58,25 @@ bool ReplacingFile::open()
 
 bool ReplacingFile::write(const char* data, qint64 size)
 {
-    if (descriptor < 0)
-        return fail(EBADF);
     while (size > 0) {
         const ssize_t written = ::write(descriptor, data, static_cast<size_t>(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
         if (written == 0)
             return fail(ENOSPC);
-        data += written;
-        size -= written;
+        if (written < 0 && errno != EINTR)
+            return fail(errno);
+        if (written > 0) {
+            data += written;
+            size -= written;
+        }
     }
     return true;
 }
 
 bool ReplacingFile::commit()
 {
-    if (descriptor < 0)
+    const int fd = std::exchange(descriptor, -1);
+    if (fd < 0)
         return fail(EBADF);
-    const int fd = descriptor;
-    descriptor = -1;
     // A full disk may only show when the file is closed (on network file systems).
     if (::close(fd) != 0 && errno != EINTR)
         return fail(errno);
@@ -113,6 +89,7 @@ bool ReplacingFile::commit()
 
 QString fileErrorInWords(int errorNumber)
 {
+    const auto tr = [](const char* text) { return QCoreApplication::translate("ReplacingFile", text); };
     switch (errorNumber) {
     case ENOSPC: return tr("the disk is full");
     case EDQUOT: return tr("your disk quota is used up");

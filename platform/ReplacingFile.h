@@ -6,9 +6,9 @@ namespace Platform {
 
 // A file that appears under its name only once it is complete. It is written under a
 // fresh hidden name in the same folder, created exclusively and never through a link,
-// and then renamed over the final name. Nobody can redirect the write by planting a
-// link or a file under either name, and no partial file ever carries the final name.
-// What was not committed is deleted when the object goes.
+// and then renamed over the final name: nobody can redirect the write by planting a link
+// or a file under either name, and no partial file ever carries the final name. What was
+// not committed is deleted when the object goes.
 class ReplacingFile {
 public:
     explicit ReplacingFile(const QString& finalPath);
@@ -22,7 +22,6 @@ public:
     bool commit(); // closes the file and renames it over the final name
 
     int error() const { return lastError; }
-    QString temporaryPath() const { return temporary; }
 
 private:
     bool fail(int errorNumber);

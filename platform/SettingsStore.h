@@ -6,14 +6,12 @@
 
 namespace Platform {
 
-// The per-user settings store: text values addressed by application, section and key.
-// Every call reads or writes the store itself, so a value saved anywhere takes effect
-// at the next read everywhere. The one exception is a value the store would not take:
-// it is kept in memory for the rest of the run, read back from there, and written again
-// with every later save, so a choice still counts until the program ends.
-//
-// Backed by QSettings in the native format, user scope, with the application as its
-// organisation name: on Linux $XDG_CONFIG_HOME/<application>.conf.
+// The per-user settings store (QSettings, native format, user scope, the application as
+// its organisation: $XDG_CONFIG_HOME/<application>.conf): text values by application,
+// section and key. Every call reads or writes the store itself, so a value saved anywhere
+// counts at the next read everywhere; only a value the store would not take is kept in
+// memory for the rest of the run, read back from there and written again with every later
+// save.
 
 // A save that did not reach the disk: the file it was meant for and why, in plain words.
 struct SettingsNotSaved {

@@ -19,8 +19,7 @@ extern "C" void onTerminationSignal(int signalNumber)
     const int savedErrno = errno;
     const char number = static_cast<char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(pipeEnds[1], &number, 1);
-    // A GUI thread that does not take the request up in time hangs: the alarm's default
-    // action ends the process then, so that no tone plays on that nobody can stop.
+    // Ended by the alarm's default action unless the GUI thread takes the request up.
     ::alarm(TerminationSignals::TakeUpSeconds);
     errno = savedErrno;
 }
@@ -34,8 +33,14 @@ TerminationSignals::TerminationSignals(std::initializer_list<int> furtherSignals
     if (pipeEnds[0] >= 0 || ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
-
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        ::alarm(0); // taken up
+        char numbers[16];
+        for (ssize_t got = 0; (got = ::read(pipeEnds[0], numbers, sizeof numbers)) > 0;) {
+            for (ssize_t i = 0; i < got; ++i)
+                emit received(numbers[i]);
+        }
+    });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
@@ -55,17 +60,6 @@ TerminationSignals::~TerminationSignals()
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
     pipeEnds[0] = pipeEnds[1] = -1;
-}
-
-void TerminationSignals::readPipe()
-{
-    char numbers[16];
-    ssize_t got = 0;
-    ::alarm(0); // taken up
-    while ((got = ::read(pipeEnds[0], numbers, sizeof numbers)) > 0) {
-        for (ssize_t i = 0; i < got; ++i)
-            emit received(numbers[i]);
-    }
 }
 
 } // namespace Platform

@@ -1,15 +1,14 @@
 #include "platform/WindowCaption.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <cstring>
 #include <vector>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Platform {
@@ -23,7 +22,7 @@ public:
     DisplayConnection() : display(XOpenDisplay(nullptr))
     {
         if (display)
-            previousHandler = XSetErrorHandler(&ignoreErrors);
+            previousHandler = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     }
     ~DisplayConnection()
     {
@@ -39,12 +38,11 @@ public:
     Display* const display;
 
 private:
-    static int ignoreErrors(Display*, XErrorEvent*) { return 0; }
-    int (*previousHandler)(Display*, XErrorEvent*) = nullptr;
+    XErrorHandler previousHandler = nullptr;
 };
 
-// A window property of the given type and format; empty when the window has none (or
-// another kind). Format-32 items come as longs, as Xlib hands them out.
+// A window property of the given type (any with AnyPropertyType) and format; empty when
+// the window has none. Format-32 items come as longs, as Xlib hands them out.
 QByteArray property(Display* display, Window window, const char* name, Atom wantedType, int wantedFormat)
 {
     Atom type = None;
@@ -56,7 +54,7 @@ QByteArray property(Display* display, Window window, const char* name, Atom want
     if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1024, False, wantedType, &type,
                            &format, &count, &remaining, &data) == Success
         && data) {
-        if (type == wantedType && format == wantedFormat) {
+        if ((type == wantedType || wantedType == AnyPropertyType) && format == wantedFormat) {
             const std::size_t itemSize = format == 32 ? sizeof(long) : static_cast<std::size_t>(format / 8);
             value = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count * itemSize));
         }
@@ -65,45 +63,13 @@ QByteArray property(Display* display, Window window, const char* name, Atom want
     return value;
 }
 
-QByteArray utf8Name(Display* display, Window window)
-{
-    return property(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 8);
-}
-
-QByteArray legacyName(Display* display, Window window)
-{
-    XTextProperty property {};
-    QByteArray name;
-    if (XGetWMName(display, window, &property) && property.value) {
-        if (property.format == 8)
-            name = QByteArray(reinterpret_cast<const char*>(property.value),
-                              static_cast<qsizetype>(property.nitems));
-        XFree(property.value);
-    }
-    return name;
-}
-
 // A window without a name has no caption to match; an empty caption matches nothing.
 bool hasCaption(Display* display, Window window, const QByteArray& caption)
 {
-    const QByteArray modern = utf8Name(display, window);
+    const QByteArray modern = property(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 8);
     if (!modern.isEmpty())
         return modern == caption;
-    return !caption.isEmpty() && legacyName(display, window) == caption;
-}
-
-std::vector<Window> childrenOf(Display* display, Window window)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count))
-        return {};
-    std::vector<Window> list(children, children + count);
-    if (children)
-        XFree(children);
-    return list;
+    return !caption.isEmpty() && property(display, window, "WM_NAME", AnyPropertyType, 8) == caption;
 }
 
 long windowPid(Display* display, Window window)
@@ -117,75 +83,66 @@ long windowPid(Display* display, Window window)
 
 // A window whose process runs for another user (two users may share one X server) is
 // never counted nor closed: each user's program finds only that user's companion.
-bool belongsToAnotherUser(Display* display, Window window)
+bool ofAnotherUser(long pid)
 {
-    const long pid = windowPid(display, window);
-    struct stat info {};
-    return pid > 0 && ::stat(QByteArray("/proc/" + QByteArray::number(static_cast<qlonglong>(pid))).constData(), &info) == 0
-        && info.st_uid != ::getuid();
+    const QFileInfo process(QStringLiteral("/proc/%1").arg(pid));
+    return pid > 0 && process.exists() && process.ownerId() != ::getuid();
 }
 
-void postClose(Display* display, Window window)
+// The first window under parent, depth-first down to depth more levels, with exactly this
+// caption and of the process pid (with 0: of any process of this user); 0 when none is.
+Window findWindow(Display* display, Window parent, const QByteArray& caption, long pid, int depth)
 {
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
-}
-
-// The first window under window, depth-first, with exactly this caption; 0 when there is
-// none. Under a reparenting window manager the program's own window is a child of the
-// manager's frame, not of the root.
-Window findInTree(Display* display, Window window, const QByteArray& caption, int depth = 0)
-{
-    for (Window child : childrenOf(display, window)) {
-        if (hasCaption(display, child, caption) && !belongsToAnotherUser(display, child))
+    Window root = 0;
+    Window parentOfParent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &parentOfParent, &children, &count))
+        return 0;
+    const std::vector<Window> list(children, children + count);
+    if (children)
+        XFree(children);
+    for (Window child : list) {
+        const long owner = windowPid(display, child);
+        if ((pid ? owner == pid : !ofAnotherUser(owner)) && hasCaption(display, child, caption))
             return child;
-        if (const Window found = depth < 8 ? findInTree(display, child, caption, depth + 1) : 0)
+        if (const Window found = depth > 0 ? findWindow(display, child, caption, pid, depth - 1) : 0)
             return found;
     }
     return 0;
 }
 
+bool postClose(const QString& caption, long pid, int depth, qint64* ownerPid)
+{
+    DisplayConnection x;
+    const Window window = x.display ? findWindow(x.display, DefaultRootWindow(x.display), caption.toUtf8(), pid, depth) : 0;
+    if (ownerPid)
+        *ownerPid = window ? windowPid(x.display, window) : 0;
+    if (!window)
+        return false;
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(x.display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x.display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x.display, window, False, NoEventMask, &event);
+    return true;
+}
+
 } // namespace
 
+// Under a reparenting window manager a mapped window is a child of the manager's frame,
+// not of the root.
 bool postCloseByCaption(const QString& caption, qint64* ownerPid)
 {
-    if (ownerPid)
-        *ownerPid = 0;
-    DisplayConnection x;
-    if (!x.display)
-        return false;
-    const Window found = findInTree(x.display, DefaultRootWindow(x.display), caption.toUtf8());
-    if (!found)
-        return false;
-    postClose(x.display, found);
-    if (ownerPid)
-        *ownerPid = windowPid(x.display, found);
-    return true;
+    return postClose(caption, 0, 8, ownerPid);
 }
 
 bool postCloseToHiddenWindowOf(const QString& caption, qint64 pid)
 {
-    const QByteArray wanted = caption.toUtf8();
-    if (pid <= 0 || wanted.isEmpty())
-        return false;
-    DisplayConnection x;
-    if (!x.display)
-        return false;
-    for (Window w : childrenOf(x.display, DefaultRootWindow(x.display))) {
-        // The process first: one property of each window rather than two.
-        if (windowPid(x.display, w) == pid && hasCaption(x.display, w, wanted)) {
-            postClose(x.display, w);
-            return true;
-        }
-    }
-    return false;
+    return pid > 0 && postClose(caption, static_cast<long>(pid), 0, nullptr);
 }
 
 bool captionsReachable()

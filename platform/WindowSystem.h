@@ -1,12 +1,16 @@
 #pragma once
 
-// Both programs find each other's windows by caption through the X server, so they run
-// on X11 (XWayland in a Wayland session) unless the user chose a Qt platform.
+#include <QtGlobal>
 
 namespace Platform {
 
-// Picks Qt's X11 plugin when QT_QPA_PLATFORM is unset or empty; a platform the user
-// chose is left alone. Call before the QApplication is made.
-void useX11UnlessUserChose();
+// Both programs find each other's windows by caption through the X server, whose windows
+// Qt's Wayland plugin would hide: X11 (XWayland in a Wayland session) unless the user
+// chose a Qt platform. Call before the QApplication is made.
+inline void useX11UnlessUserChose()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+}
 
 } // namespace Platform

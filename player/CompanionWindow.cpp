@@ -1,11 +1,8 @@
 #include "player/CompanionWindow.h"
 
-#include "platform/AppDirectory.h"
-#include "platform/CompanionNames.h"
-#include "platform/FileSystem.h"
-
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 
 using namespace Platform::CompanionNames;
 
@@ -18,27 +15,22 @@ CompanionWindow::CompanionWindow(const QString& toneFolder) : directory(toneFold
     resize(220, 62);
 }
 
-QString CompanionWindow::tonePath() const
+QString CompanionWindow::tonePath(const QString& name) const
 {
-    return directory.isEmpty() ? QString() : Platform::pathInDirectory(directory, SecondToneFile);
+    return directory.isEmpty() ? QString() : directory + QLatin1Char('/') + name;
 }
 
-void CompanionWindow::deleteMainProgramsTone()
+void CompanionWindow::deleteTone(const QString& name) const
 {
     if (!directory.isEmpty())
-        Platform::deleteFileIgnoringErrors(Platform::pathInDirectory(directory, FirstToneFile));
+        QFile::remove(tonePath(name));
 }
 
 void CompanionWindow::load()
 {
     // It plays only beside Tinevox's own tone, in moving mode: the two share the sound
     // card's range.
-    sound.play(tonePath(), Platform::LoopedSound::Headroom::ForTwoTones);
-}
-
-void CompanionWindow::deleteToneFile()
-{
-    Platform::deleteFileIgnoringErrors(tonePath());
+    sound.play(tonePath(SecondToneFile), Platform::LoopedSound::Headroom::ForTwoTones);
 }
 
 void CompanionWindow::unload()
@@ -47,7 +39,7 @@ void CompanionWindow::unload()
         return;
     unloaded = true;
     sound.stop();
-    deleteToneFile();
+    deleteTone(SecondToneFile);
 }
 
 void CompanionWindow::endWithoutDisplay()

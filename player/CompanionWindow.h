@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CompanionNames.h"
 #include "platform/LoopedSound.h"
 
 #include <QString>
@@ -18,13 +19,8 @@ public:
     // Starts looping the tone file; a missing or unplayable file stays silent.
     void load();
 
-    // Deletes the tone file, ignoring every failure.
-    void deleteToneFile();
-
-    QString tonePath() const;
-
     // When Tinevox died without closing this player, nobody else deletes its tone file.
-    void deleteMainProgramsTone();
+    void deleteMainProgramsTone() { deleteTone(Platform::CompanionNames::FirstToneFile); }
 
     // The display has gone and the program ends without a close: the same shut-down, with
     // no X call, and the fade heard out before it returns.
@@ -35,6 +31,8 @@ protected:
 
 private:
     void unload();
+    QString tonePath(const QString& name) const;
+    void deleteTone(const QString& name) const;
 
     const QString directory;
     Platform::LoopedSound sound;

@@ -2,7 +2,6 @@
 // until its window is asked to close. Tinevox starts it hidden and tied to itself; started
 // by hand it shows its window, so that it can be closed.
 
-#include "platform/AppDirectory.h"
 #include "platform/DisplayLoss.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/TerminationSignals.h"
@@ -19,7 +18,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    CompanionWindow window(Platform::toneFolder(Platform::applicationDirectory()).path);
+    CompanionWindow window(Platform::toneFolder(QCoreApplication::applicationDirPath()).path);
     // Ended by a signal: the same as a close. Started by Tinevox, it is told when Tinevox
     // ends; if Tinevox died without its own shut-down, its tone file is left for this
     // player to delete too (a normal shut-down has deleted it already).

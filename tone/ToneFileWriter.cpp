@@ -1,6 +1,6 @@
 #include "tone/ToneFileWriter.h"
 
-#include "platform/FileSystem.h"
+#include <QFile>
 
 void ToneFileWriter::write(std::vector<File> files)
 {
@@ -30,7 +30,7 @@ void ToneFileWriter::writeBatch(unsigned batch, const std::vector<File>& files)
         report(batch, [this, error] { emit failed(error); });
     }
     for (const File& file : files)
-        Platform::deleteFileIgnoringErrors(file.path);
+        QFile::remove(file.path);
 }
 
 void ToneFileWriter::progress(double fraction)

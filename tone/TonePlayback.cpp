@@ -1,8 +1,6 @@
 #include "tone/TonePlayback.h"
 
-#include "platform/AppDirectory.h"
 #include "platform/CompanionNames.h"
-#include "platform/FileSystem.h"
 #include "platform/ToneFolder.h"
 #include "tone/PlaybackPlan.h"
 #include "tone/ToneError.h"
@@ -10,12 +8,13 @@
 #include "tone/WaveWriter.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 using namespace Platform::CompanionNames;
 
 TonePlayback::TonePlayback(Platform::LoopedSound& player, const QString& applicationDirectory)
     : sound(player), appDir(applicationDirectory), toneDir(Platform::toneFolder(applicationDirectory).path),
-      companions(Platform::pathInDirectory(applicationDirectory, ProgramFile))
+      companions(applicationDirectory + QLatin1Char('/') + ProgramFile)
 {
     connect(&companions, &Platform::CompanionProcesses::endedWhilePlaying, this, &TonePlayback::onCompanionEnded);
     connect(&fileWriter, &ToneFileWriter::written, this, &TonePlayback::onFilesWritten);
@@ -32,10 +31,10 @@ void TonePlayback::endLeftoversOfEarlierRun()
     // Also the unfinished files of a write that was cut off (".temp.wav.XXXXXXXX").
     const QDir tones(folder);
     for (const QString& name : {FirstToneFile, SecondToneFile}) {
-        Platform::deleteFileIgnoringErrors(tones.filePath(name));
+        QFile::remove(tones.filePath(name));
         const QStringList unfinished {QLatin1Char('.') + name + QStringLiteral(".????????")};
         for (const QString& partial : tones.entryList(unfinished, QDir::Files | QDir::Hidden | QDir::System))
-            Platform::deleteFileIgnoringErrors(tones.filePath(partial));
+            QFile::remove(tones.filePath(partial));
     }
 }
 
@@ -53,12 +52,12 @@ TonePlayback::~TonePlayback()
 
 QString TonePlayback::firstTonePath() const
 {
-    return toneDir.isEmpty() ? QString() : Platform::pathInDirectory(toneDir, FirstToneFile);
+    return toneDir.isEmpty() ? QString() : toneDir + QLatin1Char('/') + FirstToneFile;
 }
 
 QString TonePlayback::secondTonePath() const
 {
-    return toneDir.isEmpty() ? QString() : Platform::pathInDirectory(toneDir, SecondToneFile);
+    return toneDir.isEmpty() ? QString() : toneDir + QLatin1Char('/') + SecondToneFile;
 }
 
 QString TonePlayback::companionPath() const
@@ -68,8 +67,10 @@ QString TonePlayback::companionPath() const
 
 void TonePlayback::deleteToneFiles()
 {
-    Platform::deleteFileIgnoringErrors(firstTonePath());
-    Platform::deleteFileIgnoringErrors(secondTonePath());
+    if (toneDir.isEmpty())
+        return;
+    QFile::remove(firstTonePath());
+    QFile::remove(secondTonePath());
 }
 
 void TonePlayback::playTone(const ToneRequest& request)
@@ -137,7 +138,7 @@ void TonePlayback::onCompanionEnded()
     if (!again) {
         try {
             // A companion that closed deleted its file on the way.
-            if (!Platform::pathExists(secondTonePath()))
+            if (!QFileInfo::exists(secondTonePath()))
                 WaveWriter::writeToneFile(*playing->second, secondTonePath());
             if (companions.start())
                 return;

@@ -1,6 +1,6 @@
 #include "widgets/OwnerCentredDialog.h"
 
-#include "platform/WindowFrame.h"
+#include "platform/NativeWindow.h"
 
 #include <QShowEvent>
 #include <QWindow>

@@ -1,8 +1,6 @@
 // Platform services that need neither a sound server nor an X server.
 
 #include "common/TestEnvironment.h"
-#include "platform/AppDirectory.h"
-#include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/PrivateFolder.h"
 #include "platform/SingleInstance.h"
@@ -19,37 +17,6 @@
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
-    void existenceAndDeletion()
-    {
-        TestEnvironment::AppDir dir(false);
-        const QString file = dir.file(QStringLiteral("a.wav"));
-        QVERIFY(!Platform::pathExists(file));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        QVERIFY(Platform::pathExists(file));
-        QVERIFY(Platform::pathExists(dir.path())); // a directory counts
-        QVERIFY(!Platform::pathExists(QString()));
-        QVERIFY(!Platform::pathExists(file + QStringLiteral("/below/a file")));
-        QVERIFY(!Platform::pathExists(QString::fromLatin1("\0bad", 4)));
-
-        Platform::deleteFileIgnoringErrors(file);
-        QVERIFY(!QFile::exists(file));
-        // Absent files, directories and empty paths are ignored without complaint.
-        Platform::deleteFileIgnoringErrors(file);
-        Platform::deleteFileIgnoringErrors(QString());
-        Platform::deleteFileIgnoringErrors(dir.path());
-        QVERIFY(QFileInfo(dir.path()).isDir());
-    }
-
-    void pathsInTheApplicationDirectory()
-    {
-        QCOMPARE(Platform::pathInDirectory(QStringLiteral("/opt/tinevox"), QStringLiteral("temp.wav")),
-                 QStringLiteral("/opt/tinevox/temp.wav"));
-        QVERIFY(!Platform::applicationDirectory().endsWith(QLatin1Char('/')));
-        QCOMPARE(Platform::applicationDirectory(), QCoreApplication::applicationDirPath());
-    }
-
     // Two starts of one user meet at one lock whatever their environment says (a second
     // session, a terminal with another runtime folder).
     void oneInstancePerUserWhateverTheEnvironment()
