@@ -104,10 +104,11 @@ void ForkWindow::createControls()
     bandFrame = make<BandGroup>(this, P::BandFrame);
     bandFrame->setFrameShape(QFrame::NoFrame);
     onFace(bandFrame);
-    bandX = bandButton(bandFrame, P::BandX, QStringLiteral("X "));
-    bandK = bandButton(bandFrame, P::BandK, QStringLiteral("K"));
-    bandKa = bandButton(bandFrame, P::BandKa, QStringLiteral("Ka"));
-    bandKu = bandButton(bandFrame, P::BandKu, QStringLiteral("Ku"));
+    auto* bandX = bandButton(bandFrame, P::BandX, QStringLiteral("X "));
+    auto* bandK = bandButton(bandFrame, P::BandK, QStringLiteral("K"));
+    auto* bandKa = bandButton(bandFrame, P::BandKa, QStringLiteral("Ka"));
+    auto* bandKu = bandButton(bandFrame, P::BandKu, QStringLiteral("Ku"));
+    bandButtons = {bandX, bandK, bandKa, bandKu};
     bandX->setChecked(true);
 
     minimiseButton = button(this, P::MinimiseButton, QStringLiteral("_"), Fonts::designed(QStringLiteral("Fixedsys"), 9, true));
@@ -164,7 +165,7 @@ void ForkWindow::createControls()
     for (QWidget* w : order)
         w->setFocusPolicy(Qt::StrongFocus);
     // Of the bands, Tab stops at the chosen one.
-    bandFrame->setButtons({bandX, bandK, bandKa, bandKu});
+    bandFrame->setButtons(bandButtons);
     const QList<QWidget*> withLabels = order + QList<QWidget*> {modeLabel, settingsLabel, helpLabel};
     for (qsizetype i = 1; i < withLabels.size(); ++i)
         setTabOrder(withLabels[i - 1], withLabels[i]);
