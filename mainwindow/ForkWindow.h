@@ -137,10 +137,8 @@ private:
     QPushButton* minimiseButton = nullptr;
     VolumeSlider* volumeSlider = nullptr;
     QLabel* titleLabel = nullptr;
-    QLabel* creditLabel = nullptr;
     QLabel* radarGunPicture = nullptr;
     MenuLabel* modeLabel = nullptr;
     MenuLabel* settingsLabel = nullptr;
     MenuLabel* helpLabel = nullptr;
-    QLabel* volumeLabel = nullptr;
 };

@@ -134,13 +134,13 @@ void ForkWindow::createControls()
     auto* firstFrequencyLabel = label(this, P::FirstFrequencyLabel, QString(), Qt::AlignHCenter);
     firstFrequencyLabel->setFont(readoutFont);
     modeLabel = label<MenuLabel>(this, P::ModeLabel, QStringLiteral("Mode"), Qt::AlignHCenter);
-    creditLabel = label(this, P::CreditLabel, QStringLiteral("by Tinevox"), Qt::AlignLeft);
+    label(this, P::CreditLabel, QStringLiteral("by Tinevox"), Qt::AlignLeft);
     radarGunPicture = make<QLabel>(this, P::RadarGunPicture);
     radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
     radarGunPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* secondUnitLabel = label(this, P::SecondUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     secondUnitLabel->setFont(unitFont);
-    volumeLabel = label(this, P::VolumeLabel, QStringLiteral("Volume"), Qt::AlignHCenter);
+    label(this, P::VolumeLabel, QStringLiteral("Volume"), Qt::AlignHCenter);
     settingsLabel = label<MenuLabel>(this, P::SettingsLabel, QStringLiteral("Settings"), Qt::AlignHCenter);
     auto* firstUnitLabel = label(this, P::FirstUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     firstUnitLabel->setFont(unitFont);
