@@ -4,6 +4,7 @@
 #include "assets/Assets.h"
 #include "mainwindow/AboutNotice.h"
 #include "mainwindow/BackedPictureLabel.h"
+#include "widgets/Controls.h"
 #include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
@@ -11,6 +12,20 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+using Controls::make;
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect place)
+{
+    auto* l = make<QLabel>(parent, name, place);
+    l->setText(caption);
+    l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    return l;
+}
+
+} // namespace
 
 AboutDialog::AboutDialog(QWidget* owner)
     : OwnerCentredDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -22,54 +37,31 @@ AboutDialog::AboutDialog(QWidget* owner)
     setFixedSize(Twips::toPixels(5760), Twips::toPixels(3705));
     setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
 
-    noticeBox = new QPlainTextEdit(this);
-    noticeBox->setObjectName(QStringLiteral("Text1"));
+    auto* noticeBox = make<QPlainTextEdit>(this, "Text1", rect(150, 1665, 5460, 1320));
     noticeBox->setAccessibleName(QStringLiteral("Disclaimer and terms of use"));
-    noticeBox->setGeometry(rect(150, 1665, 5460, 1320));
     noticeBox->setReadOnly(true);
     noticeBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    // Lines wrap at the box's width, as in a multi-line text box: only a vertical
-    // scroll bar. The box holds each paragraph as one line: the notice's own breaks
-    // at 76 characters, wrapped again at a narrower box, would leave a word or two on
-    // a line of its own.
+    // Each paragraph is one line that wraps at the box's width, under a vertical scroll
+    // bar only: the notice's own breaks, wrapped again, would leave words on lines alone.
     noticeBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     noticeBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    noticeBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     noticeBox->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     noticeBox->setPlainText(AboutNotice::flowingText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
-    okButton = new QPushButton(QStringLiteral("&OK"), this);
-    okButton->setObjectName(QStringLiteral("Command1"));
-    okButton->setGeometry(QRect(146, 213, 91, 25)); // 2198 twips: half a pixel left of centre
-    // Neither a default nor a cancel button: Enter and the space bar press it only
-    // while it has the focus.
-    okButton->setDefault(false);
+    // 2198 twips: half a pixel left of centre. Neither a default nor a cancel button.
+    okButton = make<QPushButton>(this, "Command1", QRect(146, 213, 91, 25));
+    okButton->setText(QStringLiteral("&OK"));
     okButton->setAutoDefault(false);
 
-    versionLabel = new QLabel(QStringLiteral("Label3"), this);
-    versionLabel->setObjectName(QStringLiteral("Label3"));
-    versionLabel->setGeometry(rect(4320, 810, 1275, 240));
-
-    radarGunPicture = new BackedPictureLabel(this);
-    radarGunPicture->setObjectName(QStringLiteral("Image2"));
-    radarGunPicture->setGeometry(rect(180, 45, 1530, 795));
-    radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
-
-    creditLabel = new QLabel(QStringLiteral("by Tinevox"), this);
-    creditLabel->setObjectName(QStringLiteral("Label2"));
-    creditLabel->setGeometry(rect(1905, 1215, 1950, 240));
-    creditLabel->setFont(Fonts::designed(QStringLiteral("Arial"), 9.75, true));
-    creditLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-
-    titleLabel = new QLabel(QStringLiteral("Tinevox"), this);
-    titleLabel->setObjectName(QStringLiteral("Label1"));
-    titleLabel->setGeometry(rect(1530, 45, 3795, 690));
-    titleLabel->setFont(Fonts::designed(QStringLiteral("Impact"), 30, false, true));
-    titleLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    make<QLabel>(this, "Label3", rect(4320, 810, 1275, 240))->setText(versionText());
+    make<BackedPictureLabel>(this, "Image2", rect(180, 45, 1530, 795))->setPixmap(Assets::picture(Assets::RadarGun));
+    label(this, "Label2", QStringLiteral("by Tinevox"), rect(1905, 1215, 1950, 240))
+        ->setFont(Fonts::designed(QStringLiteral("Arial"), 9.75, true));
+    label(this, "Label1", QStringLiteral("Tinevox"), rect(1530, 45, 3795, 690))
+        ->setFont(Fonts::designed(QStringLiteral("Impact"), 30, false, true));
 
     setTabOrder(okButton, noticeBox);
-    connect(okButton, &QPushButton::clicked, this, &AboutDialog::onOkClicked);
-    load();
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     okButton->setFocus();
 }
 
@@ -78,30 +70,14 @@ QString AboutDialog::versionText()
     return QStringLiteral("v%1.%2.%3").arg(Platform::VersionMajor).arg(Platform::VersionMinor).arg(Platform::VersionRevision);
 }
 
-void AboutDialog::load()
-{
-    versionLabel->setText(versionText());
-}
-
-void AboutDialog::onOkClicked()
-{
-    accept();
-}
-
+// Escape does not close it (OK is no cancel button); Enter presses OK only while it has
+// the focus.
 void AboutDialog::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        event->accept(); // OK is no cancel button
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (focusWidget() == okButton)
-            okButton->click();
-        event->accept();
-        return;
-    default:
-        break;
-    }
-    OwnerCentredDialog::keyPressEvent(event);
+    const int key = event->key();
+    if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter)
+        return OwnerCentredDialog::keyPressEvent(event);
+    if (key != Qt::Key_Escape && focusWidget() == okButton)
+        okButton->click();
+    event->accept();
 }

@@ -2,8 +2,6 @@
 
 #include "widgets/OwnerCentredDialog.h"
 
-class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 // The About dialog: name, version, credit and the notice. OK closes it; Escape does not.
@@ -17,16 +15,6 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private slots:
-    void onOkClicked();
-
 private:
-    void load();
-
-    QPlainTextEdit* noticeBox = nullptr;
     QPushButton* okButton = nullptr;
-    QLabel* versionLabel = nullptr;
-    QLabel* radarGunPicture = nullptr;
-    QLabel* creditLabel = nullptr;
-    QLabel* titleLabel = nullptr;
 };

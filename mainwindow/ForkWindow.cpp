@@ -43,23 +43,23 @@ ForkWindow::ForkWindow(const QString& applicationDirectory)
     createControls();
 
     // A band or a speed changed: the readouts follow.
-    for (QRadioButton* band : {bandX, bandK, bandKa, bandKu})
+    for (QRadioButton* band : bandButtons)
         connect(band, &QRadioButton::clicked, this, &ForkWindow::showFrequencies);
     for (SpeedEntry* entry : {firstEntry, secondEntry})
         connect(entry, &SpeedEntry::textChanged, this, &ForkWindow::showFrequencies);
     connect(goButton, &QPushButton::clicked, this, &ForkWindow::onGoClicked);
     connect(stopButton, &QPushButton::clicked, this, &ForkWindow::onStopClicked);
-    connect(closeButton, &QPushButton::clicked, this, &ForkWindow::onCloseClicked);
-    connect(minimiseButton, &QPushButton::clicked, this, &ForkWindow::onMinimiseClicked);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(minimiseButton, &QPushButton::clicked, this, [this] { setWindowState(windowState() | Qt::WindowMinimized); });
     connect(settingsLabel, &MenuLabel::activated, this, &ForkWindow::onSettingsLabelClicked);
-    connect(modeLabel, &MenuLabel::activated, this, &ForkWindow::onModeLabelClicked);
-    connect(helpLabel, &MenuLabel::activated, this, &ForkWindow::onHelpLabelClicked);
+    connect(modeLabel, &MenuLabel::activated, this, [this](const QPoint& at) { onMenuLabelClicked(mainMenus->modeMenu, at); });
+    connect(helpLabel, &MenuLabel::activated, this, [this](const QPoint& at) { onMenuLabelClicked(mainMenus->helpMenu, at); });
     connect(mainMenus.get(), &MainMenus::modeChosen, this, &ForkWindow::onModeChosen);
     connect(&playback, &TonePlayback::failed, this, &ForkWindow::onToneFailed);
     // A playback that ends by itself gives back the window, and says why, without holding
     // up whatever runs now.
     connect(&playback, &TonePlayback::endedByItself, this, [this](const QString& reason) {
-        unlockSpeedEntry();
+        lockSpeedEntry(false);
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tinevox"), reason, QMessageBox::Ok, this);
         box->setTextFormat(Qt::PlainText);
         box->setAttribute(Qt::WA_DeleteOnClose);
@@ -84,7 +84,10 @@ bool ForkWindow::load()
     }
     applyShape();
     volumeSlider->follow(volume);
-    restoreSettings();
+    MainWindowSettings::load(*this);
+    // A stored speed equal to the design-time text changes nothing and so refreshes
+    // nothing: the readout must still name the restored tone.
+    showFrequencies();
     // The first speed box has the first focus, its text selected: a speed typed
     // straight away replaces the restored one.
     firstEntry->box()->setFocus();
@@ -111,11 +114,8 @@ void ForkWindow::unload(Ending ending)
     if (unloaded)
         return;
     unloaded = true;
-    const auto notSaved = saveSettings();
-    if (ending == Ending::DisplayLost)
-        playback.unloadWithoutDisplay();
-    else
-        playback.unload(isMovingMode());
+    const auto notSaved = MainWindowSettings::save(*this);
+    playback.unload(isMovingMode(), ending == Ending::DisplayLost);
     if (!notSaved)
         return;
     const QString message = NotSavedReport::atClose(*notSaved);
@@ -146,16 +146,9 @@ void ForkWindow::closeEvent(QCloseEvent* event)
     QCoreApplication::quit();
 }
 
-void ForkWindow::lockSpeedEntry()
+void ForkWindow::lockSpeedEntry(bool locked)
 {
     for (SpeedEntry* entry : {firstEntry, secondEntry})
-        entry->setLocked(true);
-    bandFrame->setEnabled(false);
-}
-
-void ForkWindow::unlockSpeedEntry()
-{
-    for (SpeedEntry* entry : {firstEntry, secondEntry})
-        entry->setLocked(false);
-    bandFrame->setEnabled(true);
+        entry->setLocked(locked);
+    bandFrame->setEnabled(!locked);
 }

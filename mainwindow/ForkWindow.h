@@ -19,6 +19,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class MainMenus;
+class QMenu;
 class MenuLabel;
 class SpeedEntry;
 class ToneProgressDialog;
@@ -60,8 +61,7 @@ public:
     void setHeightTwips(int twips);
 
     // While a tone plays the speeds, their step buttons and the band cannot change.
-    void lockSpeedEntry();
-    void unlockSpeedEntry();
+    void lockSpeedEntry(bool locked = true);
 
     // The outline in the device pixels of a screen with this device pixel ratio: the
     // mask itself at 1, the finer outline drawn for 2, and that one scaled otherwise.
@@ -92,12 +92,9 @@ private slots:
     void onGoClicked();
     void onStopClicked();
     void onToneFailed(const ToneError& error);
-    void onCloseClicked();
-    void onMinimiseClicked();
     void onSettingsLabelClicked();
     void onModeChosen(bool moving);
-    void onModeLabelClicked(const QPoint& popupAt);
-    void onHelpLabelClicked(const QPoint& popupAt);
+    void onMenuLabelClicked(QMenu* menu, const QPoint& popupAt);
 
 private:
     // What GO hands the tone engine: the band, speeds and mode shown now, with the
@@ -105,9 +102,7 @@ private:
     ToneRequest toneRequest() const;
     std::optional<Doppler::Band> selectedBand() const;
     void showFrequenciesOf(const ToneRequest& request);
-    void restoreSettings();
-    std::optional<Platform::SettingsNotSaved> saveSettings();
-    QRadioButton* buttonOfBand(Doppler::Band band) const;
+    QRadioButton* buttonOfBand(Doppler::Band band) const { return bandButtons[static_cast<qsizetype>(band)]; }
     void createControls();
     void applyShape();
     void applyDeviceShape();
@@ -133,10 +128,7 @@ private:
 
     // The controls; each also carries its designed name as its object name.
     BandGroup* bandFrame = nullptr;
-    QRadioButton* bandX = nullptr;
-    QRadioButton* bandK = nullptr;
-    QRadioButton* bandKa = nullptr;
-    QRadioButton* bandKu = nullptr;
+    QList<QRadioButton*> bandButtons; // in the order of Doppler::Bands
     SpeedEntry* firstEntry = nullptr;
     SpeedEntry* secondEntry = nullptr; // of the second tone, in moving mode
     QPushButton* goButton = nullptr;
@@ -145,10 +137,8 @@ private:
     QPushButton* minimiseButton = nullptr;
     VolumeSlider* volumeSlider = nullptr;
     QLabel* titleLabel = nullptr;
-    QLabel* creditLabel = nullptr;
     QLabel* radarGunPicture = nullptr;
     MenuLabel* modeLabel = nullptr;
     MenuLabel* settingsLabel = nullptr;
     MenuLabel* helpLabel = nullptr;
-    QLabel* volumeLabel = nullptr;
 };

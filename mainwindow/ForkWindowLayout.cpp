@@ -104,10 +104,11 @@ void ForkWindow::createControls()
     bandFrame = make<BandGroup>(this, P::BandFrame);
     bandFrame->setFrameShape(QFrame::NoFrame);
     onFace(bandFrame);
-    bandX = bandButton(bandFrame, P::BandX, QStringLiteral("X "));
-    bandK = bandButton(bandFrame, P::BandK, QStringLiteral("K"));
-    bandKa = bandButton(bandFrame, P::BandKa, QStringLiteral("Ka"));
-    bandKu = bandButton(bandFrame, P::BandKu, QStringLiteral("Ku"));
+    auto* bandX = bandButton(bandFrame, P::BandX, QStringLiteral("X "));
+    auto* bandK = bandButton(bandFrame, P::BandK, QStringLiteral("K"));
+    auto* bandKa = bandButton(bandFrame, P::BandKa, QStringLiteral("Ka"));
+    auto* bandKu = bandButton(bandFrame, P::BandKu, QStringLiteral("Ku"));
+    bandButtons = {bandX, bandK, bandKa, bandKu};
     bandX->setChecked(true);
 
     minimiseButton = button(this, P::MinimiseButton, QStringLiteral("_"), Fonts::designed(QStringLiteral("Fixedsys"), 9, true));
@@ -133,13 +134,13 @@ void ForkWindow::createControls()
     auto* firstFrequencyLabel = label(this, P::FirstFrequencyLabel, QString(), Qt::AlignHCenter);
     firstFrequencyLabel->setFont(readoutFont);
     modeLabel = label<MenuLabel>(this, P::ModeLabel, QStringLiteral("Mode"), Qt::AlignHCenter);
-    creditLabel = label(this, P::CreditLabel, QStringLiteral("by Tinevox"), Qt::AlignLeft);
+    label(this, P::CreditLabel, QStringLiteral("by Tinevox"), Qt::AlignLeft);
     radarGunPicture = make<QLabel>(this, P::RadarGunPicture);
     radarGunPicture->setPixmap(Assets::picture(Assets::RadarGun));
     radarGunPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* secondUnitLabel = label(this, P::SecondUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     secondUnitLabel->setFont(unitFont);
-    volumeLabel = label(this, P::VolumeLabel, QStringLiteral("Volume"), Qt::AlignHCenter);
+    label(this, P::VolumeLabel, QStringLiteral("Volume"), Qt::AlignHCenter);
     settingsLabel = label<MenuLabel>(this, P::SettingsLabel, QStringLiteral("Settings"), Qt::AlignHCenter);
     auto* firstUnitLabel = label(this, P::FirstUnitLabel, Settings::MphCaption, Qt::AlignLeft);
     firstUnitLabel->setFont(unitFont);
@@ -164,7 +165,7 @@ void ForkWindow::createControls()
     for (QWidget* w : order)
         w->setFocusPolicy(Qt::StrongFocus);
     // Of the bands, Tab stops at the chosen one.
-    bandFrame->setButtons({bandX, bandK, bandKa, bandKu});
+    bandFrame->setButtons(bandButtons);
     const QList<QWidget*> withLabels = order + QList<QWidget*> {modeLabel, settingsLabel, helpLabel};
     for (qsizetype i = 1; i < withLabels.size(); ++i)
         setTabOrder(withLabels[i - 1], withLabels[i]);

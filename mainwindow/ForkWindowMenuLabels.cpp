@@ -24,16 +24,8 @@ void ForkWindow::onSettingsLabelClicked()
 }
 
 // The menu opens where the mouse released the label, or under it for the keyboard.
-void ForkWindow::onModeLabelClicked(const QPoint& popupAt)
+void ForkWindow::onMenuLabelClicked(QMenu* menu, const QPoint& popupAt)
 {
-    if (isTonePlaying())
-        return;
-    mainMenus->modeMenu->exec(popupAt);
-}
-
-void ForkWindow::onHelpLabelClicked(const QPoint& popupAt)
-{
-    if (isTonePlaying())
-        return;
-    mainMenus->helpMenu->exec(popupAt);
+    if (!isTonePlaying())
+        menu->exec(popupAt);
 }

@@ -8,30 +8,6 @@
 #include <QLabel>
 #include <QRadioButton>
 
-void ForkWindow::restoreSettings()
-{
-    MainWindowSettings::load(*this);
-    // A stored speed equal to the design-time text changes nothing and so refreshes
-    // nothing: the readout must still name the restored tone.
-    showFrequencies();
-}
-
-std::optional<Platform::SettingsNotSaved> ForkWindow::saveSettings()
-{
-    return MainWindowSettings::save(*this);
-}
-
-QRadioButton* ForkWindow::buttonOfBand(Doppler::Band band) const
-{
-    switch (band) {
-    case Doppler::Band::X: return bandX;
-    case Doppler::Band::K: return bandK;
-    case Doppler::Band::Ka: return bandKa;
-    case Doppler::Band::Ku: return bandKu;
-    }
-    return nullptr;
-}
-
 void ForkWindow::selectBand(Doppler::Band band)
 {
     // The readouts follow, as after a click on the band.

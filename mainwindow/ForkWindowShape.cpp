@@ -105,13 +105,3 @@ void ForkWindow::mouseReleaseEvent(QMouseEvent* event)
     if (movingByHand && event->button() == dragButton)
         endDrag();
 }
-
-void ForkWindow::onCloseClicked()
-{
-    close();
-}
-
-void ForkWindow::onMinimiseClicked()
-{
-    setWindowState(windowState() | Qt::WindowMinimized);
-}

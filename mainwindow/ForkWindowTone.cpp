@@ -80,7 +80,7 @@ void ForkWindow::onGoClicked()
         // As STOP, but no companion window is asked to close: none of this playback's runs yet.
         connect(progressDialog.get(), &ToneProgressDialog::cancelled, this, [this] {
             playback.stop(false);
-            unlockSpeedEntry();
+            lockSpeedEntry(false);
         });
     }
     playback.playTone(request);
@@ -90,7 +90,7 @@ void ForkWindow::onToneFailed(const ToneError& error)
 {
     // Nothing plays and no tone file is left: say what to change, and let the user
     // change it.
-    unlockSpeedEntry();
+    lockSpeedEntry(false);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), error.message(), QMessageBox::Ok, this);
     // The message quotes stored and typed texts, which are never markup.
     box.setTextFormat(Qt::PlainText);
@@ -100,5 +100,5 @@ void ForkWindow::onToneFailed(const ToneError& error)
 void ForkWindow::onStopClicked()
 {
     playback.stop(isMovingMode());
-    unlockSpeedEntry();
+    lockSpeedEntry(false);
 }

@@ -7,11 +7,10 @@
 
 class QWidget;
 
-// The window's height cuts off the controls below it (the lower fork in stationary
-// mode): the height it has, or the height the program chose for it, whichever is
-// smaller; a window manager that stretches the window brings nothing back. Those are hidden, so that neither Tab, nor keys typed at them, nor a screen
-// reader reaches what the eye cannot see; a control that had the focus passes it on.
-// They come back as they were when the window is tall enough again.
+// The controls below the window's height (its own or the one the program chose, the
+// smaller; the lower fork in stationary mode) are hidden, so that neither Tab, nor keys,
+// nor a screen reader reaches what the eye cannot see; a control that had the focus
+// passes it on. They come back as they were when the window is tall enough again.
 class HeightClippedControls : public QObject {
     Q_OBJECT
 public:

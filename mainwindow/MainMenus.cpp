@@ -7,6 +7,18 @@
 #include <QMenu>
 #include <QMessageBox>
 
+namespace {
+
+// An entry under its designed name, as the window's controls have.
+QAction* entry(QMenu* menu, const char* name, const QString& text)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
+
 MainMenus::MainMenus(QWidget* owner, const QString& applicationDirectory)
     : QWidget(nullptr), owner(owner), appDir(applicationDirectory)
 {
@@ -14,46 +26,32 @@ MainMenus::MainMenus(QWidget* owner, const QString& applicationDirectory)
     setWindowTitle(QStringLiteral("Tinevox"));
 
     modeMenu = new QMenu(QStringLiteral("&Mode"), this);
-    stationaryAction = modeMenu->addAction(QStringLiteral("&Stationary"));
-    movingAction = modeMenu->addAction(QStringLiteral("&Moving"));
+    modeMenu->setObjectName(QStringLiteral("mnuMode"));
+    stationaryAction = entry(modeMenu, "mnuStationary", QStringLiteral("&Stationary"));
+    movingAction = entry(modeMenu, "mnuMoving", QStringLiteral("&Moving"));
     stationaryAction->setCheckable(true);
     movingAction->setCheckable(true);
     stationaryAction->setChecked(true);
 
     helpMenu = new QMenu(QStringLiteral("&Help"), this);
-    readMeAction = helpMenu->addAction(QStringLiteral("&ReadMe"));
-    aboutAction = helpMenu->addAction(QStringLiteral("&About"));
-
-    // The designed names, as for the window's controls.
-    modeMenu->setObjectName(QStringLiteral("mnuMode"));
-    stationaryAction->setObjectName(QStringLiteral("mnuStationary"));
-    movingAction->setObjectName(QStringLiteral("mnuMoving"));
     helpMenu->setObjectName(QStringLiteral("mnuHelp"));
-    readMeAction->setObjectName(QStringLiteral("mnuHelpContents"));
-    aboutAction->setObjectName(QStringLiteral("mnuAbout"));
+    readMeAction = entry(helpMenu, "mnuHelpContents", QStringLiteral("&ReadMe"));
+    aboutAction = entry(helpMenu, "mnuAbout", QStringLiteral("&About"));
 
-    connect(stationaryAction, &QAction::triggered, this, &MainMenus::onStationaryChosen);
-    connect(movingAction, &QAction::triggered, this, &MainMenus::onMovingChosen);
+    for (bool moving : {false, true}) {
+        connect(moving ? movingAction : stationaryAction, &QAction::triggered, this, [this, moving] {
+            showMode(moving);
+            emit modeChosen(moving);
+        });
+    }
     connect(readMeAction, &QAction::triggered, this, &MainMenus::onReadMeChosen);
-    connect(aboutAction, &QAction::triggered, this, &MainMenus::onAboutChosen);
+    connect(aboutAction, &QAction::triggered, this, [this] { AboutDialog(this->owner).exec(); });
 }
 
 void MainMenus::showMode(bool moving)
 {
     movingAction->setChecked(moving);
     stationaryAction->setChecked(!moving);
-}
-
-void MainMenus::onStationaryChosen()
-{
-    showMode(false);
-    emit modeChosen(false);
-}
-
-void MainMenus::onMovingChosen()
-{
-    showMode(true);
-    emit modeChosen(true);
 }
 
 void MainMenus::onReadMeChosen()
@@ -75,10 +73,4 @@ void MainMenus::reportReadMeNotOpened(const QString& message)
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tinevox"), message, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     box.exec();
-}
-
-void MainMenus::onAboutChosen()
-{
-    AboutDialog about(owner);
-    about.exec();
 }

@@ -28,13 +28,8 @@ public:
 signals:
     void modeChosen(bool moving);
 
-public slots:
-    void onStationaryChosen();
-    void onMovingChosen();
-    void onReadMeChosen();
-    void onAboutChosen();
-
 private:
+    void onReadMeChosen();
     void reportReadMeNotOpened(const QString& message);
 
     QWidget* const owner;

@@ -4,12 +4,10 @@
 #include <QLabel>
 #include <QList>
 
-// A plain-text label of the window's top row that acts as a menu title ("Mode", "Help")
-// or opens a dialog ("Settings"). The mouse presses it as designed: the label looks
-// pressed while a button is held and acts on the release. The keyboard reaches it too:
-// its access keys from anywhere in the window, and Enter, Space, Down or the menu key
-// while Tab has given it the focus, which a frame around the caption shows. A screen
-// reader hears a button that opens a menu or a dialog.
+// A label of the window's top row that acts as a menu title ("Mode", "Help") or opens a
+// dialog ("Settings"): it looks pressed while a mouse button is held and acts on the
+// release, on its access keys, and on Enter, Space, Down or the menu key while it has
+// the focus from Tab, which a frame around the caption shows.
 class MenuLabel : public QLabel {
     Q_OBJECT
 public:

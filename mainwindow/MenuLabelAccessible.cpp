@@ -21,12 +21,9 @@ bool MenuLabelAccessible::opensMenu() const
 
 QString MenuLabelAccessible::text(QAccessible::Text t) const
 {
-    switch (t) {
-    case QAccessible::Name:
-        return label()->accessibleName().isEmpty() ? label()->text() : label()->accessibleName();
-    default:
-        return QAccessibleWidget::text(t);
-    }
+    if (t == QAccessible::Name && label()->accessibleName().isEmpty())
+        return label()->text();
+    return QAccessibleWidget::text(t);
 }
 
 QAccessible::State MenuLabelAccessible::state() const
@@ -63,9 +60,8 @@ QStringList MenuLabelAccessible::keyBindingsForAction(const QString& actionName)
     return bindings;
 }
 
-QAccessibleInterface* MenuLabelAccessible::factory(const QString& className, QObject* object)
+QAccessibleInterface* MenuLabelAccessible::factory(const QString&, QObject* object)
 {
-    if (className == QLatin1String(MenuLabel::staticMetaObject.className()) && object && object->isWidgetType())
-        return new MenuLabelAccessible(static_cast<MenuLabel*>(object));
-    return nullptr;
+    auto* label = qobject_cast<MenuLabel*>(object);
+    return label ? new MenuLabelAccessible(label) : nullptr;
 }

@@ -4,10 +4,8 @@
 
 class MenuLabel;
 
-// How a screen reader sees a menu label: a button that opens a menu (or, for
-// "Settings", a dialog), named by its caption, with its access keys. Pressing it through
-// the screen reader acts after the request has been answered, since the menu or dialog
-// it opens runs until the user closes it.
+// How a screen reader sees a menu label: a button named by its caption, with its access
+// keys, that opens a menu (or a dialog) once the request is answered: either runs on.
 class MenuLabelAccessible : public QAccessibleWidget {
 public:
     explicit MenuLabelAccessible(MenuLabel* label);

@@ -8,7 +8,7 @@
 #include "tone/RadarBands.h"
 #include "tone/WaveWriter.h"
 #include "settings/SettingsKeys.h"
-#include "widgets/ChoiceListAccessible.h"
+#include "widgets/OneLineTextAccessible.h"
 #include "widgets/TypedLineEdit.h"
 
 #include <QCheckBox>
@@ -69,42 +69,39 @@ SettingsDialog::SettingsDialog(QWidget* owner)
     if (owner)
         setWindowIcon(owner->windowIcon());
     setFixedSize(Twips::toPixels(4005), Twips::toPixels(5805));
-    ChoiceListAccessible::install(); // so that a screen reader hears each list's value
-    createControls();
+    OneLineTextAccessible::install(); // so that a screen reader hears each list's value
+    const auto [okButton, cancelButton] = createControls();
     connect(okButton, &QPushButton::clicked, this, &SettingsDialog::onOkClicked);
-    connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::onCancelClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(bandKaCarrierBox, &TypedLineEdit::focusLost, this, &SettingsDialog::onBandKaCarrierFocusLost);
     load();
 }
 
-void SettingsDialog::createControls()
+std::pair<QPushButton*, QPushButton*> SettingsDialog::createControls()
 {
     using Twips::rect;
     const QFont bold = Fonts::designed(QStringLiteral("Arial"), 9.75, true);
     const QFont listFont = Fonts::designed(QStringLiteral("Fixedsys"), 9, false);
     setFont(Fonts::designed(QStringLiteral("MS Sans Serif"), 8.25, false));
 
-    carrierGroup = make<QGroupBox>(this, "Frame3", rect(135, 135, 3705, 2715));
-    bandXCarrierLabel = label(carrierGroup, "Label1", QStringLiteral("X Frequency"), rect(135, 270, 1455, 285), bold);
+    auto* carrierGroup = make<QGroupBox>(this, "Frame3", rect(135, 135, 3705, 2715));
+    auto* bandXCarrierLabel = label(carrierGroup, "Label1", QStringLiteral("X Frequency"), rect(135, 270, 1455, 285), bold);
     bandXCarrierList = make<QComboBox>(carrierGroup, "Combo1", rect(1755, 225, 1230, 345));
-    bandXCarrierUnitLabel = label(carrierGroup, "Label6", QStringLiteral("GHz"), rect(3015, 270, 420, 240), bold);
-    bandKCarrierLabel = label(carrierGroup, "Label2", QStringLiteral("K Frequency"), rect(135, 765, 1455, 285), bold);
+    label(carrierGroup, "Label6", QStringLiteral("GHz"), rect(3015, 270, 420, 240), bold);
+    auto* bandKCarrierLabel = label(carrierGroup, "Label2", QStringLiteral("K Frequency"), rect(135, 765, 1455, 285), bold);
     bandKCarrierList = make<QComboBox>(carrierGroup, "Combo2", rect(1755, 720, 1230, 345));
-    bandKCarrierUnitLabel = label(carrierGroup, "Label5", QStringLiteral("GHz"), rect(3015, 765, 420, 240), bold);
-    bandKaCarrierLabel = label(carrierGroup, "Label3", QStringLiteral("Ka Frequency"), rect(135, 1260, 1455, 285), bold);
-    bandKaCarrierBox = new CarrierBox(carrierGroup);
-    bandKaCarrierBox->setObjectName(QStringLiteral("Text3"));
-    bandKaCarrierBox->setGeometry(rect(1755, 1215, 1185, 315));
+    label(carrierGroup, "Label5", QStringLiteral("GHz"), rect(3015, 765, 420, 240), bold);
+    auto* bandKaCarrierLabel = label(carrierGroup, "Label3", QStringLiteral("Ka Frequency"), rect(135, 1260, 1455, 285), bold);
+    bandKaCarrierBox = make<CarrierBox>(carrierGroup, "Text3", rect(1755, 1215, 1185, 315));
     bandKaCarrierBox->setFont(bold);
-    bandKaCarrierBox->setText(QStringLiteral("33.4"));
-    bandKaCarrierUnitLabel = label(carrierGroup, "Label7", QStringLiteral("GHz"), rect(3015, 1260, 420, 240), bold);
-    bandKaCarrierRangeLabel = label(carrierGroup, "Label4", QStringLiteral("(33.4-36 GHz)"), rect(1755, 1575, 1185, 240), font());
+    label(carrierGroup, "Label7", QStringLiteral("GHz"), rect(3015, 1260, 420, 240), bold);
+    auto* bandKaCarrierRangeLabel = label(carrierGroup, "Label4", QStringLiteral("(33.4-36 GHz)"), rect(1755, 1575, 1185, 240), font());
     bandKaCarrierRangeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     showFrequencyBox = make<QCheckBox>(carrierGroup, "Check1", rect(810, 2070, 2220, 330));
     showFrequencyBox->setText(QStringLiteral("Display Frequency"));
     showFrequencyBox->setFont(bold);
 
-    unitGroup = make<QGroupBox>(this, "Frame1", rect(180, 2970, 3660, 960));
+    auto* unitGroup = make<QGroupBox>(this, "Frame1", rect(180, 2970, 3660, 960));
     unitGroup->setTitle(QStringLiteral("Units"));
     unitGroup->setFont(bold);
     mphButton = make<QRadioButton>(unitGroup, "Option1", rect(900, 405, 780, 240));
@@ -112,32 +109,28 @@ void SettingsDialog::createControls()
     kphButton = make<QRadioButton>(unitGroup, "Option2", rect(1890, 405, 780, 240));
     kphButton->setText(Settings::KphCaption);
 
-    bytesPerCycleGroup = make<QGroupBox>(this, "Frame2", rect(180, 4050, 3660, 960));
-    bytesPerCycleLabel = label(bytesPerCycleGroup, "Label8", QStringLiteral("Bytes per Cycle"), rect(180, 360, 1545, 240), bold);
+    auto* bytesPerCycleGroup = make<QGroupBox>(this, "Frame2", rect(180, 4050, 3660, 960));
+    auto* bytesPerCycleLabel = label(bytesPerCycleGroup, "Label8", QStringLiteral("Bytes per Cycle"), rect(180, 360, 1545, 240), bold);
     bytesPerCycleList = make<QComboBox>(bytesPerCycleGroup, "Combo3", rect(1890, 315, 1590, 345));
 
-    for (QComboBox* list : {bandXCarrierList, bandKCarrierList, bytesPerCycleList}) {
-        list->setEditable(false);
+    for (QComboBox* list : {bandXCarrierList, bandKCarrierList, bytesPerCycleList})
         list->setFont(listFont);
-    }
 
     // Neither button answers Enter or Esc; their access keys are O and C.
-    okButton = make<QPushButton>(this, "Command1", rect(772, 5265, 1140, 330));
+    auto* okButton = make<QPushButton>(this, "Command1", rect(772, 5265, 1140, 330));
     okButton->setText(QStringLiteral("&OK"));
-    cancelButton = make<QPushButton>(this, "Command2", rect(2092, 5265, 1140, 330));
+    auto* cancelButton = make<QPushButton>(this, "Command2", rect(2092, 5265, 1140, 330));
     cancelButton->setText(QStringLiteral("&Cancel"));
-    for (QPushButton* b : {okButton, cancelButton}) {
+    for (QPushButton* b : {okButton, cancelButton})
         b->setAutoDefault(false);
-        b->setDefault(false);
-    }
 
     // A screen reader names each list and the Ka box by the label before it.
     bandXCarrierLabel->setBuddy(bandXCarrierList);
     bandKCarrierLabel->setBuddy(bandKCarrierList);
     bandKaCarrierLabel->setBuddy(bandKaCarrierBox);
     bytesPerCycleLabel->setBuddy(bytesPerCycleList);
-    for (QWidget* field : {static_cast<QWidget*>(bandXCarrierList), static_cast<QWidget*>(bandKCarrierList)})
-        field->setAccessibleDescription(QStringLiteral("In GHz"));
+    bandXCarrierList->setAccessibleDescription(QStringLiteral("In GHz"));
+    bandKCarrierList->setAccessibleDescription(QStringLiteral("In GHz"));
     bandKaCarrierBox->setAccessibleDescription(QStringLiteral("In GHz, from %1 to %2")
                                                    .arg(NumberText::plainDecimal(Doppler::KaLowestCarrierGHz),
                                                         NumberText::plainDecimal(Doppler::KaHighestCarrierGHz)));
@@ -145,6 +138,7 @@ void SettingsDialog::createControls()
     const QList<QWidget*> order {mphButton, kphButton, okButton, cancelButton, bytesPerCycleList, showFrequencyBox, bandKCarrierList, bandXCarrierList, bandKaCarrierBox};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    return {okButton, cancelButton};
 }
 
 void SettingsDialog::load()
@@ -181,11 +175,6 @@ void SettingsDialog::onOkClicked()
     accept();
 }
 
-void SettingsDialog::onCancelClicked()
-{
-    reject();
-}
-
 // The lower bound is 33, not the 33.4 the hint shows; a value in bounds stays exactly
 // as typed.
 void SettingsDialog::onBandKaCarrierFocusLost()
@@ -198,13 +187,9 @@ void SettingsDialog::onBandKaCarrierFocusLost()
 
 void SettingsDialog::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept(); // neither closes the dialog
-        return;
-    default:
+    // Neither Escape nor Enter closes the dialog.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        event->accept();
+    else
         OwnerCentredDialog::keyPressEvent(event);
-    }
 }

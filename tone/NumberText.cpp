@@ -1,43 +1,18 @@
 #include "tone/NumberText.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cmath>
 
 namespace NumberText {
 
-namespace {
-
-bool isDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-} // namespace
-
 double leadingValue(QStringView text)
 {
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    const qsizetype start = i;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        ++i;
-    qsizetype digits = 0;
-    while (i < text.size() && isDigit(text[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < text.size() && text[i] == QLatin1Char('.')) {
-        ++i;
-        while (i < text.size() && isDigit(text[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return 0.0;
+    static const QRegularExpression number(QStringLiteral("^[ \t]*([-+]?([0-9]+\\.?[0-9]*|\\.[0-9]+))"));
+    const QRegularExpressionMatch match = number.match(text);
     bool ok = false;
-    const double value = text.mid(start, i - start).toString().toDouble(&ok);
+    const double value = match.hasMatch() ? match.captured(1).toDouble(&ok) : 0.0;
     // Hundreds of digits overflow to infinity; such a text is no usable number.
     return ok && std::isfinite(value) ? value : 0.0;
 }
@@ -52,15 +27,7 @@ double largestLeadingValue(const QStringList& texts)
 
 double roundHalfEven(double value)
 {
-    if (!std::isfinite(value))
-        return value;
-    const double below = std::floor(value);
-    const double fraction = value - below;
-    if (fraction < 0.5)
-        return below;
-    if (fraction > 0.5)
-        return below + 1.0;
-    return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
+    return std::nearbyint(value); // in the default rounding mode, half to even
 }
 
 QString fromDouble(double value)
@@ -75,13 +42,8 @@ QString plainDecimal(double value)
         return QStringLiteral("0");
     const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
     QString text = QString::number(value, 'f', std::max(0, 14 - exponent));
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    return text;
+    static const QRegularExpression trailingZeros(QStringLiteral("\\.?0+$"));
+    return text.contains(QLatin1Char('.')) ? text.remove(trailingZeros) : text;
 }
 
 double toDouble(const QString& text)

@@ -4,24 +4,26 @@
 
 namespace Doppler {
 
+namespace {
+
+// In the order of Bands.
+const QStringList& names()
+{
+    static const QStringList stored {QStringLiteral("X"), QStringLiteral("K"), QStringLiteral("Ka"), QStringLiteral("Ku")};
+    return stored;
+}
+
+} // namespace
+
 QString bandName(Band band)
 {
-    switch (band) {
-    case Band::X: return QStringLiteral("X");
-    case Band::K: return QStringLiteral("K");
-    case Band::Ka: return QStringLiteral("Ka");
-    case Band::Ku: return QStringLiteral("Ku");
-    }
-    return {};
+    return names()[static_cast<qsizetype>(band)];
 }
 
 std::optional<Band> bandFromName(const QString& name)
 {
-    for (Band band : Bands) {
-        if (name == bandName(band))
-            return band;
-    }
-    return std::nullopt;
+    const qsizetype at = names().indexOf(name);
+    return at < 0 ? std::nullopt : std::optional<Band>(Bands[at]);
 }
 
 double highestOfferedCarrier(Band band)

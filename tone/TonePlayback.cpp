@@ -168,23 +168,17 @@ void TonePlayback::stop(bool movingMode)
     companions.closeAll(movingMode);
 }
 
-void TonePlayback::unload(bool movingMode)
+void TonePlayback::unload(bool movingMode, bool displayLost)
 {
     fileWriter.abandon();
     if (isWriting())
         state = State::Idle;
     sound.stop();
-    companions.closeAllAtProgramEnd(movingMode);
+    if (displayLost)
+        companions.closeAllWithoutDisplay();
+    else
+        companions.closeAllAtProgramEnd(movingMode);
     deleteToneFiles();
-}
-
-void TonePlayback::unloadWithoutDisplay()
-{
-    fileWriter.abandon();
-    if (isWriting())
-        state = State::Idle;
-    sound.stop();
-    companions.closeAllWithoutDisplay();
-    deleteToneFiles();
-    sound.end();
+    if (displayLost)
+        sound.end();
 }

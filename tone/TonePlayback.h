@@ -12,22 +12,14 @@
 
 struct ToneRequest;
 
-// One tone playback at a time: from the play request to the stop request or the
-// closing of the main window. The first tone loops in this process; in moving mode the
-// companion "echolet.dll" loops the second from "temp2.wav" in a process of its own
-// (Platform::CompanionProcesses starts, closes and collects it). The tone files lie in
-// the tone folder (Platform::toneFolder): the application directory when the user may
-// write there.
-//
-// A playback is made from a tone request alone and knows nothing of the window that
-// asks for it: the window hands over the request at GO and its mode at STOP and close.
-//
-// A companion that ends while it plays (killed, or failing) is started once more; one
-// that ends again within a few seconds ends the playback, which then reports why.
-//
-// Idle -> Writing -> Playing -> Idle. The tone files are written by a ToneFileWriter,
-// while the window goes on. A tone that cannot be made, a stop or a close while writing
-// all lead back to Idle with nothing playing and no tone file left.
+// One tone playback at a time, from GO to STOP or the window's close, made from a tone
+// request alone: Idle -> Writing (a ToneFileWriter writes the tone files into the tone
+// folder while the window goes on) -> Playing -> Idle. The first tone loops in this
+// process; in moving mode the companion loops the second from "temp2.wav" in its own
+// (Platform::CompanionProcesses). A companion that ends while it plays is started once
+// more; one that ends again within a few seconds ends the playback, which says why. A
+// tone that cannot be made, a stop or a close while writing lead back to Idle with
+// nothing playing and no tone file left.
 class TonePlayback : public QObject {
     Q_OBJECT
 public:
@@ -35,33 +27,24 @@ public:
     TonePlayback(Platform::LoopedSound& sound, const QString& applicationDirectory);
     ~TonePlayback() override;
 
-    // Starts a playback of request, unless one is under way: it writes until its files
-    // are complete, then plays. A tone that cannot be made or played ends in failed(),
-    // perhaps before this returns: nothing is then left playing, no tone file is left
-    // and isTonePlaying() is false again.
+    // Starts a playback of request unless one is under way: it writes, then plays. A
+    // tone that cannot be made or played ends in failed(), perhaps before this returns.
     void playTone(const ToneRequest& request);
 
-    // The stop button: clear the flag, stop the sound, delete the tone files and, in
-    // moving mode (the window's, now), close the companion. A write under way is
-    // abandoned, and reports nothing more.
+    // STOP: back to Idle, and in moving mode (the window's, now) the companion closed;
+    // a write under way is abandoned and reports nothing more.
     void stop(bool movingMode);
 
-    // The closing of the main window (after the settings are saved), after which the
-    // program ends: stop the sound, close the companion in moving mode, delete the tone
-    // files. A write under way is abandoned. The flag is left as it is. Nothing waits
-    // for a companion: each ends by itself.
-    void unload(bool movingMode);
-    // The same when the display has gone (the X server died) and the program ends without
-    // going back to its event loop: no X call may be made any more, so the companions
-    // this playback started are ended by their process, and the sound's fade is heard
-    // out before this returns.
-    void unloadWithoutDisplay();
+    // The program's end: the sound stopped, the companion closed in moving mode, the
+    // tone files deleted, a write abandoned; the flag is left as it is, and no companion
+    // is waited for. When the display has gone no X call may be made: the companions
+    // are ended by their process and the sound's fade is heard out before this returns.
+    void unload(bool movingMode, bool displayLost = false);
 
     // Deletes "temp.wav" and then "temp2.wav", ignoring every failure.
     void deleteToneFiles();
 
-    // At start, before anything plays: ends the hidden companions of this installation
-    // that an earlier run left playing and deletes the tone files it left. Returns at
+    // At start: ends the companions and deletes the tone files an earlier run left, at
     // once; a GO that follows before they have gone ends them outright.
     void endLeftoversOfEarlierRun();
 

@@ -7,6 +7,7 @@
 #include "tone/ToneProgress.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -19,12 +20,6 @@ namespace WaveWriter {
 namespace {
 
 constexpr std::int64_t BlockBytes = 64 * 1024;
-
-void putLittleEndian(QByteArray& out, std::uint32_t value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
 
 // "5, 10, 25, 50 or 100"
 QString offeredChoices()
@@ -73,34 +68,21 @@ QString noWaveMessage(const QString& accuracy)
 
 } // namespace
 
-QByteArray WaveHeader::bytes() const
+QByteArray TonePlan::headerBytes() const
 {
     QByteArray out;
-    out.reserve(44);
-    out.append(riff, 4);
-    putLittleEndian(out, riffSize, 4);
-    out.append(wave, 4);
-    out.append(fmt, 4);
-    putLittleEndian(out, fmtSize, 4);
-    putLittleEndian(out, formatTag, 2);
-    putLittleEndian(out, channels, 2);
-    putLittleEndian(out, sampleRate, 4);
-    putLittleEndian(out, byteRate, 4);
-    putLittleEndian(out, blockAlign, 2);
-    putLittleEndian(out, bitsPerSample, 2);
-    out.append(data, 4);
-    putLittleEndian(out, dataSize, 4);
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    const auto data = static_cast<quint32>(dataSize);
+    const auto rate = static_cast<quint32>(sampleRate);
+    stream.writeRawData("RIFF", 4);
+    stream << quint32(data + 36);
+    stream.writeRawData("WAVEfmt ", 8);
+    // format size, PCM, one channel, sample and byte rate, one byte a block, 8 bits
+    stream << quint32(16) << quint16(1) << quint16(1) << rate << rate << quint16(1) << quint16(8);
+    stream.writeRawData("data", 4);
+    stream << data;
     return out;
-}
-
-WaveHeader TonePlan::header() const
-{
-    WaveHeader h;
-    h.riffSize = static_cast<std::uint32_t>(dataSize + 36);
-    h.sampleRate = static_cast<std::uint32_t>(sampleRate);
-    h.byteRate = static_cast<std::uint32_t>(sampleRate);
-    h.dataSize = static_cast<std::uint32_t>(dataSize);
-    return h;
 }
 
 TonePlan planTone(double duration, double frequency, const QString& accuracy)
@@ -169,7 +151,7 @@ bool writeToneFile(const TonePlan& plan, const QString& path, ToneProgress* prog
     Platform::ReplacingFile file(path);
     if (!file.open())
         fileError(path, file.error());
-    const QByteArray header = plan.header().bytes();
+    const QByteArray header = plan.headerBytes();
     if (!file.write(header.constData(), header.size()))
         fileError(path, file.error());
 

@@ -15,25 +15,6 @@ class ToneProgress;
 // hands in the "Accuracy" text and whoever follows the progress.
 namespace WaveWriter {
 
-// The 44-byte header, fields in file order; written little-endian, no padding.
-struct WaveHeader {
-    char riff[4] = {'R', 'I', 'F', 'F'};
-    std::uint32_t riffSize = 0;
-    char wave[4] = {'W', 'A', 'V', 'E'};
-    char fmt[4] = {'f', 'm', 't', ' '};
-    std::uint32_t fmtSize = 16;
-    std::uint16_t formatTag = 1;
-    std::uint16_t channels = 1;
-    std::uint32_t sampleRate = 0;
-    std::uint32_t byteRate = 0;
-    std::uint16_t blockAlign = 1;
-    std::uint16_t bitsPerSample = 8;
-    char data[4] = {'d', 'a', 't', 'a'};
-    std::uint32_t dataSize = 0;
-
-    QByteArray bytes() const;
-};
-
 // The numbers of one tone file, worked out before anything is written.
 struct TonePlan {
     double frequency = 0;          // f: rounded to whole hertz, half to even
@@ -44,7 +25,8 @@ struct TonePlan {
     std::int64_t dataSize = 0;     // D = floor(T / N) * N
     std::int64_t cycles = 0;       // M = D / N
 
-    WaveHeader header() const;
+    // The 44-byte header: mono 8-bit PCM at the sample rate, little-endian.
+    QByteArray headerBytes() const;
 };
 
 // The "Accuracy" texts the settings dialog offers, as listed and stored.

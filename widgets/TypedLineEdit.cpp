@@ -1,8 +1,7 @@
 #include "widgets/TypedLineEdit.h"
 
-#include "widgets/TypedLineEditAccessible.h"
+#include "widgets/OneLineTextAccessible.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -27,22 +26,13 @@ private:
     int limit;
 };
 
-QAction* menuEntry(QMenu* menu, const char* name, const QString& text, QKeySequence::StandardKey key, bool enabled)
-{
-    QAction* action = menu->addAction(text + QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText));
-    action->setObjectName(QString::fromLatin1(name));
-    action->setEnabled(enabled);
-    return action;
-}
-
 } // namespace
 
 TypedLineEdit::TypedLineEdit(int maxTyped, QWidget* parent) : QLineEdit(parent), typedLimit(maxTyped)
 {
     setValidator(new TypedLength(maxTyped, this));
     setAcceptDrops(false); // dropped text would pass no filter
-    static const bool readable = (QAccessible::installFactory(&TypedLineEditAccessible::factory), true);
-    Q_UNUSED(readable);
+    OneLineTextAccessible::install();
 }
 
 QString TypedLineEdit::admittedPart(const QString& text) const
@@ -64,10 +54,7 @@ QString TypedLineEdit::admittedPart(const QString& text) const
 
 void TypedLineEdit::insertTyped(const QString& text)
 {
-    if (isReadOnly())
-        return;
-    const QString admitted = admittedPart(text);
-    if (!admitted.isEmpty())
+    if (const QString admitted = admittedPart(text); !isReadOnly() && !admitted.isEmpty())
         insert(admitted);
 }
 
@@ -76,33 +63,24 @@ void TypedLineEdit::pasteTyped(QClipboard::Mode mode)
     insertTyped(QGuiApplication::clipboard()->text(mode));
 }
 
+// Only keys that type a character go through the filter: moving and deleting keys type
+// none, select-all and copy change nothing. A key that types several characters (a
+// compose sequence, a digit with a combining accent) or one the box takes for another
+// goes through it as pasted text does; a locked box keeps its text and selection.
 void TypedLineEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Paste)) {
-        pasteTyped();
-        event->accept();
-        return;
-    }
-    // Only keys that type a character go through the filter: moving and deleting keys
-    // (arrows, Home, End, Delete) type none. Select-all and copy change nothing and
-    // pass; cut, undo and every other character the filter refuses are dropped, and a
-    // locked box keeps its text, and its selection, whatever is typed.
     const QString text = event->text();
-    const bool typesCharacter = !text.isEmpty() && event->key() != Qt::Key_Delete;
-    const bool harmless = text == QStringLiteral("\x01") || text == QStringLiteral("\x03");
-    if (typesCharacter && !harmless) {
-        // One key may type several characters (a compose sequence, a digit with a
-        // combining accent), or one the box takes for another: these go through the
-        // filter as pasted text does.
-        const bool asPasted = text.size() > 1 || translatedTyped(text.front()) != text.front();
-        if (asPasted)
-            insertTyped(text);
-        if (asPasted || isReadOnly() || !admitsTyped(text.front(), this->text())) {
-            event->accept();
-            return;
-        }
-    }
-    QLineEdit::keyPressEvent(event);
+    const bool passes = text.isEmpty() || event->key() == Qt::Key_Delete || text == QStringLiteral("\x01") ||
+                        text == QStringLiteral("\x03") ||
+                        (text.size() == 1 && translatedTyped(text.front()) == text.front() && !isReadOnly() &&
+                         admitsTyped(text.front(), this->text()));
+    if (event->matches(QKeySequence::Paste))
+        pasteTyped();
+    else if (passes)
+        return QLineEdit::keyPressEvent(event);
+    else
+        insertTyped(text);
+    event->accept();
 }
 
 // Input methods, compose and dead keys included, commit whole strings without a key
@@ -142,26 +120,24 @@ void TypedLineEdit::contextMenuEvent(QContextMenuEvent* event)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const bool editable = !isReadOnly();
     const bool selected = hasSelectedText();
-    connect(menuEntry(menu, "edit-undo", tr("&Undo"), QKeySequence::Undo, editable && isUndoAvailable()),
-            &QAction::triggered, this, &QLineEdit::undo);
-    connect(menuEntry(menu, "edit-redo", tr("&Redo"), QKeySequence::Redo, editable && isRedoAvailable()),
-            &QAction::triggered, this, &QLineEdit::redo);
+    auto entry = [this, menu](const char* name, const QString& text, QKeySequence::StandardKey key, bool enabled, auto slot) {
+        const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+        QAction* action = menu->addAction(shortcut.isEmpty() ? text : text + QLatin1Char('\t') + shortcut);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    entry("edit-undo", tr("&Undo"), QKeySequence::Undo, editable && isUndoAvailable(), &QLineEdit::undo);
+    entry("edit-redo", tr("&Redo"), QKeySequence::Redo, editable && isRedoAvailable(), &QLineEdit::redo);
     menu->addSeparator();
-    connect(menuEntry(menu, "edit-cut", tr("Cu&t"), QKeySequence::Cut, editable && selected),
-            &QAction::triggered, this, &QLineEdit::cut);
-    connect(menuEntry(menu, "edit-copy", tr("&Copy"), QKeySequence::Copy, selected),
-            &QAction::triggered, this, &QLineEdit::copy);
+    entry("edit-cut", tr("Cu&t"), QKeySequence::Cut, editable && selected, &QLineEdit::cut);
+    entry("edit-copy", tr("&Copy"), QKeySequence::Copy, selected, &QLineEdit::copy);
     const bool canPaste = editable && !QGuiApplication::clipboard()->text().isEmpty();
-    connect(menuEntry(menu, "edit-paste", tr("&Paste"), QKeySequence::Paste, canPaste),
-            &QAction::triggered, this, [this] { pasteTyped(); });
-    QAction* remove = menu->addAction(tr("Delete"));
-    remove->setObjectName(QStringLiteral("edit-delete"));
-    remove->setEnabled(editable && selected);
-    connect(remove, &QAction::triggered, this, [this] { insert(QString()); });
+    entry("edit-paste", tr("&Paste"), QKeySequence::Paste, canPaste, [this] { pasteTyped(); });
+    entry("edit-delete", tr("Delete"), QKeySequence::UnknownKey, editable && selected, [this] { insert(QString()); });
     menu->addSeparator();
-    connect(menuEntry(menu, "select-all", tr("Select All"), QKeySequence::SelectAll,
-                      !text().isEmpty() && selectedText() != text()),
-            &QAction::triggered, this, &QLineEdit::selectAll);
+    entry("select-all", tr("Select All"), QKeySequence::SelectAll, !text().isEmpty() && selectedText() != text(),
+          &QLineEdit::selectAll);
     menu->popup(event->globalPos());
     event->accept();
 }
