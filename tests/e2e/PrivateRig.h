@@ -1,0 +1,30 @@
+#pragma once
+
+#include "PrivateSoundServer.h"
+#include "PrivateXServer.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// An X server and a sound server of the test's own, made DISPLAY and PULSE_SERVER for
+// everything the test opens or starts from then on, so that it shares nothing of the
+// rig's and runs beside the tests that do. The test process draws its own widgets off
+// the screen (QT_QPA_PLATFORM=offscreen): Qt read DISPLAY before start() could set it.
+class PrivateRig {
+public:
+    bool start()
+    {
+        if (!scratch.isValid() || !display.start())
+            return false;
+        qputenv("DISPLAY", display.display().toUtf8());
+        server = std::make_unique<TestSupport::PrivateSoundServer>(scratch.path());
+        qputenv("PULSE_SERVER", server->address().toLocal8Bit());
+        return server->start();
+    }
+
+private:
+    QTemporaryDir scratch {QStringLiteral("/tmp/tvrig-XXXXXX")}; // a short path for the socket
+    TestSupport::PrivateXServer display;
+    std::unique_ptr<TestSupport::PrivateSoundServer> server;
+};
