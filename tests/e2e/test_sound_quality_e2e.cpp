@@ -11,6 +11,7 @@
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
+#include "e2e/PrivateRig.h"
 #include "platform/ProgramLauncher.h"
 #include "settings/SettingsKeys.h"
 #include "tone/TonePlayback.h"
@@ -36,6 +37,7 @@ constexpr int MonitorLatencyMs = 5;
 class TestSoundQualityE2e : public QObject {
     Q_OBJECT
 
+    PrivateRig servers;
     std::unique_ptr<TestEnvironment::AppDir> dir;
     std::unique_ptr<TestSupport::NoRewindNullSink> sink;
     std::unique_ptr<MonitorRecorder> recorder;
@@ -44,8 +46,7 @@ class TestSoundQualityE2e : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "the rig's sound server is needed");
-        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "the rig's X server is needed");
+        QVERIFY2(servers.start(), "the private X server or sound server did not start");
     }
 
     void init()
@@ -63,7 +64,7 @@ private slots:
     void cleanup()
     {
         recorder.reset();
-        sink.reset(); // the rig's default sink again
+        sink.reset(); // the default sink before
         E2e::killAll(dir->companion()); // only after a failure: the next case starts clean
     }
 

@@ -1,14 +1,18 @@
-// The looped-sound service against the rig's PulseAudio server, heard through the null
-// sink's monitor: pitch, seams, stop, replacement, bad files, several players at once.
+// The looped-sound service against a PulseAudio server of the test's own, heard through
+// its null sink's monitor: pitch, seams, stop, replacement, bad files, several players at
+// once. Its own server lets it run beside the tests that share the rig's.
 
 #include "platform/LoopedSound.h"
 
+#include "PrivateSoundServer.h"
 #include "SoundE2e.h"
 
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 using Platform::LoopedSound;
 using SoundE2e::waitForPitch;
@@ -19,8 +23,9 @@ using TestSupport::PitchReport;
 class PlaybackE2eTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    MonitorRecorder recorder;
+    QTemporaryDir dir {QStringLiteral("/tmp/tvplayback-XXXXXX")}; // a short path for the server's socket
+    std::unique_ptr<TestSupport::PrivateSoundServer> server;
+    std::unique_ptr<MonitorRecorder> recorder;
     QString tone3139; // 31390 Hz, N = 10
     QString tone1569; // 31390 Hz, N = 20: 1569.5 Hz
 
@@ -42,16 +47,20 @@ class PlaybackE2eTest : public QObject {
 private slots:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-            QFAIL("the sound tests need the rig's sound server: run them through scripts/test, or export PULSE_SERVER");
         QVERIFY(dir.isValid());
+        server = std::make_unique<TestSupport::PrivateSoundServer>(dir.path());
+        // Before any player or recorder exists: libpulse reads it for every new context,
+        // and the second player's process inherits it.
+        qputenv("PULSE_SERVER", server->address().toLocal8Bit());
+        QVERIFY2(server->start(), "the private sound server did not start");
+        recorder = std::make_unique<MonitorRecorder>(QStringLiteral("tvnull.monitor"));
         tone3139 = SoundE2e::writeTone(dir.path(), 31390, 10, 3139);
         tone1569 = SoundE2e::writeTone(dir.path(), 31390, 20, 1000);
         QVERIFY(!tone3139.isEmpty() && !tone1569.isEmpty());
-        QVERIFY2(recorder.start(), "parec did not start");
+        QVERIFY2(recorder->start(), "parec did not start");
     }
 
-    void cleanupTestCase() { recorder.stop(); }
+    void cleanupTestCase() { recorder.reset(); }
 
     void pitchAtEveryRate_data()
     {
@@ -73,26 +82,26 @@ private slots:
         LoopedSound sound;
         sound.play(path);
         QVERIFY2(waitUntil([&] { return sound.isStreaming(); }, 5000), "the server never asked for audio");
-        const std::vector<float> window = recorder.recordTone(2000, 5000);
+        const std::vector<float> window = recorder->recordTone(2000, 5000);
         QVERIFY2(!window.empty(), "no tone reached the monitor");
         expectSingleTone(TestSupport::measurePitch(window, MonitorRecorder::Rate), double(rate) / n, 0.01);
         sound.stop();
-        QVERIFY(recorder.waitForSilence() >= 0);
+        QVERIFY(recorder->waitForSilence() >= 0);
     }
 
     void stopSilencesAtOnce()
     {
         LoopedSound sound;
         sound.play(tone3139);
-        QVERIFY(!waitForPitch(recorder, 3139.0, 500).tones.empty());
+        QVERIFY(!waitForPitch(*recorder, 3139.0, 500).tones.empty());
         QVERIFY(sound.isStreaming());
         sound.stop();
         QVERIFY(!sound.isStreaming());
-        const int ms = recorder.waitForSilence(300, 3000);
+        const int ms = recorder->waitForSilence(300, 3000);
         qInfo("silent %d ms after stop() (the monitor itself lags by about 20 ms)", ms);
         QVERIFY2(ms >= 0 && ms < 500, qPrintable(QString::number(ms)));
         // And it stays silent.
-        QVERIFY(SoundE2e::silent(recorder.record(1000)));
+        QVERIFY(SoundE2e::silent(recorder->record(1000)));
         QVERIFY(!sound.isStreaming());
     }
 
@@ -100,12 +109,12 @@ private slots:
     {
         LoopedSound sound;
         sound.play(tone3139);
-        QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
+        QVERIFY(!waitForPitch(*recorder, 3139.0, 300).tones.empty());
         sound.play(tone1569);
-        const PitchReport report = waitForPitch(recorder, 1569.5);
+        const PitchReport report = waitForPitch(*recorder, 1569.5);
         expectSingleTone(report, 1569.5, 0.01);
         sound.stop();
-        QVERIFY(recorder.waitForSilence() >= 0);
+        QVERIFY(recorder->waitForSilence() >= 0);
     }
 
     void unplayableFilesGiveSilence_data()
@@ -127,11 +136,11 @@ private slots:
         LoopedSound sound;
         // First a tone, so that silence proves the bad file replaced it.
         sound.play(tone3139);
-        QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
+        QVERIFY(!waitForPitch(*recorder, 3139.0, 300).tones.empty());
         sound.play(path);
         QVERIFY(!sound.isStreaming());
-        QVERIFY(recorder.waitForSilence(300, 3000) >= 0);
-        QVERIFY(SoundE2e::silent(recorder.record(1500)));
+        QVERIFY(recorder->waitForSilence(300, 3000) >= 0);
+        QVERIFY(SoundE2e::silent(recorder->record(1500)));
         QVERIFY(!sound.isStreaming());
     }
 
@@ -142,7 +151,7 @@ private slots:
         LoopedSound sound;
         sound.play(path);
         QVERIFY(waitUntil([&] { return sound.isStreaming(); }, 5000));
-        QVERIFY(SoundE2e::silent(recorder.record(1500)));
+        QVERIFY(SoundE2e::silent(recorder->record(1500)));
     }
 
     void twoPlayersInOneProcess()
@@ -152,8 +161,8 @@ private slots:
         first.play(tone3139);
         second.play(tone1569);
         QVERIFY(waitUntil([&] { return first.isStreaming() && second.isStreaming(); }, 5000));
-        QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
-        const PitchReport report = TestSupport::measurePitch(recorder.record(1000), MonitorRecorder::Rate);
+        QVERIFY(!waitForPitch(*recorder, 3139.0, 300).tones.empty());
+        const PitchReport report = TestSupport::measurePitch(recorder->record(1000), MonitorRecorder::Rate);
         QCOMPARE(report.tones.size(), std::size_t(2));
         const double high = std::max(report.frequency(0), report.frequency(1));
         const double low = std::min(report.frequency(0), report.frequency(1));
@@ -163,7 +172,7 @@ private slots:
 
         // Stopping one leaves the other.
         second.stop();
-        expectSingleTone(waitForPitch(recorder, 3139.0), 3139.0, 0.01);
+        expectSingleTone(waitForPitch(*recorder, 3139.0), 3139.0, 0.01);
     }
 
     void twoPlayersInTwoProcesses()
@@ -182,8 +191,8 @@ private slots:
         mine.play(tone3139);
         QVERIFY(other.waitForReadyRead(5000)); // "streaming"
         QVERIFY(waitUntil([&] { return mine.isStreaming(); }, 5000));
-        QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
-        const PitchReport report = TestSupport::measurePitch(recorder.record(1000), MonitorRecorder::Rate);
+        QVERIFY(!waitForPitch(*recorder, 3139.0, 300).tones.empty());
+        const PitchReport report = TestSupport::measurePitch(recorder->record(1000), MonitorRecorder::Rate);
         QCOMPARE(report.tones.size(), std::size_t(2));
         const double high = std::max(report.frequency(0), report.frequency(1));
         const double low = std::min(report.frequency(0), report.frequency(1));
@@ -195,7 +204,7 @@ private slots:
         QVERIFY(other.waitForFinished(5000));
         QCOMPARE(other.exitStatus(), QProcess::NormalExit);
         QCOMPARE(other.exitCode(), 0);
-        expectSingleTone(waitForPitch(recorder, 3139.0), 3139.0, 0.01);
+        expectSingleTone(waitForPitch(*recorder, 3139.0), 3139.0, 0.01);
     }
 
     void destroyedWhilePlaying()
@@ -203,9 +212,9 @@ private slots:
         {
             LoopedSound sound;
             sound.play(tone3139);
-            QVERIFY(!waitForPitch(recorder, 3139.0, 300).tones.empty());
+            QVERIFY(!waitForPitch(*recorder, 3139.0, 300).tones.empty());
         }
-        QVERIFY(recorder.waitForSilence() >= 0);
+        QVERIFY(recorder->waitForSilence() >= 0);
         // Destroyed at once after play(), and never used. The server may already have
         // begun the tone: then it fades, but nothing outlives the player.
         {
@@ -213,9 +222,9 @@ private slots:
             sound.play(tone3139);
         }
         { LoopedSound unused; }
-        const int ms = recorder.waitForSilence(500, 2000);
+        const int ms = recorder->waitForSilence(500, 2000);
         QVERIFY2(ms >= 0 && ms < 100, qPrintable(QString::number(ms)));
-        QVERIFY(SoundE2e::silent(recorder.record(500)));
+        QVERIFY(SoundE2e::silent(recorder->record(500)));
     }
 };
 
