@@ -8,6 +8,7 @@
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
+#include "e2e/PrivateRig.h"
 #include "platform/CompanionNames.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/WindowCaption.h"
@@ -32,6 +33,7 @@ const QString& Caption = Platform::CompanionNames::Caption;
 class TestPlaybackE2e : public QObject {
     Q_OBJECT
 
+    PrivateRig desktop;
     std::unique_ptr<TestEnvironment::AppDir> dir;
     FixedInputs inputs;
     MonitorRecorder recorder;
@@ -54,7 +56,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "the rig's sound server is needed");
-        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "the rig's X server is needed");
+        QVERIFY2(desktop.start(false), "the private X server did not start");
     }
 
     void init()
