@@ -4,17 +4,15 @@
 // other test, so it runs beside them, at a low priority, as they mostly wait in real
 // time and this one only needs the CPU.
 
-#include "PrivateSoundServer.h"
-#include "PrivateXServer.h"
 #include "common/FixedInputs.h"
 #include "common/TestEnvironment.h"
 #include "e2e/E2eHelpers.h"
+#include "e2e/PrivateRig.h"
 #include "platform/CompanionNames.h"
 #include "tone/TonePlayback.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -53,9 +51,7 @@ long residentKiB()
 class TestPlaybackCyclesE2e : public QObject {
     Q_OBJECT
 
-    QTemporaryDir scratch {QStringLiteral("/tmp/tvcycles-XXXXXX")};
-    TestSupport::PrivateXServer display;
-    std::unique_ptr<TestSupport::PrivateSoundServer> server;
+    PrivateRig servers;
     std::unique_ptr<TestEnvironment::AppDir> dir;
 
 private slots:
@@ -63,15 +59,9 @@ private slots:
     {
         // Its servers and companions too.
         QCOMPARE(::setpriority(PRIO_PROCESS, 0, 10), 0);
-        QVERIFY(scratch.isValid());
-        QVERIFY2(display.start(), "Xvfb did not start");
         // This process draws its own widgets off the screen; the companions it starts,
-        // and the search for them by caption, use the X server of its own.
-        qputenv("DISPLAY", display.display().toUtf8());
-        qunsetenv("QT_QPA_PLATFORM");
-        server = std::make_unique<TestSupport::PrivateSoundServer>(scratch.path());
-        qputenv("PULSE_SERVER", server->address().toLocal8Bit());
-        QVERIFY2(server->start(), "the private sound server did not start");
+        // and the search for them by caption, use the servers of its own.
+        QVERIFY2(servers.start(), "the private X server or sound server did not start");
         TestEnvironment::clearSettings();
         dir = std::make_unique<TestEnvironment::AppDir>(true);
     }
